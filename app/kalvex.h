@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+
+#include "ui_mainwindow.h"
+
+class QTextStream;
+
+// The one main window. Every user operation is a slot; the slots read the
+// form, call the logic library, write files, run jobs and report.
+class Kalvex : public QMainWindow, private Ui::MainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit Kalvex(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+
+public slots:
+    void openFile();
+    void saveCylData();
+    void startSaveCylData();
+    void saveValveData();
+    void startSaveValveData();
+    void startSaveMeshData();
+    void getValveData();
+    void plotResults();
+    void plotHPS();
+    void plotHead();
+    void plotPiston();
+    void plotSide();
+    void plotValves();
+    void plotAlpha();
+    void vmap();
+    void gnuplotScript(int iIndex, int _nSuctionValves, int _nDischargeValves,
+                       QTextStream &_out, QString &_fileNameNew);
+    void startCalc();
+
+private:
+    void plotAlphaCurves();
+
+    // Parameter files (kalvex_params.cpp). Each writer shows its own message
+    // on failure and returns whether the file was written.
+    bool writeCylinderFile(const QString &fileName);
+    bool writeValveFile(const QString &fileName);
+
+
+
+    // Pocket mesh input and mapping (kalvex_mesh.cpp), relative to the current
+    // directory; same contract as the writers above.
+    bool writeMeshInput();
+    bool mapPocketMesh();
+
+
+
+    // Calculation run (kalvex_calc.cpp).
+
+
+
+    // Field maps (kalvex_fieldmaps.cpp).
+
+
+
+    // Valve diagrams and heat-transfer coefficients (kalvex_diagrams.cpp).
+
+
+
+};

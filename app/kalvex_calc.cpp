@@ -1,0 +1,5 @@
+#include "kalvex.h"
+
+#include "messages.h"
+
+void Kalvex::startCalc() {}

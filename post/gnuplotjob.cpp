@@ -1,0 +1,108 @@
+#include "gnuplotjob.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <QTimer>
+
+QString JobOutcome::describe() const
+{
+    switch (status) {
+    case Finished:
+        return exitCode == 0 ? QStringLiteral("finished")
+                             : QStringLiteral("ended with exit code %1").arg(exitCode);
+    case FailedToStart:
+        return QStringLiteral("could not be started: %1").arg(errorString);
+    case TimedOut:
+        return QStringLiteral("did not finish in time and was stopped");
+    case Crashed:
+        return QStringLiteral("crashed");
+    }
+    return {};
+}
+
+GnuplotJob::GnuplotJob(QObject *processParent)
+    : m_process(new QProcess(processParent))
+{
+}
+
+JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
+                           QEventLoop::ProcessEventsFlags flags)
+{
+    JobOutcome outcome;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    auto finished = QObject::connect(m_process, &QProcess::finished, &loop, &QEventLoop::quit);
+    bool startFailed = false;
+    auto failed = QObject::connect(m_process, &QProcess::errorOccurred, &loop,
+                                   [&loop, &startFailed](QProcess::ProcessError e) {
+                                       if (e == QProcess::FailedToStart) {
+                                           startFailed = true;
+                                           loop.quit();
+                                       }
+                                   });
+
+    m_process->start(program(), {scriptName});
+    if (!startFailed && m_process->state() != QProcess::NotRunning) {
+        deadline.start(timeoutMs);
+        loop.exec(flags);
+    }
+    QObject::disconnect(finished);
+    QObject::disconnect(failed);
+
+    if (startFailed) {
+        outcome.status = JobOutcome::FailedToStart;
+        outcome.errorString = m_process->errorString();
+        return outcome;
+    }
+    if (m_process->state() != QProcess::NotRunning) {
+        m_process->kill();
+        m_process->waitForFinished(5000);
+        outcome.status = JobOutcome::TimedOut;
+    } else if (m_process->exitStatus() == QProcess::CrashExit) {
+        outcome.status = JobOutcome::Crashed;
+    } else {
+        outcome.status = JobOutcome::Finished;
+        outcome.exitCode = m_process->exitCode();
+    }
+    outcome.errorOutput = QString::fromLocal8Bit(m_process->readAllStandardError());
+    m_process->readAllStandardOutput();
+    return outcome;
+}
+
+bool writeScriptFile(const QString &fileName, const QStringList &lines, QString *error)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    QTextStream out(&file);
+    for (const QString &line : lines)
+        out << line << Qt::endl;
+    file.close();
+    if (file.error() != QFileDevice::NoError) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+QString diagnosticList(const QStringList &items)
+{
+    QStringList quoted;
+    for (const QString &item : items)
+        quoted << QLatin1Char('"') + item + QLatin1Char('"');
+    return QLatin1Char('(') + quoted.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+void printJobStart(const QStringList &arguments)
+{
+    qDebug().noquote() << "arguments=" << diagnosticList(arguments);
+    qDebug() << "cmd=" << GnuplotJob::program();
+}

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The solver's result files: each line splits into fields at runs of white
+// space and at "="; empty fields are dropped. Fields are counted from 1.
+namespace ResultFile {
+
+QStringList splitFields(const QString &line);
+
+// Field number `oneBased` as a double; 0 when it is missing or not a number.
+double number(const QStringList &fields, int oneBased, bool *ok = nullptr);
+
+// Field number `oneBased` as a decimal integer; 0 when missing or not one.
+int integer(const QStringList &fields, int oneBased, bool *ok = nullptr);
+
+// Output step number in file names: at least three digits, zero-padded.
+QString stepNumber(int step);
+
+// Output step count N from the text of "phiMax": truncated toward zero, 0 when
+// the text is not a number.
+int stepCount(const QString &phiMaxText);
+
+} // namespace ResultFile
