@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QStyleFactory>
 
 Kalvex::Kalvex(QWidget *parent, Qt::WindowFlags flags)
     : QMainWindow(parent, flags)
@@ -20,4 +21,14 @@ Kalvex::Kalvex(QWidget *parent, Qt::WindowFlags flags)
 
     Logohalter->setPixmap(QPixmap(QStringLiteral(":/images/images/Logo_Orbel_zugeschnitten.png")));
     Logohalter_2->setPixmap(QPixmap(QStringLiteral(":/images/images/HaldenLogo.png")));
+}
+
+Kalvex *createMainWindow()
+{
+    // Qt 6 has no QWindowsStyle class; the built-in "Windows" style is the same look.
+    if (QStyle *style = QStyleFactory::create(QStringLiteral("Windows")))
+        QApplication::setStyle(style);
+    auto *window = new Kalvex;
+    window->setWindowTitle(QStringLiteral("Kalvex V2.1"));
+    return window;
 }

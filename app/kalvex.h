@@ -6,6 +6,11 @@
 #include "ui_mainwindow.h"
 
 class QTextStream;
+class Kalvex;
+
+// Installs the "Windows" style and creates the one main window, titled
+// "Kalvex V2.1". The caller shows it.
+Kalvex *createMainWindow();
 
 // The one main window. Every user operation is a slot; the slots read the
 // form, call the logic library, write files, run jobs and report.
