@@ -106,9 +106,8 @@ bool Kalvex::readValveCount(const QLineEdit *field, const QLabel *label, int *co
     if (!value) {
         Messages::warning(this, tr("Plot valve results"),
                           tr("\"%1\" must be a whole number from 1 to %2, not \"%3\".")
-                              .arg(label->text())
-                              .arg(ValveDiagram::maxValvesPerKind)
-                              .arg(field->text()));
+                              .arg(label->text(), QString::number(ValveDiagram::maxValvesPerKind),
+                                   field->text()));
         return false;
     }
     *count = *value;
