@@ -108,6 +108,7 @@ private slots:
     void alphaUnwritableTable();
     void alphaNoStepsKeepsTable();
     void alphaReportsMissingImage();
+    void alphaAllUndefined();
 
 private:
     QString exec(const QString &name = QString()) const { return m_exec.filePath(name); }
@@ -202,7 +203,6 @@ void TestDiagramSlots::valvesDeleteOldImageBeforeStart()
 
 void TestDiagramSlots::valvesReportMissingHistory()
 {
-    widget<QLabel>("label_gpplot")->setPixmap(QPixmap(exec(QStringLiteral("nothing.png"))));
     QVERIFY(writeStaleImage(exec(QStringLiteral("old.png"))));
     widget<QLabel>("label_gpplot")->setPixmap(QPixmap(exec(QStringLiteral("old.png"))));
     QVERIFY(QFile::remove(casePath(QStringLiteral("Output.txt"))));
@@ -388,6 +388,22 @@ void TestDiagramSlots::alphaReportsMissingImage()
     QVERIFY(!QFile::exists(exec(QStringLiteral("Alpha.png"))));
     QVERIFY(shownPixmap().isNull());
     QCOMPARE(QDir::currentPath(), m_exec.path());
+}
+
+void TestDiagramSlots::alphaAllUndefined()
+{
+    // Without a viscosity Re is infinite: no coefficient is defined, gnuplot
+    // has nothing to draw and says so.
+    setAlphaInputs(QStringLiteral("2"));
+    setText("lineEdit_PA_29", QString());
+    MessageCatcher messages;
+    m_window->plotAlpha();
+    QCOMPARE(fileLines(casePath(QStringLiteral("alpha_on_HPS.txt"))),
+             (QStringList{"                 1               nan               nan               nan",
+                          "                 2               nan               nan               nan"}));
+    QCOMPARE(messages.texts.size(), 1);
+    QVERIFY2(messages.texts.first().contains(QLatin1String("undefined")), qPrintable(messages.texts.first()));
+    QVERIFY(shownPixmap().isNull());
 }
 
 QTEST_MAIN(TestDiagramSlots)
