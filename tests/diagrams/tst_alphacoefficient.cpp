@@ -55,8 +55,6 @@ private slots:
     void missingResultFileIsUndefined();
     void tableLine_data();
     void tableLine();
-    void tableOfCase();
-    void writeTableRoundTrip();
     void writeTableReportsFailure();
     void plotScript();
     void locateCase_data();
@@ -210,41 +208,6 @@ void TestAlphaCoefficient::tableLine()
     QFETCH(double, side);
     QFETCH(QString, expected);
     QCOMPARE(AlphaCoefficient::tableLine(step, {head, piston, side}), expected);
-}
-
-void TestAlphaCoefficient::tableOfCase()
-{
-    const QDir caseDir(fixture(QString()));
-    for (int step = 1; step <= 3; ++step) {
-        for (const char *surface : {"head", "piston", "side"}) {
-            const QString message = QStringLiteral("Our current working directory is: \"%1\"")
-                                        .arg(caseDir.absoluteFilePath(QLatin1String(surface)));
-            QTest::ignoreMessage(QtDebugMsg, qPrintable(message));
-        }
-    }
-    const QVector<Row> rows = computeTable(caseDir, 3, workedExampleGas());
-    QCOMPARE(rows.size(), 3);
-    // piston003 is missing, side002 has no positive pressure, head003 no speed.
-    const QStringList expected{
-        "                 1         42.474925         22.520077         42.474925",
-        "                 2          75.26333         150.57216               nan",
-        "                 3               nan               nan         53.809801",
-    };
-    for (int i = 0; i < rows.size(); ++i)
-        QCOMPARE(AlphaCoefficient::tableLine(i + 1, rows.at(i)), expected.at(i));
-}
-
-void TestAlphaCoefficient::writeTableRoundTrip()
-{
-    QTemporaryDir dir;
-    const QString name = dir.filePath(tableFileName());
-    QString error;
-    QVERIFY(writeTable(name, {{1.0, 2.0, undefined}, {4.0, 5.0, 6.0}}, &error));
-    QFile file(name);
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    QCOMPARE(QString::fromLatin1(file.readAll()),
-             QStringLiteral("%1\n%2\n").arg(AlphaCoefficient::tableLine(1, {1.0, 2.0, undefined}),
-                                            AlphaCoefficient::tableLine(2, {4.0, 5.0, 6.0})));
 }
 
 void TestAlphaCoefficient::writeTableReportsFailure()

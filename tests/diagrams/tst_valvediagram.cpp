@@ -57,13 +57,6 @@ void TestValveDiagram::plotCommand_data()
                        p + "54 title 'Disc. Valve1' w l, \\",
                        p + "63 title 'Disc. Valve2' w l, \\",
                        p + "72 title 'Disc. Valve3' w l"};
-    QTest::newRow("valve speed, two valves each")
-        << Quantity::Velocity << 2 << 2
-        << QStringList{"set ylabel 'valve velocity [m/s]'",
-                       "plot " + p + "45 title 'Suc. Valve1' w l, \\",
-                       p + "54 title 'Suc. Valve2' w l, \\",
-                       p + "63 title 'Disc. Valve1' w l, \\",
-                       p + "72 title 'Disc. Valve2' w l"};
 }
 
 void TestValveDiagram::plotCommand()
