@@ -67,7 +67,12 @@ private:
 
 
     // Valve diagrams and heat-transfer coefficients (kalvex_diagrams.cpp).
-
-
+    // Each helper reports its own failure in a message box; false means stop.
+    bool readValveCount(const QLineEdit *field, const QLabel *label, int *count);
+    bool writeDiagramScript(const QString &scriptName, const QStringList &lines);
+    bool removeOldImage(const QString &imageName);
+    void runDiagramJob(const QString &scriptName, const QString &imageName, int timeoutMs,
+                       const QString &title);
+    bool writeAlphaTable(const QString &caseDirPath);
 
 };

@@ -1,7 +1,164 @@
 #include "kalvex.h"
 
 #include "messages.h"
+#include "post/alphacoefficient.h"
+#include "post/gnuplotjob.h"
+#include "post/resultfile.h"
+#include "post/valvediagram.h"
 
-void Kalvex::plotValves() {}
-void Kalvex::plotAlpha() { plotAlphaCurves(); }
-void Kalvex::plotAlphaCurves() {}
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QPixmap>
+
+namespace {
+
+// A coefficient diagram is small; a run past this bound has gone wrong.
+constexpr int alphaTimeoutMs = 8000;
+// The valve history may be long and is read once per curve.
+constexpr int valveTimeoutMs = GnuplotJob::defaultTimeoutMs;
+// Enough of gnuplot's complaint to see the cause without flooding the box.
+constexpr int reportedErrorLines = 12;
+
+QString lastLines(const QString &text, int count)
+{
+    const QStringList lines = text.trimmed().split(QLatin1Char('\n'));
+    return lines.mid(qMax(0, lines.size() - count)).join(QLatin1Char('\n'));
+}
+
+QString noImageReport(const QString &imageName, const JobOutcome &outcome)
+{
+    QString report = QCoreApplication::translate("Kalvex", "No picture \"%1\" was drawn: %2 %3.")
+                         .arg(imageName, GnuplotJob::program(), outcome.describe());
+    const QString complaint = lastLines(outcome.errorOutput, reportedErrorLines);
+    if (!complaint.isEmpty())
+        report += QStringLiteral("\n\n") + complaint;
+    return report;
+}
+
+ValveDiagram::Quantity chosenQuantity(bool dischargeMassFlow, bool suctionMassFlow, bool lift)
+{
+    using ValveDiagram::Quantity;
+    if (dischargeMassFlow)
+        return Quantity::DischargeMassFlow;
+    if (suctionMassFlow)
+        return Quantity::SuctionMassFlow;
+    return lift ? Quantity::Lift : Quantity::Velocity;
+}
+
+} // namespace
+
+void Kalvex::plotValves()
+{
+    const ValveDiagram::Quantity quantity =
+        chosenQuantity(radioButton->isChecked(), radioButton_2->isChecked(), radioButton_3->isChecked());
+    int suctionValves = 0;
+    int dischargeValves = 0;
+    if (!readValveCount(lineEdit_PA_18, label_PA_18, &suctionValves))
+        return;
+    if (ValveDiagram::usesDischargeCount(quantity)
+        && !readValveCount(lineEdit_PA_28, label_PA_28, &dischargeValves))
+        return;
+
+    const QStringList script =
+        ValveDiagram::plotScript(lineEdit_CA->text(), quantity, suctionValves, dischargeValves);
+    if (!writeDiagramScript(ValveDiagram::scriptName(), script))
+        return;
+    if (!removeOldImage(ValveDiagram::imageName()))
+        return;
+    runDiagramJob(ValveDiagram::scriptName(), ValveDiagram::imageName(), valveTimeoutMs,
+                  tr("Plot valve results"));
+}
+
+void Kalvex::plotAlpha()
+{
+    const QDir startDir = QDir::current();
+    QDir caseDir;
+    if (!AlphaCoefficient::locateCase(startDir, lineEdit_CA->text(), &caseDir)) {
+        Messages::warning(this, tr("Plot heat transfer coefficient"),
+                          tr("The case directory \"%1\" does not exist in %2. "
+                             "Enter the name of a calculated case.")
+                              .arg(lineEdit_CA->text(),
+                                   QDir::cleanPath(startDir.absoluteFilePath(QStringLiteral("..")))));
+        return;
+    }
+    if (!writeAlphaTable(caseDir.absolutePath()))
+        return;
+    // The script addresses the case as "../<case>", so it runs in ExecutingFiles.
+    QDir::setCurrent(startDir.absoluteFilePath(QStringLiteral("../ExecutingFiles")));
+    plotAlphaCurves();
+}
+
+void Kalvex::plotAlphaCurves()
+{
+    if (!writeDiagramScript(AlphaCoefficient::scriptName(),
+                            AlphaCoefficient::plotScript(lineEdit_CA->text())))
+        return;
+    if (!removeOldImage(AlphaCoefficient::imageName()))
+        return;
+    runDiagramJob(AlphaCoefficient::scriptName(), AlphaCoefficient::imageName(), alphaTimeoutMs,
+                  tr("Plot heat transfer coefficient"));
+}
+
+bool Kalvex::readValveCount(const QLineEdit *field, const QLabel *label, int *count)
+{
+    const std::optional<int> value = ValveDiagram::valveCount(field->text());
+    if (!value) {
+        Messages::warning(this, tr("Plot valve results"),
+                          tr("\"%1\" must be a whole number from 1 to %2, not \"%3\".")
+                              .arg(label->text(), QString::number(ValveDiagram::maxValvesPerKind),
+                                   field->text()));
+        return false;
+    }
+    *count = *value;
+    return true;
+}
+
+bool Kalvex::writeDiagramScript(const QString &scriptName, const QStringList &lines)
+{
+    QString error;
+    const bool written = writeScriptFile(scriptName, lines, &error);
+    qDebug() << "Flush-State:" << written;
+    if (!written)
+        Messages::fileError(this, scriptName, error);
+    return written;
+}
+
+bool Kalvex::removeOldImage(const QString &imageName)
+{
+    QFile image(imageName);
+    if (!image.exists() || image.remove())
+        return true;
+    Messages::fileError(this, imageName, image.errorString());
+    return false;
+}
+
+void Kalvex::runDiagramJob(const QString &scriptName, const QString &imageName, int timeoutMs,
+                           const QString &title)
+{
+    printJobStart({scriptName});
+    GnuplotJob job(this);
+    const JobOutcome outcome = job.run(scriptName, timeoutMs);
+    const QPixmap picture = outcome.succeeded() ? QPixmap(imageName) : QPixmap();
+    label_gpplot->setPixmap(picture);
+    if (picture.isNull())
+        Messages::warning(this, title, noImageReport(imageName, outcome));
+}
+
+bool Kalvex::writeAlphaTable(const QString &caseDirPath)
+{
+    const int steps = ResultFile::stepCount(lineEdit_PA_16->text());
+    if (steps <= 0)
+        return true; // nothing to evaluate: the case keeps the table it has
+    const AlphaCoefficient::Gas gas = AlphaCoefficient::makeGas(
+        lineEdit_PA_1->text().toDouble(), lineEdit_PA_6->text().toDouble(),
+        lineEdit_PA_19->text().toDouble(), lineEdit_PA_29->text().toDouble());
+    const QDir caseDir(caseDirPath);
+    const QString tableName = caseDir.filePath(AlphaCoefficient::tableFileName());
+    QString error;
+    if (AlphaCoefficient::writeTable(tableName,
+                                     AlphaCoefficient::computeTable(caseDir, steps, gas), &error))
+        return true;
+    Messages::fileError(this, tableName, error);
+    return false;
+}

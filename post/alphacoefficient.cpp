@@ -1,0 +1,188 @@
+#include "alphacoefficient.h"
+
+#include "resultfile.h"
+#include "valvediagram.h"
+
+#include <QDebug>
+#include <QFile>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cmath>
+#include <limits>
+
+namespace AlphaCoefficient {
+
+namespace {
+
+constexpr double undefined = std::numeric_limits<double>::quiet_NaN();
+
+// The double nearest to 1/0.87.
+constexpr double inversePlateFactor = 1.1494252873563218;
+
+} // namespace
+
+SurfaceFields fieldsOf(Surface surface)
+{
+    if (surface == Surface::Side)
+        return {8, 9, 10, 11};
+    return {7, 8, 9, 10};
+}
+
+QString subdirectory(Surface surface)
+{
+    switch (surface) {
+    case Surface::Head:
+        return QStringLiteral("head");
+    case Surface::Piston:
+        return QStringLiteral("piston");
+    case Surface::Side:
+        return QStringLiteral("side");
+    }
+    return {};
+}
+
+QString resultFileName(Surface surface, int step)
+{
+    return subdirectory(surface) + ResultFile::stepNumber(step) + QStringLiteral(".txt");
+}
+
+double gasConstant(double molarMass)
+{
+    return molarMass > 1e-05 ? 8.314 / (molarMass * 0.001) : 287.0;
+}
+
+double specificHeat(double gamma, double gasConstant)
+{
+    return gamma / (gamma - 1) * gasConstant;
+}
+
+Gas makeGas(double pistonDiameter, double gamma, double molarMass, double viscosity)
+{
+    Gas gas;
+    gas.cp = specificHeat(gamma, gasConstant(molarMass));
+    gas.viscosity = viscosity;
+    gas.length = 0.5 * pistonDiameter;
+    return gas;
+}
+
+SurfaceSample readSample(QIODevice &file, Surface surface)
+{
+    const SurfaceFields fields = fieldsOf(surface);
+    SurfaceSample sample;
+    QTextStream in(&file);
+    while (!in.atEnd()) {
+        const QStringList line = ResultFile::splitFields(in.readLine());
+        if (line.size() < fields.v)
+            continue;
+        const double u = ResultFile::number(line, fields.u);
+        const double v = ResultFile::number(line, fields.v);
+        ++sample.lines;
+        sample.speedSum += std::sqrt(u * u + v * v);
+        const double pressure = ResultFile::number(line, fields.pressure);
+        if (pressure > sample.peakPressure) {
+            sample.peakPressure = pressure;
+            sample.peakDensity = ResultFile::number(line, fields.density);
+        }
+    }
+    return sample;
+}
+
+double coefficient(double density, double meanSpeed, const Gas &gas)
+{
+    const double kinematicViscosity = gas.viscosity / density;
+    const double reynolds = meanSpeed * gas.length / kinematicViscosity;
+    if (!(reynolds > 1) || !std::isfinite(reynolds))
+        return undefined;
+    const double ratio = 0.615 / std::log(reynolds);
+    const double alpha = gas.cp * density * meanSpeed * inversePlateFactor * (ratio * ratio);
+    return std::isfinite(alpha) ? alpha : undefined;
+}
+
+double coefficient(const SurfaceSample &sample, const Gas &gas)
+{
+    if (!sample.hasPeak())
+        return undefined;
+    return coefficient(sample.peakDensity, sample.meanSpeed(), gas);
+}
+
+double fileCoefficient(const QString &fileName, Surface surface, const Gas &gas)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return undefined;
+    return coefficient(readSample(file, surface), gas);
+}
+
+QVector<Row> computeTable(const QDir &caseDir, int steps, const Gas &gas)
+{
+    QVector<Row> rows;
+    for (int step = 1; step <= steps; ++step) {
+        Row row;
+        for (std::size_t i = 0; i < surfaces.size(); ++i) {
+            const QDir surfaceDir(caseDir.absoluteFilePath(subdirectory(surfaces[i])));
+            qDebug() << "Our current working directory is:" << surfaceDir.absolutePath();
+            row[i] = fileCoefficient(surfaceDir.filePath(resultFileName(surfaces[i], step)),
+                                     surfaces[i], gas);
+        }
+        rows.append(row);
+    }
+    return rows;
+}
+
+QString tableLine(int step, const Row &row)
+{
+    QString line;
+    QTextStream out(&line);
+    out.setFieldAlignment(QTextStream::AlignRight);
+    out.setRealNumberNotation(QTextStream::SmartNotation);
+    out.setRealNumberPrecision(8);
+    out << qSetFieldWidth(18) << step;
+    for (double alpha : row)
+        out << alpha;
+    out.flush();
+    return line;
+}
+
+bool writeTable(const QString &fileName, const QVector<Row> &rows, QString *error)
+{
+    QSaveFile file(fileName);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        QTextStream out(&file);
+        for (int i = 0; i < rows.size(); ++i)
+            out << tableLine(i + 1, rows.at(i)) << '\n';
+        out.flush();
+        if (file.commit())
+            return true;
+    }
+    if (error)
+        *error = file.errorString();
+    return false;
+}
+
+QStringList plotScript(const QString &caseName)
+{
+    const QString table = QStringLiteral("'../%1/%2'").arg(caseName, tableFileName());
+    return ValveDiagram::crankAngleScript(
+        imageName(), QStringLiteral("heat transfer coeff. [W/m2K]"),
+        {table + QStringLiteral(" u 1:2 title 'alpha on head' w l"),
+         table + QStringLiteral(" u 1:3 title 'alpha on piston' w l"),
+         table + QStringLiteral(" u 1:4 title 'alpha on side' w l")});
+}
+
+bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir)
+{
+    if (caseName.isEmpty())
+        return false;
+    QDir root(startDir.absoluteFilePath(QStringLiteral("..")));
+    QDir dir(root.absoluteFilePath(caseName));
+    if (!dir.exists())
+        return false;
+    const QString canonical = dir.canonicalPath();
+    if (canonical == root.canonicalPath() || canonical == startDir.canonicalPath())
+        return false;
+    *caseDir = dir;
+    return true;
+}
+
+} // namespace AlphaCoefficient
