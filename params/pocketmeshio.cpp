@@ -120,6 +120,8 @@ void appendFixed6(QByteArray &out, double value)
 {
     // Fixed notation of a finite double needs at most 309 + 1 + 6 + sign chars.
     char text[330];
+    if (value == 0)
+        value = 0;  // QTextStream prints no sign on a negative zero
     const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 6);
     out.append(text, result.ptr - text);
 }
