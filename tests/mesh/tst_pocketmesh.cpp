@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTextStream>
 #include <QtTest>
 
@@ -106,6 +107,10 @@ private slots:
     void blocksCopied();
     void fixedFormatMatchesTextStream_data();
     void fixedFormatMatchesTextStream();
+    void fixedFormatOnManyValues_data();
+    void fixedFormatOnManyValues();
+    void numbersReadAsQStringReadsThem_data();
+    void numbersReadAsQStringReadsThem();
     void brokenReference_data();
     void brokenReference();
     void refusedGeometry_data();
@@ -231,7 +236,10 @@ void TestPocketMesh::fixedFormatMatchesTextStream_data()
     QTest::addColumn<double>("value");
     const double values[] = {0.0, -0.0, 1.0, -1.0, 324.961536, 324.9615361854, 0.0000005,
                              -0.0000004, 2.5e-7, 1.0000005, 0.1234565, 123456789.123456789,
-                             1e15, -1e21, 999999.9999995, 3e-300, 1.7976931348623157e308};
+                             1e15, -1e21, 999999.9999995, 3e-300, 1.7976931348623157e308,
+                             // exact ties at the sixth decimal
+                             0.0078125, -0.0078125, 1.0078125, 0.0234375, 4096.0000005,
+                             999999999.9999995, 1e9, -123456.7890625};
     for (double v : values)
         QTest::addRow("%.17g", v) << v;
 }
@@ -242,6 +250,66 @@ void TestPocketMesh::fixedFormatMatchesTextStream()
     QByteArray fast;
     PocketMeshIo::appendFixed6(fast, value);
     QCOMPARE(QString::fromLatin1(fast), fixed6(value));
+}
+
+// Random values of each kind the mapping writes, and exact ties.
+void TestPocketMesh::fixedFormatOnManyValues_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<double>("step");
+    QTest::newRow("coordinates") << 400.0 << 0.0;
+    QTest::newRow("six-decimal values") << 400.0 << 1e-6;
+    QTest::newRow("ties (odd multiples of 2^-7)") << 1000.0 << 1.0 / 128;
+    QTest::newRow("tiny") << 1e-5 << 0.0;
+    QTest::newRow("large") << 5e8 << 0.0;
+}
+
+void TestPocketMesh::fixedFormatOnManyValues()
+{
+    QFETCH(double, scale);
+    QFETCH(double, step);
+    QRandomGenerator random(42);
+    for (int i = 0; i < 20000; ++i) {
+        double v = (random.generateDouble() * 2 - 1) * scale;
+        if (step > 0)
+            v = std::round(v / step) * step;
+        QByteArray fast;
+        PocketMeshIo::appendFixed6(fast, v);
+        if (QString::fromLatin1(fast) != fixed6(v))
+            QFAIL(qPrintable(QString("%1: %2, QTextStream %3").arg(full(v), fast, fixed6(v))));
+    }
+}
+
+void TestPocketMesh::numbersReadAsQStringReadsThem_data()
+{
+    QTest::addColumn<QByteArray>("token");
+    const char *tokens[] = {"324.961536", "-0", "+5", ".5", "5.", "-.25", "1e3", "1.5E-3",
+                            "0001.25000", "12345678901234567890", "0.1234567890123456789",
+                            "abc", "-", ".", "+", "1.2.3", "+-1", "1,5", "0x10", "1e400",
+                            "inf", "nan", "3.14159265358979323846264338327950288"};
+    for (const char *token : tokens)
+        QTest::newRow(token) << QByteArray(token);
+    QRandomGenerator random(7);
+    for (int i = 0; i < 200; ++i) {
+        const double v = std::round((random.generateDouble() * 2 - 1) * 4e8) / 1e6;
+        const QByteArray token = QByteArray::number(v, 'f', 6);
+        QTest::newRow(token.constData()) << token;
+    }
+}
+
+// Finite numbers only: a coordinate of "inf" or "nan" is refused.
+void TestPocketMesh::numbersReadAsQStringReadsThem()
+{
+    QFETCH(QByteArray, token);
+    bool qtOk = false;
+    const double qtValue = QString::fromLatin1(token).toDouble(&qtOk);
+    double value = 0;
+    const bool ok = PocketMeshIo::toNumber(token, &value);
+    QCOMPARE(ok, qtOk && std::isfinite(qtValue));
+    if (ok) {
+        QCOMPARE(value, qtValue);
+        QCOMPARE(std::signbit(value), std::signbit(qtValue));
+    }
 }
 
 void TestPocketMesh::brokenReference_data()
