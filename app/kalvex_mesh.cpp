@@ -4,6 +4,7 @@
 #include "params/pocketmesh.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 void Kalvex::startSaveMeshData() { writeMeshInput(); }
@@ -50,6 +51,13 @@ bool Kalvex::mapPocketMesh()
         Messages::warning(this, title,
                           tr("The reference pocket mesh %1 cannot be read:\n%2.")
                               .arg(reference.fileName(), reference.errorString()));
+        return false;
+    }
+    if (QFileInfo(meshName).absoluteFilePath() == QFileInfo(reference).absoluteFilePath()) {
+        Messages::warning(this, title,
+                          tr("The valve pocket mesh must not replace the reference pocket mesh "
+                             "%1: please enter another name.")
+                              .arg(reference.fileName()));
         return false;
     }
     QSaveFile out(meshName);

@@ -1,12 +1,12 @@
 #include "pocketmeshio.h"
 
 #include <QIODevice>
-
 #include <QLocale>
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace PocketMeshIo {
 
@@ -81,7 +81,7 @@ bool LineReader::fill()
     // Keep the unfinished line, drop what was handed out.
     const qsizetype kept = m_end - m_begin;
     if (m_begin > 0 && kept > 0)
-        memmove(m_buffer.data(), m_buffer.constData() + m_begin, size_t(kept));
+        std::memmove(m_buffer.data(), m_buffer.constData() + m_begin, size_t(kept));
     m_begin = 0;
     m_end = kept;
     if (m_buffer.size() < kept + chunkSize)
@@ -105,7 +105,7 @@ bool LineReader::next(QByteArrayView *line)
     qsizetype scanFrom = m_begin;
     for (;;) {
         const char *base = m_buffer.constData();
-        const void *hit = memchr(base + scanFrom, '\n', size_t(m_end - scanFrom));
+        const void *hit = std::memchr(base + scanFrom, '\n', size_t(m_end - scanFrom));
         if (hit) {
             const qsizetype at = static_cast<const char *>(hit) - base;
             *line = QByteArrayView(base + m_begin, at - m_begin);

@@ -152,6 +152,9 @@ void TestKalvexMesh::refusals_data()
     QTest::newRow("reference missing") << "" << "" << "missing"
                                        << "reference pocket mesh reference_valve_pocket.msh cannot be read";
     QTest::newRow("reference truncated") << "" << "" << "truncated" << "ends after line 2000";
+    QTest::newRow("mesh name of the reference")
+        << "lineEdit_CA_2" << "./reference_valve_pocket.msh" << "keep"
+        << "must not replace the reference pocket mesh";
     QTest::newRow("mesh name in a missing directory")
         << "lineEdit_CA_2" << "missing/dP.msh" << "keep"
         << "Fehler beim Öffnen\nDatei nicht in Datei schreiben missing/dP.msh:";
@@ -179,6 +182,7 @@ void TestKalvexMesh::refusals()
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().contains(expectedMessage), qPrintable(m_messages.first()));
     QCOMPARE(contents(meshName), previousMesh);
+    QCOMPARE(contents("reference_valve_pocket.msh").size() > 0, reference != "missing");
     QCOMPARE(QDir().entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot), before);
 }
 
