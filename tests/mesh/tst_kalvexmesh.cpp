@@ -148,7 +148,7 @@ void TestKalvexMesh::refusals_data()
     QTest::newRow("pocket height zero") << "lineEdit_PA_40" << "0" << "keep"
                                         << "\"Height of valve pocket hv1 [mm]\" must be greater";
     QTest::newRow("mesh name empty") << "lineEdit_CA_2" << "  " << "keep"
-                                     << "enter the name of the mesh file";
+                                     << "enter the name of the mesh file for the valve pockets";
     QTest::newRow("reference missing") << "" << "" << "missing"
                                        << "reference pocket mesh reference_valve_pocket.msh cannot be read";
     QTest::newRow("reference truncated") << "" << "" << "truncated" << "ends after line 2000";
