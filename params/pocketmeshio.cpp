@@ -67,6 +67,10 @@ bool plainDecimal(QByteArrayView token, double *value)
     return true;
 }
 
+const char digitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                         "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                         "8081828384858687888990919293949596979899";
+
 } // namespace
 
 LineReader::LineReader(QIODevice &device)
@@ -175,18 +179,22 @@ void appendFixed6(QByteArray &out, double value)
     const double aboveHalf = (product - micro) - 0.5;
     if (aboveHalf >= -error)
         micro += 1;
-    auto units = static_cast<std::uint64_t>(micro);
+    const auto units = static_cast<std::uint64_t>(micro);
 
     char text[32];
     char *end = text + sizeof text;
     char *p = end;
-    for (int i = 0; i < 6; ++i, units /= 10)
-        *--p = char('0' + units % 10);
+    auto fraction = std::uint32_t(units % 1000000);
+    for (int i = 0; i < 3; ++i, fraction /= 100) {
+        p -= 2;
+        std::memcpy(p, digitPairs + 2 * (fraction % 100), 2);
+    }
     *--p = '.';
+    std::uint64_t whole = units / 1000000;
     do {
-        *--p = char('0' + units % 10);
-        units /= 10;
-    } while (units);
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
     if (value < 0)
         *--p = '-';
     out.append(p, end - p);
