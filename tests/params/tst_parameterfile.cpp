@@ -144,10 +144,7 @@ void TestParameterFile::writtenValue()
 
 void TestParameterFile::readsFixture_data()
 {
-    QTest::addColumn<bool>("valveSet");
-    QTest::addColumn<QString>("fixtureName");
-    QTest::newRow("cylinder") << false << "cylinder.txt";
-    QTest::newRow("valves") << true << "valves.txt";
+    writesFixture_data();
 }
 
 void TestParameterFile::readsFixture()
