@@ -66,8 +66,6 @@ private slots:
     void writesFixture();
     void writtenValue_data();
     void writtenValue();
-    void readsFixture_data();
-    void readsFixture();
     void readsHostileInput_data();
     void readsHostileInput();
     void readsFiftyMegabyteLine_data();
@@ -140,22 +138,6 @@ void TestParameterFile::writtenValue()
     const QByteArrayList lines = written(valveSet, texts).split('\n');
     QCOMPARE(lines.size(), valveSet ? 53 : 47); // every line ended
     QCOMPARE(lines.at(line - 1), expected);
-}
-
-void TestParameterFile::readsFixture_data()
-{
-    writesFixture_data();
-}
-
-void TestParameterFile::readsFixture()
-{
-    QFETCH(bool, valveSet);
-    QFETCH(QString, fixtureName);
-    const FieldTexts texts = readBytes(valveSet, fixture(fixtureName));
-    const QList<SampleData::Field> &fields = SampleData::fields(valveSet);
-    QCOMPARE(texts.size(), fields.size());
-    for (const SampleData::Field &field : fields)
-        QCOMPARE(texts.value(field.name), QString::fromUtf8(field.shown));
 }
 
 // Each row reads a file built from a fixture and checks a few fields.
