@@ -36,7 +36,8 @@ QByteArray fixture(bool valveSet)
 } // namespace
 
 // Drives the window's parameter slots through real file dialogs and message
-// boxes, answered in order by a zero-time timer while they are shown.
+// boxes, answered in order by a zero-time timer while they are shown; any
+// other dialog is rejected and fails the test.
 class TestKalvexParams : public QObject
 {
     Q_OBJECT
@@ -76,6 +77,7 @@ private:
     QStringList m_dialogFilters;
     QStringList m_boxTitles;
     QStringList m_boxTexts;
+    QStringList m_unexpected;
 };
 
 void TestKalvexParams::init()
@@ -88,11 +90,18 @@ void TestKalvexParams::init()
     m_dialogFilters.clear();
     m_boxTitles.clear();
     m_boxTexts.clear();
+    m_unexpected.clear();
     m_answerTimer.setInterval(0);
     connect(&m_answerTimer, &QTimer::timeout, this, [this] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && !m_answers.isEmpty() && m_answers.first()(modal))
+        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!modal)
+            return;
+        if (!m_answers.isEmpty() && m_answers.first()(modal)) {
             m_answers.removeFirst();
+        } else {
+            m_unexpected << modal->windowTitle();
+            modal->reject();
+        }
     });
     m_answerTimer.start();
 }
@@ -102,6 +111,7 @@ void TestKalvexParams::cleanup()
     m_answerTimer.stop();
     m_answerTimer.disconnect();
     QVERIFY2(m_answers.isEmpty(), "an expected dialog was not shown");
+    QVERIFY2(m_unexpected.isEmpty(), qPrintable("unexpected dialog: " + m_unexpected.join(", ")));
     delete m_window;
     delete m_dir;
 }
