@@ -47,7 +47,7 @@ void skipRestOfLine(QIODevice &device)
 // its beginning only, so no input can make the reader hold more than that.
 bool readLine(QIODevice &device, QString &line)
 {
-    QByteArray bytes = device.readLine(maxLineBytes + 1); // + 1: room for the line end
+    QByteArray bytes = device.readLine(maxLineBytes + 1); // readLine stops one byte short
     if (bytes.isEmpty())
         return false;
     if (!bytes.endsWith('\n'))
