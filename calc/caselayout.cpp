@@ -24,11 +24,9 @@ CaseLayout CaseLayout::fromExecutingDir(const QString &executingDir, const QStri
 {
     CaseLayout layout;
     layout.executingDir = QDir::cleanPath(QDir(executingDir).absolutePath());
-    QDir root(layout.executingDir);
-    root.cdUp();
-    layout.root = root.absolutePath();
+    layout.root = QFileInfo(layout.executingDir).absolutePath();
     layout.caseName = caseName;
-    layout.caseDir = root.absoluteFilePath(caseName);
+    layout.caseDir = QDir(layout.root).absoluteFilePath(caseName);
     for (const char *sub : {"head", "piston", "side"})
         layout.resultDirs << caseName + QLatin1Char('/') + QLatin1String(sub);
     return layout;
