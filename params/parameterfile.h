@@ -1,0 +1,43 @@
+#pragma once
+
+#include "parameterset.h"
+
+#include <QHash>
+#include <QString>
+
+class QIODevice;
+
+// The cylinder and valve data files: one reader and one writer that serve
+// either set from its table. Field texts are keyed by the fields' object names.
+namespace ParameterFile {
+
+using FieldTexts = QHash<QString, QString>;
+
+// The reader's value list: data lines beyond it are ignored.
+constexpr int valueSlots = 40;
+// Longer lines are read up to this many bytes; the rest of the line is dropped.
+constexpr qint64 maxLineBytes = 64 * 1024;
+
+// Writes the set's lines from `texts` (a missing field counts as empty) to a
+// device opened for writing, in text mode for platform line ends. Returns false
+// when the device refused the data.
+bool write(const ParameterSet::Table &set, const FieldTexts &texts, QIODevice &device);
+
+// Reads a device opened for reading and returns the display text of every
+// field of the set, formatted as the set's table says.
+FieldTexts read(const ParameterSet::Table &set, QIODevice &device);
+
+// An integer field's value: a decimal integer, or a whole number in real
+// notation ("12.0", "1e3"); 0 for anything else.
+int integerValue(const QString &text);
+
+// Why a set would not read back as written: the first text entry whose value
+// would shift or cut the reader's value list.
+struct Problem {
+    QString caption;   // the field, as the user knows it
+    QString reason;    // "is empty", "begins with \"#\"", ...
+    bool isNull() const { return caption.isEmpty(); }
+};
+Problem readBackProblem(const ParameterSet::Table &set, const FieldTexts &texts);
+
+} // namespace ParameterFile

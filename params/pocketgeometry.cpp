@@ -1,0 +1,114 @@
+#include "pocketgeometry.h"
+
+#include <QCoreApplication>
+
+#include <cmath>
+
+namespace PocketGeometry {
+
+namespace {
+
+// Square roots are taken as the power 0.5, as everywhere in the mapping.
+double root(double v) { return std::pow(v, 0.5); }
+
+QString tr(const char *text) { return QCoreApplication::translate("PocketGeometry", text); }
+
+bool readField(const QString &text, const QString &label, double *value, QString *error)
+{
+    bool ok = false;
+    *value = text.toDouble(&ok);
+    if (ok && std::isfinite(*value) && *value > 0)
+        return true;
+    *error = ok ? tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
+                : tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
+    return false;
+}
+
+} // namespace
+
+Dimensions reference() { return {340.0, 100.0, 40.0, 19.0}; }
+
+QString pistonDiameterLabel() { return tr("Piston diameter d_P (m)"); }
+QString pocketRadiusLabel() { return tr("Valve pocket radius rv1 [mm]"); }
+QString coneHeightLabel() { return tr("Height of valve cone hk1 [mm]"); }
+QString pocketHeightLabel() { return tr("Height of valve pocket hv1 [mm]"); }
+
+bool fromTexts(const FieldTexts &texts, Dimensions *d, QString *error)
+{
+    double diameter = 0;
+    if (!readField(texts.pistonDiameter, pistonDiameterLabel(), &diameter, error)
+        || !readField(texts.pocketRadius, pocketRadiusLabel(), &d->pocketRadius, error)
+        || !readField(texts.coneHeight, coneHeightLabel(), &d->coneHeight, error)
+        || !readField(texts.pocketHeight, pocketHeightLabel(), &d->pocketHeight, error))
+        return false;
+    d->pistonRadius = diameter * 500;
+    if (d->pocketRadius >= d->pistonRadius) {
+        *error = tr("\"%1\" (%2 mm) must be smaller than the piston radius (%3 mm from \"%4\").")
+                     .arg(pocketRadiusLabel()).arg(d->pocketRadius).arg(d->pistonRadius)
+                     .arg(pistonDiameterLabel());
+        return false;
+    }
+    const Positions p = positions(*d);
+    if (p.b <= 0) {
+        *error = tr("\"%1\" (%2 mm) must be smaller than %3 mm, the distance of the pocket rim "
+                    "from the cylinder axis.")
+                     .arg(coneHeightLabel()).arg(d->coneHeight).arg(p.a);
+        return false;
+    }
+    if (p.c <= d->pistonRadius) {
+        *error = tr("\"%1\" (%2 mm) must be greater than %3 mm, or the valve seat lies inside "
+                    "the bore.")
+                     .arg(pocketHeightLabel()).arg(d->pocketHeight).arg(d->pistonRadius - p.a);
+        return false;
+    }
+    return true;
+}
+
+Positions positions(const Dimensions &d)
+{
+    Positions p;
+    p.a = root(d.pistonRadius * d.pistonRadius - d.pocketRadius * d.pocketRadius);
+    p.b = p.a - d.coneHeight;
+    p.c = p.a + d.pocketHeight;
+    return p;
+}
+
+NodeMap::NodeMap(const Dimensions &target)
+    : m_target(target)
+    , m_ref(positions(reference()))
+    , m_to(positions(target))
+    , m_refRadiusSquared(reference().pistonRadius * reference().pistonRadius)
+    , m_toRadiusSquared(target.pistonRadius * target.pistonRadius)
+    , m_coneScale((m_to.b - m_to.a) / (m_ref.b - m_ref.a))
+{
+}
+
+NodeMap::Outcome NodeMap::map(double x, double y, double z, double out[3]) const
+{
+    const double r0 = reference().pocketRadius;
+    const double yT = y * m_target.pocketRadius / r0;
+    const double zT = z * m_target.pocketRadius / r0;
+    const double s0Squared = m_refRadiusSquared - y * y;
+    if (s0Squared < 0)
+        return Outcome::OutsideReferenceBore;
+    const double sSquared = m_toRadiusSquared - yT * yT;
+    if (sSquared < 0)
+        return Outcome::OutsideTargetBore;
+    const double s0 = root(s0Squared);
+    const double s = root(sSquared);
+
+    double X;
+    if (x <= m_ref.a)
+        X = m_to.a + (x - m_ref.a) * m_coneScale;
+    else
+        X = m_to.a + (x - m_ref.a) * (s - m_to.a) / (s0 - m_ref.a);
+    if (x > s0)
+        X = s + (x - s0) * (m_to.c - s) / (m_ref.c - s0);
+
+    out[0] = X;
+    out[1] = yT;
+    out[2] = zT;
+    return Outcome::Mapped;
+}
+
+} // namespace PocketGeometry
