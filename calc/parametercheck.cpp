@@ -2,10 +2,13 @@
 
 #include "entryname.h"
 
+#include "params/pocketgeometry.h"
+
 #include <QCoreApplication>
 #include <QVector>
 
 #include <cmath>
+#include <limits>
 #include <optional>
 
 namespace {
@@ -126,6 +129,7 @@ public:
     void checkOwnRules();
     void checkAngles();
     void checkRelations();
+    void checkPocketGeometry();
     QStringList listing() const;
 
 private:
@@ -136,11 +140,12 @@ private:
     void add(const QString &field, const QString &problem) { m_problems[field] << problem; }
     bool has(const char *field) const { return m_values.contains(QLatin1String(field)); }
     double value(const char *field) const { return m_values.value(QLatin1String(field)); }
-    void requireBelow(const char *field, const char *limitField, double factor, const QString &limitName);
+    void requireBelow(const char *field, const char *limitField, const QString &limitName);
 
     const ParameterCheck::FieldTexts &m_texts;
     QHash<QString, double> m_values;
-    QHash<QString, QStringList> m_problems;
+    QHash<QString, QStringList> m_problems; // without the label
+    QHash<QString, QStringList> m_lines;    // whole lines that name the field themselves
 };
 
 std::optional<double> Checker::number(const Field &field)
@@ -168,11 +173,14 @@ std::optional<int> Checker::wholeNumber(const Field &field)
     }
     bool ok = false;
     const int v = t.toInt(&ok, 10);
-    if (!ok) {
-        add(field.name, tr("%1 is not a whole number").arg(quoted(t)));
-        return std::nullopt;
-    }
-    return v;
+    if (ok)
+        return v;
+    // The writer takes whole numbers in real notation too ("12.0", "1e3").
+    const double real = t.toDouble(&ok);
+    if (ok && std::trunc(real) == real && std::fabs(real) <= std::numeric_limits<int>::max())
+        return int(real);
+    add(field.name, tr("%1 is not a whole number").arg(quoted(t)));
+    return std::nullopt;
 }
 
 void Checker::checkOwnRule(const Field &field)
@@ -237,38 +245,39 @@ void Checker::checkAngles()
     }
 }
 
-void Checker::requireBelow(const char *field, const char *limitField, double factor, const QString &limitName)
+void Checker::requireBelow(const char *field, const char *limitField, const QString &limitName)
 {
     if (!has(field) || !has(limitField))
         return;
-    const double limit = value(limitField) * factor;
+    const double limit = value(limitField);
     if (value(field) >= limit)
         add(field, tr("must be smaller than the %1 (%2)").arg(limitName, shown(limit)));
 }
 
 void Checker::checkRelations()
 {
-    requireBelow("lineEdit_PA_1b", "lineEdit_PA_1", 1.0, tr("piston diameter d_P"));
-    requireBelow("lineEdit_PA_3", "lineEdit_PA_4", 1.0, tr("conrod length L"));
-    // The pocket geometry is in millimetres, the piston diameter in metres.
-    requireBelow("lineEdit_PA_38", "lineEdit_PA_1", 500.0, tr("piston radius in mm"));
-    if (has("lineEdit_PA_38") && has("lineEdit_PA_39") && has("lineEdit_PA_1")) {
-        const double pistonRadius = value("lineEdit_PA_1") * 500.0;
-        const double pocketRadius = value("lineEdit_PA_38");
-        if (pocketRadius < pistonRadius) {
-            // The cone reaches inward from where the pocket rim meets the bore;
-            // it must stay short of the cylinder axis.
-            const double rim = std::sqrt(pistonRadius * pistonRadius - pocketRadius * pocketRadius);
-            if (value("lineEdit_PA_39") >= rim) {
-                add(QStringLiteral("lineEdit_PA_39"),
-                    tr("must be smaller than the distance of the pocket rim from the cylinder axis (%1 mm)")
-                        .arg(shown(rim)));
-            }
-        }
-    }
+    requireBelow("lineEdit_PA_1b", "lineEdit_PA_1", tr("piston diameter d_P"));
+    requireBelow("lineEdit_PA_3", "lineEdit_PA_4", tr("conrod length L"));
+    checkPocketGeometry();
     const QString meshName = m_texts.value(QStringLiteral("lineEdit_CA_2"));
     if (!meshName.isEmpty() && meshName.compare(m_texts.value(caseNameField), Qt::CaseInsensitive) == 0)
         add(QStringLiteral("lineEdit_CA_2"), tr("must differ from the case name"));
+}
+
+// The pocket mapping's own geometry rules, so that a pocket it would refuse
+// is refused here, before anything is written. Its message names the field.
+void Checker::checkPocketGeometry()
+{
+    if (!has("lineEdit_PA_1") || !has("lineEdit_PA_38") || !has("lineEdit_PA_39") || !has("lineEdit_PA_40"))
+        return;
+    const PocketGeometry::FieldTexts texts{m_texts.value(QStringLiteral("lineEdit_PA_1")),
+                                           m_texts.value(QStringLiteral("lineEdit_PA_38")),
+                                           m_texts.value(QStringLiteral("lineEdit_PA_39")),
+                                           m_texts.value(QStringLiteral("lineEdit_PA_40"))};
+    PocketGeometry::Dimensions dimensions;
+    QString problem;
+    if (!PocketGeometry::fromTexts(texts, &dimensions, &problem))
+        m_lines[QStringLiteral("lineEdit_PA_40")] << problem;
 }
 
 QStringList Checker::listing() const
@@ -280,6 +289,7 @@ QStringList Checker::listing() const
                                   : tr(field.label);
         for (const QString &problem : m_problems.value(QLatin1String(field.name)))
             lines << label + QLatin1String(": ") + problem;
+        lines << m_lines.value(QLatin1String(field.name));
     }
     return lines;
 }

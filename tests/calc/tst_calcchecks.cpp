@@ -130,7 +130,8 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("cell count zero")
         << "PA_11=0" << QStringList{"Number of cells along piston rod radius n2: must be at least 1 (is 0)"};
     QTest::newRow("cell count not whole")
-        << "PA_12=4.0" << QStringList{"Number of cells in clearance n3: \"4.0\" is not a whole number"};
+        << "PA_12=4.5" << QStringList{"Number of cells in clearance n3: \"4.5\" is not a whole number"};
+    QTest::newRow("cell count in real notation") << "PA_12=4.0;PA_10=2e1" << QStringList{};
     QTest::newRow("grading one")
         << "PA_13=1" << QStringList{"Radial mesh size grading parameter near piston radius (0 < grading_P < 1): "
                                     "must lie between 0 and 1 (is 1)"};
@@ -146,10 +147,14 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("crank radius as long as conrod")
         << "PA_3=1.2" << QStringList{"Crank radius r (m): must be smaller than the conrod length L (1.2)"};
     QTest::newRow("pocket as wide as piston")
-        << "PA_38=340" << QStringList{"Valve pocket radius rv1 [mm]: must be smaller than the piston radius in mm (340)"};
+        << "PA_38=340" << QStringList{"\"Valve pocket radius rv1 [mm]\" (340 mm) must be smaller than the "
+                                      "piston radius (340 mm from \"Piston diameter d_P (m)\")."};
     QTest::newRow("cone past the axis")
-        << "PA_39=330" << QStringList{"Height of valve cone hk1 [mm]: must be smaller than the distance of the "
-                                      "pocket rim from the cylinder axis (324.962 mm)"};
+        << "PA_39=330" << QStringList{"\"Height of valve cone hk1 [mm]\" (330 mm) must be smaller than "
+                                      "324.962 mm, the distance of the pocket rim from the cylinder axis."};
+    QTest::newRow("valve seat inside the bore")
+        << "PA_40=10" << QStringList{"\"Height of valve pocket hv1 [mm]\" (10 mm) must be greater than "
+                                     "15.0385 mm, or the valve seat lies inside the bore."};
     QTest::newRow("valve diameter with unit")
         << "PA_17=0.2 m" << QStringList{"Valve diameter d_V (m): \"0.2 m\" is not a number"};
     QTest::newRow("no suction valve")
