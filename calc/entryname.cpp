@@ -46,6 +46,18 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+// A name the workspace already uses for something of its own.
+QString takenNameProblem(const QString &name, const QString &fileReason)
+{
+    if (sameName(name, CaseLayout::executingDirName()))
+        return tr("\"%1\" is the program directory").arg(name);
+    for (const QString &taken : CaseLayout::rootFileNames()) {
+        if (sameName(name, taken))
+            return fileReason.arg(name);
+    }
+    return QString();
+}
+
 } // namespace
 
 namespace EntryName {
@@ -79,13 +91,7 @@ QString caseNameProblem(const QString &name)
         return tr("must not contain blanks or \"=\" (the cylinder data file could not carry it)");
     if (name.startsWith(QLatin1Char('#')))
         return tr("must not begin with \"#\" (the cylinder data file would read it as a comment)");
-    if (sameName(name, CaseLayout::executingDirName()))
-        return tr("\"%1\" is the program directory").arg(name);
-    for (const QString &taken : CaseLayout::rootFileNames()) {
-        if (sameName(name, taken))
-            return tr("\"%1\" is the name of a file in the workspace").arg(name);
-    }
-    return QString();
+    return takenNameProblem(name, tr("\"%1\" is the name of a file in the workspace"));
 }
 
 QString meshFileNameProblem(const QString &name)
@@ -93,13 +99,7 @@ QString meshFileNameProblem(const QString &name)
     const QString general = problem(name);
     if (!general.isEmpty())
         return general;
-    if (sameName(name, CaseLayout::executingDirName()))
-        return tr("\"%1\" is the program directory").arg(name);
-    for (const QString &taken : CaseLayout::rootFileNames()) {
-        if (sameName(name, taken))
-            return tr("\"%1\" would overwrite a file the calculation needs").arg(name);
-    }
-    return QString();
+    return takenNameProblem(name, tr("\"%1\" would overwrite a file the calculation needs"));
 }
 
 } // namespace EntryName

@@ -2,6 +2,7 @@
 
 #include "entryname.h"
 
+#include "params/parameterset.h"
 #include "params/pocketgeometry.h"
 
 #include <QCoreApplication>
@@ -18,8 +19,9 @@ QString tr(const char *text)
     return QCoreApplication::translate("ParameterCheck", text);
 }
 
-// What a field must hold. Angles are numbers only for the valves in use.
+// What a field must hold.
 enum class Rule {
+    Unchecked, // the case name has its own check
     AnyNumber,
     Positive,
     NonNegative,
@@ -27,84 +29,72 @@ enum class Rule {
     OpenUnitInterval,
     CellCount,
     ValveCount,
-    SuctionAngle,
-    DischargeAngle,
+    AngleOfValveInUse,
     MeshFileName,
 };
 
+Rule ruleOf(const QString &field)
+{
+    static const QHash<QString, Rule> rules = {
+        {"lineEdit_PA_6", Rule::AboveOne},
+        {"lineEdit_PA_10", Rule::CellCount},
+        {"lineEdit_PA_11", Rule::CellCount},
+        {"lineEdit_PA_12", Rule::CellCount},
+        {"lineEdit_PA_13", Rule::OpenUnitInterval},
+        {"lineEdit_PA_14", Rule::OpenUnitInterval},
+        {"lineEdit_PA_18", Rule::ValveCount},
+        {"lineEdit_PA_28", Rule::ValveCount},
+        // beta may take either sign; a valve may have no spring or no preload.
+        {"lineEdit_PA_23", Rule::AnyNumber},
+        {"lineEdit_PA_33", Rule::AnyNumber},
+        {"lineEdit_PA_26", Rule::NonNegative},
+        {"lineEdit_PA_27", Rule::NonNegative},
+        {"lineEdit_PA_36", Rule::NonNegative},
+        {"lineEdit_PA_37", Rule::NonNegative},
+        {"lineEdit_CA", Rule::Unchecked},
+    };
+    // Every other value is a length, speed, pressure, density, mass, area or
+    // material property.
+    return rules.value(field, Rule::Positive);
+}
+
 struct Field
 {
-    const char *name;
-    const char *label;
-    Rule rule;
-    int valve = 0; // 1-based valve number of an angle field
+    QString name;
+    QString label;
+    Rule rule = Rule::Unchecked;
+    int valve = 0;      // 1-based valve number of an angle field
+    QString countField; // the valve count an angle field depends on
 };
 
-const char *const suctionAngles = "z-axis rotation angles for suction valve pockets (\u00b0)";
-const char *const dischargeAngles = "z-axis rotation angles for discharge valve pockets (\u00b0)";
-
+// The fields in the order of the cylinder and the valve data file, labelled
+// with the parameter sets' captions, then the pocket mesh file name.
 const QVector<Field> &fields()
 {
-    static const QVector<Field> table = {
-        {"lineEdit_PA_1", "Piston diameter d_P (m)", Rule::Positive},
-        {"lineEdit_PA_1b", "Piston rod diameter d_R (m)", Rule::Positive},
-        {"lineEdit_PA_2", "Minimal gap between piston and cylinder-head z_min (m)", Rule::Positive},
-        {"lineEdit_PA_3", "Crank radius r (m)", Rule::Positive},
-        {"lineEdit_PA_4", "Conrod length L (m)", Rule::Positive},
-        {"lineEdit_PA_5", "Crank shaft speed omega (rpm)", Rule::Positive},
-        {"lineEdit_PA_6", "Ratio of specific heat capacities Gamma", Rule::AboveOne},
-        {"lineEdit_PA_7", "Suction pressure p_s (Pa)", Rule::Positive},
-        {"lineEdit_PA_8", "Discharge pressure p_d (Pa)", Rule::Positive},
-        {"lineEdit_PA_9", "Suction density rho_s (kg/m^3)", Rule::Positive},
-        {"lineEdit_PA_10", "Number of cells along piston radius n1", Rule::CellCount},
-        {"lineEdit_PA_11", "Number of cells along piston rod radius n2", Rule::CellCount},
-        {"lineEdit_PA_12", "Number of cells in clearance n3", Rule::CellCount},
-        {"lineEdit_PA_13", "Radial mesh size grading parameter near piston radius (0 < grading_P < 1)",
-         Rule::OpenUnitInterval},
-        {"lineEdit_PA_14", "Radial mesh size grading parameter near rod radius (0 < grading_R < 1)",
-         Rule::OpenUnitInterval},
-        {"lineEdit_PA_15", "CourantNumber", Rule::Positive},
-        {"lineEdit_PA_16", "End computation at crank angle phiMax (deg)", Rule::Positive},
-        {"lineEdit_PA_19", "Molar mass [g/mol]", Rule::Positive},
-        {"lineEdit_PA_29", "Dynamic viscosity [Pas]", Rule::Positive},
-
-        {"lineEdit_PA_17", "Valve diameter d_V (m)", Rule::Positive},
-        {"lineEdit_PA_18", "Number of suction valves (1)", Rule::ValveCount},
-        {"lineEdit_PA_19a", suctionAngles, Rule::SuctionAngle, 1},
-        {"lineEdit_PA_19b", suctionAngles, Rule::SuctionAngle, 2},
-        {"lineEdit_PA_19c", suctionAngles, Rule::SuctionAngle, 3},
-        {"lineEdit_PA_19d", suctionAngles, Rule::SuctionAngle, 4},
-        {"lineEdit_PA_19e", suctionAngles, Rule::SuctionAngle, 5},
-        {"lineEdit_PA_20", "Maximum valve plate lift x_max_in of suction valve (m)", Rule::Positive},
-        {"lineEdit_PA_21", "Valve parameter fe1mm of suction valve (m)", Rule::Positive},
-        {"lineEdit_PA_22", "Valve parameter alpha of suction valve (1)", Rule::Positive},
-        {"lineEdit_PA_23", "Valve parameter beta of suction valve (1/m^2)", Rule::AnyNumber},
-        {"lineEdit_PA_24", "Valve plate mass of suction valve (kg)", Rule::Positive},
-        {"lineEdit_PA_25", "Valve plate force area of suction valve (m^2)", Rule::Positive},
-        {"lineEdit_PA_26", "Valve spring stiffness of suction valve (N/m)", Rule::NonNegative},
-        {"lineEdit_PA_27", "Valve spring initial length of suction valve (m)", Rule::NonNegative},
-        {"lineEdit_PA_28", "Number of discharge valves (1)", Rule::ValveCount},
-        {"lineEdit_PA_29a", dischargeAngles, Rule::DischargeAngle, 1},
-        {"lineEdit_PA_29b", dischargeAngles, Rule::DischargeAngle, 2},
-        {"lineEdit_PA_29c", dischargeAngles, Rule::DischargeAngle, 3},
-        {"lineEdit_PA_29d", dischargeAngles, Rule::DischargeAngle, 4},
-        {"lineEdit_PA_29e", dischargeAngles, Rule::DischargeAngle, 5},
-        {"lineEdit_PA_30", "Maximum valve plate lift x_max_out of discharge valve (m)", Rule::Positive},
-        {"lineEdit_PA_31", "Valve parameter fe1mm of discharge valve (m)", Rule::Positive},
-        {"lineEdit_PA_32", "Valve parameter alpha of discharge valve (1)", Rule::Positive},
-        {"lineEdit_PA_33", "Valve parameter beta of discharge valve (1/m^2)", Rule::AnyNumber},
-        {"lineEdit_PA_34", "Valve plate mass of discharge valve (kg)", Rule::Positive},
-        {"lineEdit_PA_35", "Valve plate force area of discharge valve (m^2)", Rule::Positive},
-        {"lineEdit_PA_36", "Valve spring stiffness of discharge valve (N/m)", Rule::NonNegative},
-        {"lineEdit_PA_37", "Valve spring initial length of discharge valve (m)", Rule::NonNegative},
-        {"lineEdit_PA_38", "Valve pocket radius rv1 [mm]", Rule::Positive},
-        {"lineEdit_PA_39", "Height of valve cone hk1 [mm]", Rule::Positive},
-        {"lineEdit_PA_40", "Height of valve pocket hv1 [mm]", Rule::Positive},
-
-        {"lineEdit_CA_2", "Please enter the name of the mesh file for the valve pockets",
-         Rule::MeshFileName},
-    };
-    return table;
+    static const QVector<Field> list = [] {
+        QVector<Field> all;
+        for (const ParameterSet::Table *set : {&ParameterSet::cylinder(), &ParameterSet::valves()}) {
+            QString previous;
+            for (const ParameterSet::Entry &entry : *set) {
+                const QStringList names = entry.fieldNames();
+                for (int token = 0; token < names.size(); ++token) {
+                    Field field{names.at(token), QString::fromUtf8(entry.caption), ruleOf(names.at(token)), 0, {}};
+                    if (entry.tokens > 1) {
+                        // An angle list follows the count of its valves.
+                        field.rule = Rule::AngleOfValveInUse;
+                        field.valve = token + 1;
+                        field.countField = previous;
+                    }
+                    all << field;
+                }
+                previous = QString::fromLatin1(entry.field);
+            }
+        }
+        all << Field{QStringLiteral("lineEdit_CA_2"),
+                     tr("Please enter the name of the mesh file for the valve pockets"), Rule::MeshFileName, 0, {}};
+        return all;
+    }();
+    return list;
 }
 
 const QString caseNameField = QStringLiteral("lineEdit_CA");
@@ -119,8 +109,8 @@ QString shown(double value)
     return QString::number(value, 'g', 6);
 }
 
-// Collects the problems of one field and the values that passed their own rule,
-// for the checks that relate two fields.
+// Collects the problems of each field and the values that passed their own
+// rule, for the checks that relate fields to each other.
 class Checker
 {
 public:
@@ -129,18 +119,18 @@ public:
     void checkOwnRules();
     void checkAngles();
     void checkRelations();
-    void checkPocketGeometry();
     QStringList listing() const;
 
 private:
-    QString text(const QString &field) const { return m_texts.value(field).trimmed(); }
+    QString text(const Field &field) const { return m_texts.value(field.name).trimmed(); }
     std::optional<double> number(const Field &field);
     std::optional<int> wholeNumber(const Field &field);
     void checkOwnRule(const Field &field);
     void add(const QString &field, const QString &problem) { m_problems[field] << problem; }
-    bool has(const char *field) const { return m_values.contains(QLatin1String(field)); }
-    double value(const char *field) const { return m_values.value(QLatin1String(field)); }
-    void requireBelow(const char *field, const char *limitField, const QString &limitName);
+    bool has(const QString &field) const { return m_values.contains(field); }
+    double value(const QString &field) const { return m_values.value(field); }
+    void requireBelow(const QString &field, const QString &limitField, const QString &limitName);
+    void checkPocketGeometry();
 
     const ParameterCheck::FieldTexts &m_texts;
     QHash<QString, double> m_values;
@@ -150,7 +140,7 @@ private:
 
 std::optional<double> Checker::number(const Field &field)
 {
-    const QString t = text(QLatin1String(field.name));
+    const QString t = text(field);
     if (t.isEmpty()) {
         add(field.name, tr("is empty"));
         return std::nullopt;
@@ -166,49 +156,44 @@ std::optional<double> Checker::number(const Field &field)
 
 std::optional<int> Checker::wholeNumber(const Field &field)
 {
-    const QString t = text(QLatin1String(field.name));
+    const QString t = text(field);
     if (t.isEmpty()) {
         add(field.name, tr("is empty"));
         return std::nullopt;
     }
-    bool ok = false;
-    const int v = t.toInt(&ok, 10);
-    if (ok)
-        return v;
     // The writer takes whole numbers in real notation too ("12.0", "1e3").
-    const double real = t.toDouble(&ok);
-    if (ok && std::trunc(real) == real && std::fabs(real) <= std::numeric_limits<int>::max())
-        return int(real);
+    bool ok = false;
+    const double v = t.toDouble(&ok);
+    if (ok && std::trunc(v) == v && std::fabs(v) <= std::numeric_limits<int>::max())
+        return int(v);
     add(field.name, tr("%1 is not a whole number").arg(quoted(t)));
     return std::nullopt;
 }
 
 void Checker::checkOwnRule(const Field &field)
 {
-    const QString name = QLatin1String(field.name);
     auto accept = [&](double v, bool good, const QString &need) {
         if (good)
-            m_values.insert(name, v);
+            m_values.insert(field.name, v);
         else
-            add(name, need + tr(" (is %1)").arg(shown(v)));
+            add(field.name, need + tr(" (is %1)").arg(shown(v)));
     };
     switch (field.rule) {
-    case Rule::CellCount:
-    case Rule::ValveCount:
-        if (const auto n = wholeNumber(field)) {
-            if (field.rule == Rule::CellCount)
-                accept(*n, *n >= 1, tr("must be at least 1"));
-            else
-                accept(*n, *n >= 1 && *n <= 5, tr("must be from 1 to 5"));
-        }
+    case Rule::Unchecked:
+    case Rule::AngleOfValveInUse: // needs the valve counts
         return;
-    case Rule::SuctionAngle:
-    case Rule::DischargeAngle:
-        return; // needs the valve counts
+    case Rule::CellCount:
+        if (const auto n = wholeNumber(field))
+            accept(*n, *n >= 1, tr("must be at least 1"));
+        return;
+    case Rule::ValveCount:
+        if (const auto n = wholeNumber(field))
+            accept(*n, *n >= 1 && *n <= 5, tr("must be from 1 to 5"));
+        return;
     case Rule::MeshFileName: {
-        const QString problem = EntryName::meshFileNameProblem(m_texts.value(name));
+        const QString problem = EntryName::meshFileNameProblem(m_texts.value(field.name));
         if (!problem.isEmpty())
-            add(name, problem);
+            add(field.name, problem);
         return;
     }
     default:
@@ -232,20 +217,18 @@ void Checker::checkOwnRules()
         checkOwnRule(field);
 }
 
+// Angles of valves not in use carry no meaning for the solver.
 void Checker::checkAngles()
 {
-    // Angles of valves not in use are neither written with meaning nor read.
-    const int suction = has("lineEdit_PA_18") ? int(value("lineEdit_PA_18")) : 0;
-    const int discharge = has("lineEdit_PA_28") ? int(value("lineEdit_PA_28")) : 0;
     for (const Field &field : fields()) {
-        const bool inUse = (field.rule == Rule::SuctionAngle && field.valve <= suction)
-                           || (field.rule == Rule::DischargeAngle && field.valve <= discharge);
-        if (inUse)
+        if (field.rule == Rule::AngleOfValveInUse && has(field.countField)
+            && field.valve <= value(field.countField)) {
             number(field);
+        }
     }
 }
 
-void Checker::requireBelow(const char *field, const char *limitField, const QString &limitName)
+void Checker::requireBelow(const QString &field, const QString &limitField, const QString &limitName)
 {
     if (!has(field) || !has(limitField))
         return;
@@ -254,42 +237,41 @@ void Checker::requireBelow(const char *field, const char *limitField, const QStr
         add(field, tr("must be smaller than the %1 (%2)").arg(limitName, shown(limit)));
 }
 
+// The pocket mapping's own geometry rules, so that a pocket it would refuse
+// is refused here, before anything is written. Its message names the field.
+void Checker::checkPocketGeometry()
+{
+    const QStringList names{"lineEdit_PA_1", "lineEdit_PA_38", "lineEdit_PA_39", "lineEdit_PA_40"};
+    for (const QString &name : names) {
+        if (!has(name))
+            return;
+    }
+    const PocketGeometry::FieldTexts texts{m_texts.value(names.at(0)), m_texts.value(names.at(1)),
+                                           m_texts.value(names.at(2)), m_texts.value(names.at(3))};
+    PocketGeometry::Dimensions dimensions;
+    QString problem;
+    if (!PocketGeometry::fromTexts(texts, &dimensions, &problem))
+        m_lines[names.last()] << problem;
+}
+
 void Checker::checkRelations()
 {
-    requireBelow("lineEdit_PA_1b", "lineEdit_PA_1", tr("piston diameter d_P"));
-    requireBelow("lineEdit_PA_3", "lineEdit_PA_4", tr("conrod length L"));
+    requireBelow(QStringLiteral("lineEdit_PA_1b"), QStringLiteral("lineEdit_PA_1"), tr("piston diameter d_P"));
+    requireBelow(QStringLiteral("lineEdit_PA_3"), QStringLiteral("lineEdit_PA_4"), tr("conrod length L"));
     checkPocketGeometry();
     const QString meshName = m_texts.value(QStringLiteral("lineEdit_CA_2"));
     if (!meshName.isEmpty() && meshName.compare(m_texts.value(caseNameField), Qt::CaseInsensitive) == 0)
         add(QStringLiteral("lineEdit_CA_2"), tr("must differ from the case name"));
 }
 
-// The pocket mapping's own geometry rules, so that a pocket it would refuse
-// is refused here, before anything is written. Its message names the field.
-void Checker::checkPocketGeometry()
-{
-    if (!has("lineEdit_PA_1") || !has("lineEdit_PA_38") || !has("lineEdit_PA_39") || !has("lineEdit_PA_40"))
-        return;
-    const PocketGeometry::FieldTexts texts{m_texts.value(QStringLiteral("lineEdit_PA_1")),
-                                           m_texts.value(QStringLiteral("lineEdit_PA_38")),
-                                           m_texts.value(QStringLiteral("lineEdit_PA_39")),
-                                           m_texts.value(QStringLiteral("lineEdit_PA_40"))};
-    PocketGeometry::Dimensions dimensions;
-    QString problem;
-    if (!PocketGeometry::fromTexts(texts, &dimensions, &problem))
-        m_lines[QStringLiteral("lineEdit_PA_40")] << problem;
-}
-
 QStringList Checker::listing() const
 {
     QStringList lines;
     for (const Field &field : fields()) {
-        const QString label = field.valve > 0
-                                  ? tr(field.label) + tr(", valve %1").arg(field.valve)
-                                  : tr(field.label);
-        for (const QString &problem : m_problems.value(QLatin1String(field.name)))
+        const QString label = field.valve > 0 ? field.label + tr(", valve %1").arg(field.valve) : field.label;
+        for (const QString &problem : m_problems.value(field.name))
             lines << label + QLatin1String(": ") + problem;
-        lines << m_lines.value(QLatin1String(field.name));
+        lines << m_lines.value(field.name);
     }
     return lines;
 }
@@ -302,8 +284,7 @@ QStringList fieldNames()
 {
     QStringList names;
     for (const Field &field : fields())
-        names << QLatin1String(field.name);
-    names << caseNameField;
+        names << field.name;
     return names;
 }
 

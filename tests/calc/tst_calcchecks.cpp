@@ -13,10 +13,8 @@ class TstCalcChecks : public QObject
     Q_OBJECT
 
 private slots:
-    void caseName_data();
-    void caseName();
-    void meshFileName_data();
-    void meshFileName();
+    void names_data();
+    void names();
     void sampleSetPasses();
     void parameterProblems_data();
     void parameterProblems();
@@ -26,73 +24,58 @@ private slots:
     void layoutFromExecutingDir();
 };
 
-void TstCalcChecks::caseName_data()
+void TstCalcChecks::names_data()
 {
+    QTest::addColumn<bool>("isCaseName"); // else the pocket mesh file name
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("problem"); // a part of the reason; empty: accepted
 
-    QTest::newRow("default") << "Case680mm" << "";
-    QTest::newRow("punctuation") << "Case_680-mm.v2(b)" << "";
-    QTest::newRow("umlaut") << QString::fromUtf8("Verdichter_Größe2") << "";
-    QTest::newRow("empty") << "" << "is empty";
-    QTest::newRow("dot") << "." << "names no directory";
-    QTest::newRow("dot dot") << ".." << "names no directory";
-    QTest::newRow("slash") << "A/B" << "\"/\"";
-    QTest::newRow("leading slash") << "/head" << "\"/\"";
-    QTest::newRow("backslash") << "A\\B" << "\"\\\"";
-    QTest::newRow("colon") << "C:case" << "\":\"";
-    QTest::newRow("less") << "a<b" << "\"<\"";
-    QTest::newRow("greater") << "a>b" << "\">\"";
-    QTest::newRow("quote") << "a\"b" << "\"\"\"";
-    QTest::newRow("pipe") << "a|b" << "\"|\"";
-    QTest::newRow("question") << "case?" << "\"?\"";
-    QTest::newRow("star") << "case*" << "\"*\"";
-    QTest::newRow("tab") << "a\tb" << "control character";
-    QTest::newRow("newline") << "a\nb" << "control character";
-    QTest::newRow("trailing dot") << "Case." << "end with a dot or a blank";
-    QTest::newRow("trailing blank") << "Case " << "end with a dot or a blank";
-    QTest::newRow("leading blank") << " Case" << "begin with a blank";
-    QTest::newRow("device") << "con" << "device name";
-    QTest::newRow("device with extension") << "LPT1.txt" << "device name";
-    QTest::newRow("inner blank") << "Case 1" << "blanks or \"=\"";
-    QTest::newRow("equals") << "d=680" << "blanks or \"=\"";
-    QTest::newRow("hash") << "#1" << "comment";
-    QTest::newRow("program dir") << "executingfiles" << "program directory";
-    QTest::newRow("input file") << "InputCylinder.txt" << "file in the workspace";
-    QTest::newRow("reference mesh") << "reference_valve_pocket.msh" << "file in the workspace";
+    QTest::newRow("case: default") << true << "Case680mm" << "";
+    QTest::newRow("case: punctuation") << true << "Case_680-mm.v2(b)" << "";
+    QTest::newRow("case: umlaut") << true << QString::fromUtf8("Verdichter_Größe2") << "";
+    QTest::newRow("case: empty") << true << "" << "is empty";
+    QTest::newRow("case: dot") << true << "." << "names no directory";
+    QTest::newRow("case: dot dot") << true << ".." << "names no directory";
+    QTest::newRow("case: slash") << true << "A/B" << "\"/\"";
+    QTest::newRow("case: leading slash") << true << "/head" << "\"/\"";
+    QTest::newRow("case: backslash") << true << "A\\B" << "\"\\\"";
+    QTest::newRow("case: colon") << true << "C:case" << "\":\"";
+    QTest::newRow("case: less") << true << "a<b" << "\"<\"";
+    QTest::newRow("case: greater") << true << "a>b" << "\">\"";
+    QTest::newRow("case: quote") << true << "a\"b" << "\"\"\"";
+    QTest::newRow("case: pipe") << true << "a|b" << "\"|\"";
+    QTest::newRow("case: question") << true << "case?" << "\"?\"";
+    QTest::newRow("case: star") << true << "case*" << "\"*\"";
+    QTest::newRow("case: tab") << true << "a\tb" << "control character";
+    QTest::newRow("case: newline") << true << "a\nb" << "control character";
+    QTest::newRow("case: trailing dot") << true << "Case." << "end with a dot or a blank";
+    QTest::newRow("case: trailing blank") << true << "Case " << "end with a dot or a blank";
+    QTest::newRow("case: leading blank") << true << " Case" << "begin with a blank";
+    QTest::newRow("case: device") << true << "con" << "device name";
+    QTest::newRow("case: device with extension") << true << "LPT1.txt" << "device name";
+    QTest::newRow("case: inner blank") << true << "Case 1" << "blanks or \"=\"";
+    QTest::newRow("case: equals") << true << "d=680" << "blanks or \"=\"";
+    QTest::newRow("case: hash") << true << "#1" << "comment";
+    QTest::newRow("case: program dir") << true << "executingfiles" << "program directory";
+    QTest::newRow("case: input file") << true << "InputCylinder.txt" << "file in the workspace";
+    QTest::newRow("case: reference mesh") << true << "reference_valve_pocket.msh" << "file in the workspace";
+
+    QTest::newRow("mesh: default") << false << "dP=680mm.msh" << "";
+    QTest::newRow("mesh: blank") << false << "pocket mesh.msh" << "";
+    QTest::newRow("mesh: empty") << false << "" << "is empty";
+    QTest::newRow("mesh: parent") << false << "../x.msh" << "\"/\"";
+    QTest::newRow("mesh: reference mesh") << false << "Reference_Valve_Pocket.msh" << "overwrite";
+    QTest::newRow("mesh: valve input") << false << "InputValves.txt" << "overwrite";
+    QTest::newRow("mesh: mesh input") << false << "InputPocketMesh.txt" << "overwrite";
+    QTest::newRow("mesh: program dir") << false << "ExecutingFiles" << "program directory";
 }
 
-void TstCalcChecks::caseName()
+void TstCalcChecks::names()
 {
+    QFETCH(bool, isCaseName);
     QFETCH(QString, name);
     QFETCH(QString, problem);
-    const QString reason = EntryName::caseNameProblem(name);
-    if (problem.isEmpty())
-        QCOMPARE(reason, QString());
-    else
-        QVERIFY2(reason.contains(problem), qPrintable(reason));
-}
-
-void TstCalcChecks::meshFileName_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("problem");
-
-    QTest::newRow("default") << "dP=680mm.msh" << "";
-    QTest::newRow("blank") << "pocket mesh.msh" << "";
-    QTest::newRow("empty") << "" << "is empty";
-    QTest::newRow("parent") << "../x.msh" << "\"/\"";
-    QTest::newRow("reference mesh") << "Reference_Valve_Pocket.msh" << "overwrite";
-    QTest::newRow("valve input") << "InputValves.txt" << "overwrite";
-    QTest::newRow("mesh input") << "InputPocketMesh.txt" << "overwrite";
-    QTest::newRow("program dir") << "ExecutingFiles" << "program directory";
-}
-
-void TstCalcChecks::meshFileName()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, problem);
-    const QString reason = EntryName::meshFileNameProblem(name);
+    const QString reason = isCaseName ? EntryName::caseNameProblem(name) : EntryName::meshFileNameProblem(name);
     if (problem.isEmpty())
         QCOMPARE(reason, QString());
     else
