@@ -154,19 +154,15 @@ std::optional<double> Checker::number(const Field &field)
     return v;
 }
 
+// The writer takes whole numbers in real notation too ("12.0", "1e3").
 std::optional<int> Checker::wholeNumber(const Field &field)
 {
-    const QString t = text(field);
-    if (t.isEmpty()) {
-        add(field.name, tr("is empty"));
+    const auto v = number(field);
+    if (!v)
         return std::nullopt;
-    }
-    // The writer takes whole numbers in real notation too ("12.0", "1e3").
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    if (ok && std::trunc(v) == v && std::fabs(v) <= std::numeric_limits<int>::max())
-        return int(v);
-    add(field.name, tr("%1 is not a whole number").arg(quoted(t)));
+    if (std::trunc(*v) == *v && std::fabs(*v) <= std::numeric_limits<int>::max())
+        return int(*v);
+    add(field.name, tr("%1 is not a whole number").arg(quoted(text(field))));
     return std::nullopt;
 }
 
