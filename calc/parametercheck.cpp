@@ -22,10 +22,11 @@ QString tr(const char *text)
 // What a field must hold.
 enum class Rule {
     Unchecked, // the case name has its own check
-    AnyNumber,
     Positive,
     NonNegative,
-    AboveOne,
+    HeatCapacityRatio,
+    Coefficient,
+    EndAngle,
     OpenUnitInterval,
     CellCount,
     ValveCount,
@@ -36,7 +37,10 @@ enum class Rule {
 Rule ruleOf(const QString &field)
 {
     static const QHash<QString, Rule> rules = {
-        {"lineEdit_PA_6", Rule::AboveOne},
+        {"lineEdit_PA_6", Rule::HeatCapacityRatio},
+        {"lineEdit_PA_16", Rule::EndAngle},
+        {"lineEdit_PA_22", Rule::Coefficient},
+        {"lineEdit_PA_32", Rule::Coefficient},
         {"lineEdit_PA_10", Rule::CellCount},
         {"lineEdit_PA_11", Rule::CellCount},
         {"lineEdit_PA_12", Rule::CellCount},
@@ -44,9 +48,9 @@ Rule ruleOf(const QString &field)
         {"lineEdit_PA_14", Rule::OpenUnitInterval},
         {"lineEdit_PA_18", Rule::ValveCount},
         {"lineEdit_PA_28", Rule::ValveCount},
-        // beta may take either sign; a valve may have no spring or no preload.
-        {"lineEdit_PA_23", Rule::AnyNumber},
-        {"lineEdit_PA_33", Rule::AnyNumber},
+        // A valve may have no spring or no preload.
+        {"lineEdit_PA_23", Rule::NonNegative},
+        {"lineEdit_PA_33", Rule::NonNegative},
         {"lineEdit_PA_26", Rule::NonNegative},
         {"lineEdit_PA_27", Rule::NonNegative},
         {"lineEdit_PA_36", Rule::NonNegative},
@@ -201,9 +205,11 @@ void Checker::checkOwnRule(const Field &field)
     switch (field.rule) {
     case Rule::Positive: accept(*v, *v > 0, tr("must be greater than 0")); break;
     case Rule::NonNegative: accept(*v, *v >= 0, tr("must not be negative")); break;
-    case Rule::AboveOne: accept(*v, *v > 1, tr("must be greater than 1")); break;
+    case Rule::HeatCapacityRatio: accept(*v, *v > 1 && *v < 2, tr("must lie between 1 and 2")); break;
+    case Rule::Coefficient: accept(*v, *v > 0 && *v <= 1, tr("must be greater than 0 and at most 1")); break;
+    case Rule::EndAngle: accept(*v, *v > 0 && *v <= 360000, tr("must be greater than 0 and at most 360000")); break;
     case Rule::OpenUnitInterval: accept(*v, *v > 0 && *v < 1, tr("must lie between 0 and 1")); break;
-    default: accept(*v, true, QString()); break;
+    default: break;
     }
 }
 

@@ -109,7 +109,9 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("zero speed")
         << "PA_5=0" << QStringList{"Crank shaft speed omega (rpm): must be greater than 0 (is 0)"};
     QTest::newRow("gamma one")
-        << "PA_6=1" << QStringList{"Ratio of specific heat capacities Gamma: must be greater than 1 (is 1)"};
+        << "PA_6=1" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 1)"};
+    QTest::newRow("gamma two")
+        << "PA_6=2" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 2)"};
     QTest::newRow("cell count zero")
         << "PA_11=0" << QStringList{"Number of cells along piston rod radius n2: must be at least 1 (is 0)"};
     QTest::newRow("cell count not whole")
@@ -123,7 +125,8 @@ void TstCalcChecks::parameterProblems_data()
                                     "must lie between 0 and 1 (is 0)"};
     QTest::newRow("courant zero") << "PA_15=0" << QStringList{"CourantNumber: must be greater than 0 (is 0)"};
     QTest::newRow("phiMax negative")
-        << "PA_16=-2" << QStringList{"End computation at crank angle phiMax (deg): must be greater than 0 (is -2)"};
+        << "PA_16=-2" << QStringList{"End computation at crank angle phiMax (deg): "
+                                     "must be greater than 0 and at most 360000 (is -2)"};
     QTest::newRow("viscosity zero") << "PA_29=0" << QStringList{"Dynamic viscosity [Pas]: must be greater than 0 (is 0)"};
     QTest::newRow("rod as wide as piston")
         << "PA_1b=0.68" << QStringList{"Piston rod diameter d_R (m): must be smaller than the piston diameter d_P (0.68)"};
@@ -157,7 +160,15 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("stiffness negative")
         << "PA_36=-1" << QStringList{"Valve spring stiffness of discharge valve (N/m): must not be negative (is -1)"};
     QTest::newRow("no spring allowed") << "PA_26=0;PA_27=0" << QStringList{};
-    QTest::newRow("negative beta allowed") << "PA_33=-5" << QStringList{};
+    QTest::newRow("negative beta")
+        << "PA_33=-5" << QStringList{"Valve parameter beta of discharge valve (1/m^2): must not be negative (is -5)"};
+    QTest::newRow("alpha above one")
+        << "PA_22=1.2" << QStringList{"Valve parameter alpha of suction valve (1): "
+                                      "must be greater than 0 and at most 1 (is 1.2)"};
+    QTest::newRow("alpha one") << "PA_32=1" << QStringList{};
+    QTest::newRow("phiMax beyond a thousand turns")
+        << "PA_16=360001" << QStringList{"End computation at crank angle phiMax (deg): "
+                                         "must be greater than 0 and at most 360000 (is 360001)"};
     QTest::newRow("pocket height zero")
         << "PA_40=0" << QStringList{"Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
     QTest::newRow("mesh file overwrites reference")
