@@ -37,14 +37,10 @@ void TstCalcChecks::names_data()
     QTest::newRow("case: dot") << true << "." << "names no directory";
     QTest::newRow("case: dot dot") << true << ".." << "names no directory";
     QTest::newRow("case: slash") << true << "A/B" << "\"/\"";
-    QTest::newRow("case: leading slash") << true << "/head" << "\"/\"";
     QTest::newRow("case: backslash") << true << "A\\B" << "\"\\\"";
     QTest::newRow("case: colon") << true << "C:case" << "\":\"";
-    QTest::newRow("case: less") << true << "a<b" << "\"<\"";
     QTest::newRow("case: greater") << true << "a>b" << "\">\"";
     QTest::newRow("case: quote") << true << "a\"b" << "\"\"\"";
-    QTest::newRow("case: pipe") << true << "a|b" << "\"|\"";
-    QTest::newRow("case: question") << true << "case?" << "\"?\"";
     QTest::newRow("case: star") << true << "case*" << "\"*\"";
     QTest::newRow("case: tab") << true << "a\tb" << "control character";
     QTest::newRow("case: newline") << true << "a\nb" << "control character";
@@ -52,7 +48,6 @@ void TstCalcChecks::names_data()
     QTest::newRow("case: trailing blank") << true << "Case " << "end with a dot or a blank";
     QTest::newRow("case: leading blank") << true << " Case" << "begin with a blank";
     QTest::newRow("case: device") << true << "con" << "device name";
-    QTest::newRow("case: device with extension") << true << "LPT1.txt" << "device name";
     QTest::newRow("case: inner blank") << true << "Case 1" << "blanks or \"=\"";
     QTest::newRow("case: equals") << true << "d=680" << "blanks or \"=\"";
     QTest::newRow("case: hash") << true << "#1" << "comment";
