@@ -3,7 +3,9 @@
 #include "messages.h"
 #include "params/pocketmesh.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 void Kalvex::startSaveMeshData() { writeMeshInput(); }
@@ -25,24 +27,42 @@ bool Kalvex::writeMeshInput()
     return true;
 }
 
+namespace {
+
+QString trMesh(const char *text) { return QCoreApplication::translate("Kalvex", text); }
+
+// Why the form cannot give a pocket mesh; empty when it can.
+QString formProblem(const PocketGeometry::FieldTexts &texts, const QString &meshName,
+                    PocketGeometry::Dimensions *target)
+{
+    QString problem;
+    if (!PocketGeometry::fromTexts(texts, target, &problem))
+        return problem;
+    if (meshName.trimmed().isEmpty())
+        return trMesh("Please enter the name of the mesh file for the valve pockets on the tab "
+                      "\"Calculation\".");
+    if (QFileInfo(meshName).absoluteFilePath()
+        == QFileInfo(PocketMesh::referenceFileName()).absoluteFilePath())
+        return trMesh("The mesh must not replace the reference pocket mesh %1; please enter "
+                      "another name.")
+            .arg(PocketMesh::referenceFileName());
+    return {};
+}
+
+} // namespace
+
 // Checks everything before the output is opened, and writes through a save
 // file, so a refused or broken mapping leaves the previous mesh as it was.
 bool Kalvex::mapPocketMesh()
 {
     const QString title = tr("Valve pocket mesh");
-    PocketGeometry::Dimensions target;
-    QString problem;
-    const PocketGeometry::FieldTexts texts{lineEdit_PA_1->text(), lineEdit_PA_38->text(),
-                                           lineEdit_PA_39->text(), lineEdit_PA_40->text()};
-    if (!PocketGeometry::fromTexts(texts, &target, &problem)) {
-        Messages::warning(this, title, tr("The valve pocket mesh was not written.\n%1").arg(problem));
-        return false;
-    }
     const QString meshName = lineEdit_CA_2->text();
-    if (meshName.trimmed().isEmpty()) {
-        Messages::warning(this, title,
-                          tr("The valve pocket mesh was not written: please enter the name of "
-                             "the mesh file for the valve pockets on the tab \"Calculation\"."));
+    PocketGeometry::Dimensions target;
+    const QString problem = formProblem({lineEdit_PA_1->text(), lineEdit_PA_38->text(),
+                                         lineEdit_PA_39->text(), lineEdit_PA_40->text()},
+                                        meshName, &target);
+    if (!problem.isEmpty()) {
+        Messages::warning(this, title, tr("The valve pocket mesh was not written.\n%1").arg(problem));
         return false;
     }
     QFile reference(PocketMesh::referenceFileName());
@@ -57,11 +77,12 @@ bool Kalvex::mapPocketMesh()
         Messages::fileError(this, meshName, out.errorString());
         return false;
     }
-    if (!PocketMesh::map(reference, out, target, &problem)) {
+    QString mapProblem;
+    if (!PocketMesh::map(reference, out, target, &mapProblem)) {
         out.cancelWriting();
         Messages::warning(this, title,
                           tr("The valve pocket mesh %1 was not written from %2:\n%3")
-                              .arg(meshName, reference.fileName(), problem));
+                              .arg(meshName, reference.fileName(), mapProblem));
         return false;
     }
     if (!out.commit()) {

@@ -37,7 +37,7 @@ void writeValue(QTextStream &out, Kind kind, const QString &text)
 void skipRestOfLine(QIODevice &device)
 {
     for (;;) {
-        const QByteArray rest = device.readLine(maxLineBytes);
+        const QByteArray rest = device.readLine(maxLineBytes + 1);
         if (rest.isEmpty() || rest.endsWith('\n'))
             return;
     }
@@ -47,7 +47,7 @@ void skipRestOfLine(QIODevice &device)
 // its beginning only, so no input can make the reader hold more than that.
 bool readLine(QIODevice &device, QString &line)
 {
-    QByteArray bytes = device.readLine(maxLineBytes);
+    QByteArray bytes = device.readLine(maxLineBytes + 1); // readLine stops one byte short
     if (bytes.isEmpty())
         return false;
     if (!bytes.endsWith('\n'))

@@ -29,10 +29,8 @@ public:
     explicit Writer(QIODevice &device) : m_device(device) { m_buffer.reserve(flushSize + 4096); }
 
     QByteArray &buffer() { return m_buffer; }
-    bool lineDone()
-    {
-        return m_buffer.size() < flushSize || flush();
-    }
+    // Hands the buffer on once it is large; false when that write failed.
+    bool lineDone() { return m_buffer.size() < flushSize || flush(); }
     bool flush()
     {
         const bool ok = m_buffer.isEmpty() || m_device.write(m_buffer) == m_buffer.size();
@@ -49,8 +47,7 @@ class Mapper
 {
 public:
     Mapper(QIODevice &reference, QIODevice &out, const PocketGeometry::Dimensions &target)
-        : m_reader(reference), m_out(out), m_writer(out),
-          m_nodes(target)
+        : m_reader(reference), m_out(out), m_writer(out), m_nodes(target)
     {
     }
 
@@ -87,7 +84,7 @@ bool Mapper::readLine(QByteArrayView *line, const char *what)
     if (m_reader.failed())
         return readFailed();
     return fail(tr("the reference mesh ends after line %1, where %2 was expected.")
-                    .arg(m_reader.lineNumber()).arg(tr(what)));
+                    .arg(m_reader.lineNumber()).arg(QLatin1String(what)));
 }
 
 bool Mapper::write(QByteArrayView bytes, bool lineEnd)
@@ -107,8 +104,7 @@ bool Mapper::copyCountLine(const char *what, qint64 *count)
     QByteArrayView rest = line, token;
     if (!PocketMeshIo::nextToken(&rest, &token) || !PocketMeshIo::toInteger(token, count))
         return fail(tr("line %1 should begin with %2 but reads \"%3\".")
-                        .arg(m_reader.lineNumber()).arg(tr(what))
-                        .arg(quoted(line)));
+                        .arg(m_reader.lineNumber()).arg(QLatin1String(what), quoted(line)));
     return write(line, true);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTextStream>
 #include <QtTest>
 
@@ -106,6 +107,8 @@ private slots:
     void blocksCopied();
     void fixedFormatMatchesTextStream_data();
     void fixedFormatMatchesTextStream();
+    void numbersReadAsQStringReadsThem_data();
+    void numbersReadAsQStringReadsThem();
     void brokenReference_data();
     void brokenReference();
     void refusedGeometry_data();
@@ -226,22 +229,70 @@ void TestPocketMesh::blocksCopied()
     QCOMPARE(mapped, expected);
 }
 
+// Chosen values (signs of zero, ties at the sixth decimal, extremes), then
+// random values of each kind the mapping writes.
 void TestPocketMesh::fixedFormatMatchesTextStream_data()
 {
-    QTest::addColumn<double>("value");
-    const double values[] = {0.0, -0.0, 1.0, -1.0, 324.961536, 324.9615361854, 0.0000005,
-                             -0.0000004, 2.5e-7, 1.0000005, 0.1234565, 123456789.123456789,
-                             1e15, -1e21, 999999.9999995, 3e-300, 1.7976931348623157e308};
-    for (double v : values)
-        QTest::addRow("%.17g", v) << v;
+    QTest::addColumn<QList<double>>("values");
+    QTest::newRow("chosen") << QList<double>{
+        0.0, -0.0, -1.0, 324.9615361854, 0.0000005, -0.0000004, 2.5e-7, 0.1234565,
+        123456789.123456789, -1e21, 999999.9999995, 3e-300, 1.7976931348623157e308,
+        0.0078125, -0.0078125, 0.0234375, 999999999.9999995, 1e9, -123456.7890625};
+    const struct { const char *name; double scale, step; } kinds[] = {
+        {"coordinates", 400, 0}, {"six-decimal values", 400, 1e-6},
+        {"ties (multiples of 2^-7)", 1000, 1.0 / 128}, {"tiny", 1e-5, 0}, {"large", 5e8, 0}};
+    QRandomGenerator random(42);
+    for (const auto &kind : kinds) {
+        QList<double> values;
+        for (int i = 0; i < 20000; ++i) {
+            const double v = (random.generateDouble() * 2 - 1) * kind.scale;
+            values << (kind.step > 0 ? std::round(v / kind.step) * kind.step : v);
+        }
+        QTest::newRow(kind.name) << values;
+    }
 }
 
 void TestPocketMesh::fixedFormatMatchesTextStream()
 {
-    QFETCH(double, value);
-    QByteArray fast;
-    PocketMeshIo::appendFixed6(fast, value);
-    QCOMPARE(QString::fromLatin1(fast), fixed6(value));
+    QFETCH(QList<double>, values);
+    for (double v : values) {
+        QByteArray fast;
+        PocketMeshIo::appendFixed6(fast, v);
+        if (QString::fromLatin1(fast) != fixed6(v))
+            QFAIL(qPrintable(QString("%1: %2, QTextStream %3").arg(full(v), fast, fixed6(v))));
+    }
+}
+
+void TestPocketMesh::numbersReadAsQStringReadsThem_data()
+{
+    QTest::addColumn<QByteArray>("token");
+    const char *tokens[] = {"324.961536", "-0", "+5", ".5", "5.", "-.25", "1e3", "1.5E-3",
+                            "0001.25000", "12345678901234567890", "0.1234567890123456789",
+                            "abc", "-", ".", "+", "1.2.3", "+-1", "1,5", "0x10", "1e400",
+                            "inf", "nan", "3.14159265358979323846264338327950288"};
+    for (const char *token : tokens)
+        QTest::newRow(token) << QByteArray(token);
+    QRandomGenerator random(7);
+    for (int i = 0; i < 200; ++i) {
+        const double v = std::round((random.generateDouble() * 2 - 1) * 4e8) / 1e6;
+        const QByteArray token = QByteArray::number(v, 'f', 6);
+        QTest::newRow(token.constData()) << token;
+    }
+}
+
+// Finite numbers only: a coordinate of "inf" or "nan" is refused.
+void TestPocketMesh::numbersReadAsQStringReadsThem()
+{
+    QFETCH(QByteArray, token);
+    bool qtOk = false;
+    const double qtValue = QString::fromLatin1(token).toDouble(&qtOk);
+    double value = 0;
+    const bool ok = PocketMeshIo::toNumber(token, &value);
+    QCOMPARE(ok, qtOk && std::isfinite(qtValue));
+    if (ok) {
+        QCOMPARE(value, qtValue);
+        QCOMPARE(std::signbit(value), std::signbit(qtValue));
+    }
 }
 
 void TestPocketMesh::brokenReference_data()
