@@ -12,7 +12,7 @@ struct CaseLayout
     QString executingDir;  // absolute path of ExecutingFiles
     QString caseName;      // relative to the root
     QString caseDir;       // absolute path of the case directory
-    QStringList resultDirs; // case-relative to the root: C/head, C/piston, C/side
+    QStringList resultDirs; // relative to the root: C/head, C/piston, C/side
 
     static QString executingDirName();  // "ExecutingFiles"
     static QString solverFileName();    // "euler.exe"
