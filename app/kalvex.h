@@ -58,7 +58,13 @@ private:
 
 
 
-    // Calculation run (kalvex_calc.cpp).
+    // Calculation run (kalvex_calc.cpp). Each step reports its own failure
+    // and returns whether the run may go on.
+    bool calcInputsAccepted();
+    bool createResultDirs(const QString &root, const QStringList &resultDirs);
+    bool enterDir(const QString &dir);
+    bool writeSolverInputs(const QString &dir, bool withPocketMesh);
+    void reportCalcStopped(const QString &what);
 
 
 

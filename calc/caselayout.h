@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where a calculation run puts things. The program runs in ExecutingFiles;
+// its parent is the workspace root, which holds the reference pocket mesh,
+// the latest solver inputs and one directory per case.
+struct CaseLayout
+{
+    QString root;          // absolute path of the workspace root
+    QString executingDir;  // absolute path of ExecutingFiles
+    QString caseName;      // relative to the root
+    QString caseDir;       // absolute path of the case directory
+    QStringList resultDirs; // relative to the root: C/head, C/piston, C/side
+
+    static QString executingDirName();  // "ExecutingFiles"
+    static QString solverFileName();    // "euler.exe"
+    static QString referenceMeshName(); // "reference_valve_pocket.msh"
+    // Files the run writes or reads in the root under fixed names.
+    static QStringList inputFileNames();
+    static QStringList rootFileNames();
+
+    // The layout seen from ExecutingFiles (absolute path) for one case.
+    static CaseLayout fromExecutingDir(const QString &executingDir, const QString &caseName);
+
+    // absolute path of ExecutingFiles + "/euler.exe"
+    QString solverProgram() const;
+
+    // Why the directory cannot host a run (empty when it can): it must be a
+    // directory named ExecutingFiles holding an executable euler.exe, inside a
+    // root that holds the reference pocket mesh.
+    static QString workspaceProblem(const QString &currentDir);
+
+    // Starts the solver on its own with one empty argument, working in
+    // ExecutingFiles. Returns whether the process could be started.
+    bool launchSolver() const;
+};

@@ -1,0 +1,338 @@
+#include "kalvex.h"
+
+#include "samplefields.h"
+#include "testworkspace.h"
+
+#include <QApplication>
+#include <QCryptographicHash>
+#include <QDirIterator>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+QStringList *capturedDebug = nullptr;
+QtMessageHandler previousHandler = nullptr;
+
+void captureDebug(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtDebugMsg && capturedDebug)
+        capturedDebug->append(message);
+    else if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+// Answers every message box that opens while it lives, keeping title and text.
+class MessageCatcher : public QObject
+{
+public:
+    MessageCatcher() { arm(); }
+    QStringList titles;
+    QStringList texts;
+
+private:
+    void arm() { QTimer::singleShot(0, this, [this] { answer(); }); }
+    void answer()
+    {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            titles << box->windowTitle();
+            texts << box->text();
+            box->accept();
+        }
+        arm();
+    }
+};
+
+struct RunResult
+{
+    QStringList titles;
+    QStringList messages;
+    QStringList debugLines;
+};
+
+// Presses "Calculate" and answers whatever it shows.
+RunResult pressCalculate(Kalvex &window)
+{
+    QStringList debugLines;
+    capturedDebug = &debugLines;
+    previousHandler = qInstallMessageHandler(captureDebug);
+    RunResult result;
+    {
+        MessageCatcher catcher;
+        window.findChild<QPushButton *>(QStringLiteral("startEuler"))->click();
+        result.titles = catcher.titles;
+        result.messages = catcher.texts;
+    }
+    qInstallMessageHandler(previousHandler);
+    capturedDebug = nullptr;
+    result.debugLines = debugLines;
+    return result;
+}
+
+void fill(Kalvex &window, const QHash<QString, QString> &texts)
+{
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
+        auto *edit = window.findChild<QLineEdit *>(it.key());
+        QVERIFY2(edit, qPrintable(it.key()));
+        edit->setText(it.value());
+    }
+}
+
+// Every entry below root with its content's hash, to see whether a run touched anything.
+QStringList listing(const QString &root)
+{
+    QStringList entries;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QString entry = QDir(root).relativeFilePath(path);
+        QFile file(path);
+        if (it.fileInfo().isFile() && file.open(QIODevice::ReadOnly))
+            entry += QLatin1Char(' ') + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex();
+        else if (it.fileInfo().isDir())
+            entry += QLatin1Char('/');
+        entries << entry;
+    }
+    entries.sort();
+    return entries;
+}
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QStringList inputFiles{"InputCylinder.txt", "InputValves.txt", "InputPocketMesh.txt"};
+
+} // namespace
+
+// "Calculate" from the real window in a temporary workspace with a stand-in solver.
+class TstStartCalc : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void runLaysDownCaseAndStartsSolver();
+    void secondRunKeepsResultsAndOverwritesInputs();
+    void refusalTouchesNothing_data();
+    void refusalTouchesNothing();
+    void failedStepStopsRun_data();
+    void failedStepStopsRun();
+    void solverThatCannotStartIsReported();
+
+private:
+    QString m_testCwd;
+};
+
+void TstStartCalc::init()
+{
+    m_testCwd = QDir::currentPath();
+}
+
+void TstStartCalc::cleanup()
+{
+    QDir::setCurrent(m_testCwd);
+}
+
+void TstStartCalc::runLaysDownCaseAndStartsSolver()
+{
+    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    QVERIFY(ws.isValid());
+    QVERIFY(QDir::setCurrent(ws.executingDir()));
+    Kalvex window;
+    fill(window, sampleFieldTexts());
+
+    const RunResult run = pressCalculate(window);
+
+    QCOMPARE(run.messages, QStringList());
+    QCOMPARE(QDir::currentPath(), ws.executingDir());
+    for (const char *sub : {"head", "piston", "side"})
+        QVERIFY(QFileInfo(ws.root() + "/Case680mm/" + sub).isDir());
+    for (const QString &name : inputFiles) {
+        const QByteArray rootCopy = contents(ws.root() + '/' + name);
+        QVERIFY2(!rootCopy.isEmpty(), qPrintable(name));
+        QCOMPARE(contents(ws.root() + "/Case680mm/" + name), rootCopy);
+    }
+    QVERIFY(contents(ws.root() + "/InputCylinder.txt").contains("\nCase680mm\n"));
+    QVERIFY(contents(ws.root() + "/InputPocketMesh.txt").contains("dP=680mm.msh"));
+    QVERIFY(!contents(ws.root() + "/dP=680mm.msh").isEmpty());
+    QVERIFY(!QFile::exists(ws.root() + "/Case680mm/dP=680mm.msh"));
+
+    QTRY_VERIFY(QFile::exists(ws.launchLog()));
+    QCOMPARE(QString::fromUtf8(contents(ws.launchLog())),
+             QString("args=1\narg=[]\ncwd=%1\n").arg(ws.executingDir()));
+
+    const QString exec = ws.executingDir();
+    QCOMPARE(run.debugLines.size(), 11);
+    QCOMPARE(run.debugLines.at(0), QString("Current Dir 1 \"%1\"").arg(exec));
+    QVERIFY(run.debugLines.at(1).startsWith("curDir1= QDir( \"" + exec + "\""));
+    QCOMPARE(run.debugLines.at(2), QString("Current Dir 2 \"%1\"").arg(ws.root()));
+    QVERIFY(run.debugLines.at(3).startsWith("curDir2= QDir( \"" + ws.root() + "\""));
+    QCOMPARE(run.debugLines.mid(4, 4), (QStringList{"\"Case680mm\"", "\"Case680mm/head\"",
+                                                    "\"Case680mm/piston\"", "\"Case680mm/side\""}));
+    QCOMPARE(run.debugLines.at(8), QString("Programmname= \"%1/euler.exe\"").arg(exec));
+    QCOMPARE(run.debugLines.at(9), QString("\"%1\"").arg(exec));
+    QCOMPARE(run.debugLines.at(10), QString("Working directory= \"%1\"").arg(exec));
+}
+
+void TstStartCalc::secondRunKeepsResultsAndOverwritesInputs()
+{
+    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    QVERIFY(QDir::setCurrent(ws.executingDir()));
+    Kalvex window;
+    fill(window, sampleFieldTexts());
+    QCOMPARE(pressCalculate(window).messages, QStringList());
+    QTRY_VERIFY(QFile::exists(ws.launchLog()));
+    QVERIFY(QFile::remove(ws.launchLog()));
+
+    QFile result(ws.root() + "/Case680mm/head/head001.txt");
+    QVERIFY(result.open(QIODevice::WriteOnly));
+    result.write("1 2 3\n");
+    result.close();
+    fill(window, {{"lineEdit_PA_5", "400"}});
+
+    QCOMPARE(pressCalculate(window).messages, QStringList());
+
+    QCOMPARE(QDir::currentPath(), ws.executingDir());
+    QCOMPARE(contents(result.fileName()), QByteArray("1 2 3\n"));
+    for (const QString &dir : {ws.root(), ws.root() + "/Case680mm"})
+        QVERIFY(contents(dir + "/InputCylinder.txt").contains("\n400.00000\n"));
+    QTRY_VERIFY(QFile::exists(ws.launchLog()));
+}
+
+void TstStartCalc::refusalTouchesNothing_data()
+{
+    QTest::addColumn<QString>("breakage");     // of the workspace, see below
+    QTest::addColumn<QStringList>("fields");   // changed from the sample set
+    QTest::addColumn<QStringList>("values");
+    QTest::addColumn<QStringList>("expected"); // parts of the one message
+
+    QTest::newRow("started in the root") << "root" << QStringList() << QStringList()
+                                         << QStringList{"must run in the directory \"ExecutingFiles\""};
+    QTest::newRow("solver missing") << "no solver" << QStringList() << QStringList()
+                                    << QStringList{"\"euler.exe\" is missing or not executable"};
+    QTest::newRow("reference mesh missing") << "no reference" << QStringList() << QStringList()
+                                            << QStringList{"\"reference_valve_pocket.msh\" is missing"};
+
+    const QStringList caseName{"lineEdit_CA"};
+    QTest::newRow("empty case name") << "" << caseName << QStringList{""}
+                                     << QStringList{"Case name \"\": is empty"};
+    QTest::newRow("case name ..") << "" << caseName << QStringList{".."} << QStringList{"Case name \"..\""};
+    QTest::newRow("case name with /") << "" << caseName << QStringList{"A/B"} << QStringList{"\"/\""};
+    QTest::newRow("case name with \\") << "" << caseName << QStringList{"A\\B"} << QStringList{"\"\\\""};
+
+    QTest::newRow("every parameter problem in one message")
+        << "" << QStringList{"lineEdit_PA_1", "lineEdit_PA_10", "lineEdit_PA_18"}
+        << QStringList{"0,68", "0", "7"}
+        << QStringList{"Piston diameter d_P (m): \"0,68\" is not a number",
+                       "Number of cells along piston radius n1: must be at least 1 (is 0)",
+                       "Number of suction valves (1): must be from 1 to 5 (is 7)"};
+    QTest::newRow("pocket as wide as piston")
+        << "" << QStringList{"lineEdit_PA_38"} << QStringList{"400"}
+        << QStringList{"\"Valve pocket radius rv1 [mm]\" (400 mm) must be smaller than the piston radius"};
+    QTest::newRow("mesh file would replace the reference")
+        << "" << QStringList{"lineEdit_CA_2"} << QStringList{"reference_valve_pocket.msh"}
+        << QStringList{"would overwrite a file the calculation needs"};
+}
+
+void TstStartCalc::refusalTouchesNothing()
+{
+    QFETCH(QString, breakage);
+    QFETCH(QStringList, fields);
+    QFETCH(QStringList, values);
+    QFETCH(QStringList, expected);
+    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    if (breakage == "no solver")
+        QVERIFY(QFile::remove(ws.solver()));
+    else if (breakage == "no reference")
+        QVERIFY(QFile::remove(ws.root() + "/reference_valve_pocket.msh"));
+    const QString start = breakage == "root" ? ws.root() : ws.executingDir();
+    QVERIFY(QDir::setCurrent(start));
+    Kalvex window;
+    fill(window, sampleFieldTexts());
+    for (int i = 0; i < fields.size(); ++i)
+        fill(window, {{fields.at(i), values.at(i)}});
+    const QStringList before = listing(ws.root());
+
+    const RunResult run = pressCalculate(window);
+
+    QCOMPARE(run.messages.size(), 1);
+    QCOMPARE(run.titles.first(), QString("Calculation not started"));
+    for (const QString &part : expected)
+        QVERIFY2(run.messages.first().contains(part), qPrintable(run.messages.first()));
+    QCOMPARE(QDir::currentPath(), start);
+    QTest::qWait(50); // a solver started by mistake would have logged by now
+    QCOMPARE(listing(ws.root()), before);
+}
+
+void TstStartCalc::failedStepStopsRun_data()
+{
+    QTest::addColumn<QString>("obstacle");     // a file or directory in the way
+    QTest::addColumn<bool>("obstacleIsDir");
+    QTest::addColumn<QString>("expected");     // the stop message
+    QTest::addColumn<bool>("rootInputsWritten");
+
+    QTest::newRow("case directory is a file")
+        << "Case680mm" << false << "The directory %1/Case680mm/head could not be created." << false;
+    QTest::newRow("result directory is a file")
+        << "Case680mm/piston" << false << "The directory %1/Case680mm/piston could not be created." << false;
+    QTest::newRow("root cylinder file blocked")
+        << "InputCylinder.txt" << true << "The file %1/InputCylinder.txt could not be written." << false;
+    QTest::newRow("mapped pocket mesh blocked")
+        << "dP=680mm.msh" << true << "The file %1/dP=680mm.msh could not be written." << true;
+    QTest::newRow("case valve file blocked")
+        << "Case680mm/InputValves.txt" << true << "The file %1/Case680mm/InputValves.txt could not be written."
+        << true;
+}
+
+void TstStartCalc::failedStepStopsRun()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(bool, obstacleIsDir);
+    QFETCH(QString, expected);
+    QFETCH(bool, rootInputsWritten);
+    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    const QString path = ws.root() + '/' + obstacle;
+    QVERIFY(QDir().mkpath(obstacleIsDir ? path : QFileInfo(path).absolutePath()));
+    if (!obstacleIsDir) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir::setCurrent(ws.executingDir()));
+    Kalvex window;
+    fill(window, sampleFieldTexts());
+
+    const RunResult run = pressCalculate(window);
+
+    QVERIFY(!run.messages.isEmpty());
+    QCOMPARE(run.titles.last(), QString("Calculation stopped"));
+    QCOMPARE(run.messages.last(), expected.arg(ws.root()) + "\nThe solver was not started.");
+    QCOMPARE(QDir::currentPath(), ws.executingDir());
+    QCOMPARE(QFile::exists(ws.root() + "/InputPocketMesh.txt"), rootInputsWritten);
+    QTest::qWait(50);
+    QVERIFY(!QFile::exists(ws.launchLog()));
+}
+
+void TstStartCalc::solverThatCannotStartIsReported()
+{
+    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    ws.writeSolver("#!/nonexistent/interpreter\n");
+    QVERIFY(QDir::setCurrent(ws.executingDir()));
+    Kalvex window;
+    fill(window, sampleFieldTexts());
+
+    const RunResult run = pressCalculate(window);
+
+    QCOMPARE(run.titles, QStringList{"Calculation stopped"});
+    QCOMPARE(run.messages, QStringList{QString("The solver %1/euler.exe could not be started.").arg(ws.executingDir())});
+    QCOMPARE(QDir::currentPath(), ws.executingDir());
+}
+
+QTEST_MAIN(TstStartCalc)
+#include "tst_startcalc.moc"
