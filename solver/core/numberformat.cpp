@@ -3,20 +3,95 @@
 #include "inputerror.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdlib>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 
 namespace euler {
 
+namespace {
+
+constexpr double powersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12,
+                                  1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+double scaleByPowerOfTen(double a, int exponent)
+{
+    return exponent >= 0 ? a * powersOfTen[exponent] : a / powersOfTen[-exponent];
+}
+
+} // namespace
+
+// Same text as printf's %.<n>g (trailing zeros dropped), but several times
+// faster than std::to_chars with a precision: the digits come from one
+// rounded integer mantissa.
 void appendNumber(std::string &out, double value, int significantDigits)
 {
-    char buffer[32];
-    if (value == 0)
-        value = 0; // no "-0"
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general,
-                                      significantDigits);
-    out.append(buffer, result.ptr);
+    const int n = significantDigits < 1 ? 1 : (significantDigits > 15 ? 15 : significantDigits);
+    double a = std::fabs(value);
+    if (a == 0) {
+        out += '0';
+        return;
+    }
+    int e = static_cast<int>(std::floor(std::log10(a)));
+    if (!std::isfinite(a) || e < -290 || e > 290 || std::abs(n - 1 - e) > 22) {
+        char buffer[32];
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, n);
+        out.append(buffer, result.ptr);
+        return;
+    }
+    const auto limit = static_cast<unsigned long long>(powersOfTen[n]);
+    auto mantissa = static_cast<unsigned long long>(std::llround(scaleByPowerOfTen(a, n - 1 - e)));
+    if (mantissa >= limit) { // log10 rounded down too little, or rounding carried
+        ++e;
+        mantissa = static_cast<unsigned long long>(std::llround(scaleByPowerOfTen(a, n - 1 - e)));
+    } else if (mantissa < limit / 10) {
+        --e;
+        mantissa = static_cast<unsigned long long>(std::llround(scaleByPowerOfTen(a, n - 1 - e)));
+    }
+    if (mantissa >= limit) { // 9.999995 with five digits becomes 10.000
+        mantissa /= 10;
+        ++e;
+    }
+    char digits[16];
+    for (int i = n - 1; i >= 0; --i) {
+        digits[i] = static_cast<char>('0' + mantissa % 10);
+        mantissa /= 10;
+    }
+    int used = n;
+    while (used > 1 && digits[used - 1] == '0')
+        --used;
+    if (value < 0)
+        out += '-';
+    if (e >= -4 && e < n) {
+        if (e >= 0) {
+            const int whole = e + 1;
+            for (int i = 0; i < whole; ++i)
+                out += i < used ? digits[i] : '0';
+            if (used > whole) {
+                out += '.';
+                out.append(digits + whole, static_cast<size_t>(used - whole));
+            }
+        } else {
+            out += "0.";
+            out.append(static_cast<size_t>(-e - 1), '0');
+            out.append(digits, static_cast<size_t>(used));
+        }
+        return;
+    }
+    out += digits[0];
+    if (used > 1) {
+        out += '.';
+        out.append(digits + 1, static_cast<size_t>(used - 1));
+    }
+    out += 'e';
+    out += e < 0 ? '-' : '+';
+    const int ae = std::abs(e);
+    if (ae >= 100)
+        out += static_cast<char>('0' + ae / 100);
+    out += static_cast<char>('0' + ae / 10 % 10);
+    out += static_cast<char>('0' + ae % 10);
 }
 
 void appendInteger(std::string &out, long long value)
