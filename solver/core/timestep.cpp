@@ -8,7 +8,7 @@ namespace euler {
 
 double stableTimeScale(const ChamberModel &model, const ChamberSnapshot &s, const ChamberState &state)
 {
-    double tau = std::numeric_limits<double>::infinity();
+    double tau = (M_PI / 180.0) / model.crank.omega();
     double areaSum = 0;
     for (const ValveFlowState &f : s.valves)
         areaSum += f.area;
@@ -16,7 +16,7 @@ double stableTimeScale(const ChamberModel &model, const ChamberSnapshot &s, cons
         const double c = model.gas.soundSpeed(std::max({s.temperature, model.suction.temperature,
                                                          model.discharge.temperature}));
         const double rate = std::sqrt(2.0 * model.gas.gamma / IsentropicOrifice::linearBand) * c * areaSum / s.volume;
-        tau = 1.0 / rate;
+        tau = std::min(tau, 1.0 / rate);
     }
     if (model.valvesHeldShut)
         return tau;
