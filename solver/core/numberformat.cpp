@@ -23,9 +23,9 @@ double scaleByPowerOfTen(double a, int exponent)
 
 } // namespace
 
-// Same text as printf's %.<n>g (trailing zeros dropped), but several times
-// faster than std::to_chars with a precision: the digits come from one
-// rounded integer mantissa.
+// Same text as printf's %.<n>g (trailing zeros dropped; at exact decimal ties
+// the last digit may differ by one). The digits come from one rounded integer
+// mantissa: no stream, no locale, no allocation.
 void appendNumber(std::string &out, double value, int significantDigits)
 {
     const int n = significantDigits < 1 ? 1 : (significantDigits > 15 ? 15 : significantDigits);
@@ -42,13 +42,13 @@ void appendNumber(std::string &out, double value, int significantDigits)
         return;
     }
     const auto limit = static_cast<unsigned long long>(powersOfTen[n]);
-    auto mantissa = static_cast<unsigned long long>(std::llround(scaleByPowerOfTen(a, n - 1 - e)));
+    auto mantissa = static_cast<unsigned long long>(std::llrint(scaleByPowerOfTen(a, n - 1 - e)));
     if (mantissa >= limit) { // log10 rounded down too little, or rounding carried
         ++e;
-        mantissa = static_cast<unsigned long long>(std::llround(scaleByPowerOfTen(a, n - 1 - e)));
+        mantissa = static_cast<unsigned long long>(std::llrint(scaleByPowerOfTen(a, n - 1 - e)));
     } else if (mantissa < limit / 10) {
         --e;
-        mantissa = static_cast<unsigned long long>(std::llround(scaleByPowerOfTen(a, n - 1 - e)));
+        mantissa = static_cast<unsigned long long>(std::llrint(scaleByPowerOfTen(a, n - 1 - e)));
     }
     if (mantissa >= limit) { // 9.999995 with five digits becomes 10.000
         mantissa /= 10;
