@@ -99,20 +99,25 @@ void validateSide(const ValveSideInput &s, const std::string &kind, const std::s
 
 } // namespace
 
-CylinderInput readCylinderInput(const std::filesystem::path &file)
+std::string readCaseName(const std::filesystem::path &file)
 {
     const std::vector<TextLine> lines = readLines(file);
-    CylinderInput c;
     // The case name is line 2 as written, blanks included: it names the
     // directory the front end created.
     require(lines.size() >= 2, file.string(), "line 2 (case name) is missing");
-    c.caseName = lines[1].text;
-    while (!c.caseName.empty() && (c.caseName.back() == ' ' || c.caseName.back() == '\t'))
-        c.caseName.pop_back();
-    require(!c.caseName.empty() && c.caseName.front() != '#', file.string(), "line 2 holds no case name");
-    require(c.caseName != "." && c.caseName != ".." && c.caseName.find_first_of("/\\") == std::string::npos,
-            file.string(), "case name \"" + c.caseName + "\" is not a single directory name");
+    std::string name = lines[1].text;
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+        name.pop_back();
+    require(!name.empty() && name.front() != '#', file.string(), "line 2 holds no case name");
+    require(name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos,
+            file.string(), "case name \"" + name + "\" is not a single directory name");
+    return name;
+}
 
+CylinderInput readCylinderInput(const std::filesystem::path &file)
+{
+    CylinderInput c;
+    c.caseName = readCaseName(file);
     const DataLines data(file, 2);
     size_t i = 0;
     c.pistonDiameter = data.real(i++, "piston diameter");

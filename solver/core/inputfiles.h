@@ -62,6 +62,7 @@ struct PocketMeshInput
 };
 
 // Readers throw RunError (BadInput) naming the file, line and reason.
+std::string readCaseName(const std::filesystem::path &cylinderFile);
 CylinderInput readCylinderInput(const std::filesystem::path &file);
 ValveInput readValveInput(const std::filesystem::path &file);
 PocketMeshInput readPocketMeshInput(const std::filesystem::path &file);

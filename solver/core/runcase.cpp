@@ -214,13 +214,13 @@ RunResult runCase(const std::filesystem::path &root, const RunOptions &options)
     RunLog log(options.echo);
     log.line("euler: lumped chamber model with valve dynamics");
     try {
-        const CylinderInput cyl = readCylinderInput(root / "InputCylinder.txt");
-        result.caseDirectory = root / cyl.caseName;
+        result.caseDirectory = root / readCaseName(root / "InputCylinder.txt");
         std::error_code ec;
         for (const char *sub : {"head", "piston", "side"})
             std::filesystem::create_directories(result.caseDirectory / sub, ec);
         if (!log.open(result.caseDirectory / "euler.log"))
             log.line("Warning: cannot write " + (result.caseDirectory / "euler.log").string());
+        const CylinderInput cyl = readCylinderInput(root / "InputCylinder.txt");
         validate(cyl, (root / "InputCylinder.txt").string());
         const ValveInput valves = readValveInput(root / "InputValves.txt");
         validate(valves, (root / "InputValves.txt").string());
@@ -236,8 +236,9 @@ RunResult runCase(const std::filesystem::path &root, const RunOptions &options)
     } catch (const RunError &e) {
         result.exitCode = e.exitCode();
         result.message = e.what();
+        // Without a case directory the log goes beside the input files.
         if (result.caseDirectory.empty())
-            log.open("euler.log");
+            log.open(root / "euler.log");
         log.line(std::string("ERROR: ") + e.what());
         log.line("Stopped with exit status " + std::to_string(result.exitCode) + ".");
     } catch (const std::exception &e) {

@@ -40,7 +40,8 @@ ChamberModel makeChamberModel(const CylinderInput &cylinder, const ValveInput &v
 // ExecutingFiles: reads InputCylinder.txt, InputValves.txt,
 // InputPocketMesh.txt and the pocket mesh from it, and writes euler.log,
 // Output.txt, Summary.txt and head/piston/side result files into its case
-// directory. Never throws; failures come back as exit code and message.
+// directory (the log into the root when the case name cannot be read).
+// Never throws; failures come back as exit code and message.
 RunResult runCase(const std::filesystem::path &rootDirectory, const RunOptions &options = {});
 
 } // namespace euler
