@@ -34,8 +34,9 @@ void appendNumber(std::string &out, double value, int significantDigits)
         out += '0';
         return;
     }
-    int e = static_cast<int>(std::floor(std::log10(a)));
-    if (!std::isfinite(a) || e < -290 || e > 290 || std::abs(n - 1 - e) > 22) {
+    const double decade = std::isfinite(a) ? std::floor(std::log10(a)) : 1000.0;
+    int e = decade > 300 || decade < -300 ? 0 : static_cast<int>(decade);
+    if (!std::isfinite(a) || std::abs(n - 1 - e) > 22 || decade > 300 || decade < -300) {
         char buffer[32];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, n);
         out.append(buffer, result.ptr);
