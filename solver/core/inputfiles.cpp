@@ -29,19 +29,15 @@ public:
 
     double real(size_t index, const char *what) const
     {
-        const TextLine &l = line(index, what);
         double v = 0;
-        if (!parseReal(splitTokens(l.text).front(), v))
-            throw inputError(file_, "line " + std::to_string(l.number) + ": " + what + " is not a number: \"" + l.text + "\"");
+        firstToken(index, what, "a number", [&](const std::string &t) { return parseReal(t, v); });
         return v;
     }
 
     int integer(size_t index, const char *what) const
     {
-        const TextLine &l = line(index, what);
         int v = 0;
-        if (!parseInteger(splitTokens(l.text).front(), v))
-            throw inputError(file_, "line " + std::to_string(l.number) + ": " + what + " is not an integer: \"" + l.text + "\"");
+        firstToken(index, what, "an integer", [&](const std::string &t) { return parseInteger(t, v); });
         return v;
     }
 
@@ -58,6 +54,14 @@ public:
     }
 
 private:
+    template<typename Parse>
+    void firstToken(size_t index, const char *what, const char *kind, Parse parse) const
+    {
+        const TextLine &l = line(index, what);
+        if (!parse(splitTokens(l.text).front()))
+            throw inputError(file_, "line " + std::to_string(l.number) + ": " + what + " is not " + kind + ": \"" + l.text + "\"");
+    }
+
     std::string file_;
     std::vector<TextLine> lines_;
 };

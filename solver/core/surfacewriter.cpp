@@ -3,16 +3,25 @@
 #include "numberformat.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace euler {
 namespace {
 
-void appendState(std::string &out, const WallState &w)
+// Density and pressure, the given velocity components and the temperature,
+// each followed by a blank but the last, which ends the line.
+void appendState(std::string &out, const WallState &w, std::initializer_list<double> velocity)
 {
     appendNumber(out, w.density);
     out += ' ';
     appendNumber(out, w.pressure, 8);
+    for (double component : velocity) {
+        out += ' ';
+        appendNumber(out, component);
+    }
     out += ' ';
+    appendNumber(out, w.temperature);
+    out += '\n';
 }
 
 } // namespace
@@ -85,15 +94,7 @@ std::string SurfaceWriter::discText(const SurfaceInstant &in, double z) const
         const WallState s = wallState(in.pressure, in.density, in.gamma, in.R, u.x * u.x + u.y * u.y);
         out += p.prefix;
         out += zText;
-        appendState(out, s);
-        appendNumber(out, u.x);
-        out += ' ';
-        appendNumber(out, u.y);
-        out += ' ';
-        appendNumber(out, w);
-        out += ' ';
-        appendNumber(out, s.temperature);
-        out += '\n';
+        appendState(out, s, {u.x, u.y, w});
     }
     return out;
 }
@@ -128,15 +129,7 @@ std::string SurfaceWriter::sideText(const SurfaceInstant &in) const
             out += sidePrefix_[static_cast<size_t>(row * n + k)];
             out += zText;
             out += arcText_[static_cast<size_t>(k)];
-            appendState(out, w);
-            appendNumber(out, along);
-            out += ' ';
-            appendNumber(out, u.z);
-            out += ' ';
-            appendNumber(out, radial);
-            out += ' ';
-            appendNumber(out, w.temperature);
-            out += '\n';
+            appendState(out, w, {along, u.z, radial});
         }
     }
     return out;
