@@ -146,8 +146,6 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     const double degreesPerSecond = sim.model().crank.omega() * 180.0 / M_PI;
     const double interval = options.outputIntervalDeg;
     const long long lines = static_cast<long long>(std::ceil(cyl.phiMax / interval - 1e-9));
-    const long long linesPerDegree = std::max(1LL, std::llround(1.0 / interval));
-    const long long linesPerRevolution = std::llround(360.0 / interval);
     const int steps = static_cast<int>(std::trunc(cyl.phiMax));
 
     log.line("Run from crank angle 0 to " + fmt(cyl.phiMax) + " deg: " + std::to_string(steps)
@@ -155,14 +153,14 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     history.append(0, sim, result.start);
     Totals revolutionStart = totalsOf(sim);
     for (long long line = 1; line <= lines; ++line) {
-        const double angle = std::min(line * interval, cyl.phiMax);
+        const double angle = std::min(static_cast<double>(line) * interval, cyl.phiMax);
         sim.advanceTo(angle / degreesPerSecond);
         history.append(line, sim, result.start);
-        const bool wholeDegree = line % linesPerDegree == 0;
-        const long long degree = line / linesPerDegree;
+        const long long degree = std::llround(angle);
+        const bool wholeDegree = std::fabs(angle - static_cast<double>(degree)) < 1e-9;
         if (options.writeSurfaces && wholeDegree && degree >= 1 && degree <= steps)
             surfaces.writeStep(static_cast<int>(degree), surfaceInstant(sim, coreRadius));
-        if (line % linesPerRevolution == 0) {
+        if (wholeDegree && degree > 0 && degree % 360 == 0) {
             const Totals now = totalsOf(sim);
             result.revolutions.push_back(cycleBetween(sim.model(), cyl.suctionDensity, revolutionStart, now, true));
             revolutionStart = now;
