@@ -24,6 +24,7 @@ class TstSolverRun : public QObject
 private slots:
     void runWritesEveryResultFile_data();
     void runWritesEveryResultFile();
+    void historyAndSummaryAgreeWithTheRun();
     void badInputStopsWithReason_data();
     void badInputStopsWithReason();
     void missingCaseNameIsLoggedBesideTheInputs();
@@ -204,6 +205,39 @@ void TstSolverRun::runWritesEveryResultFile()
                             "Discharge valve 1 largest impact velocity on guard (m/s) = "})
         QVERIFY2(summary.contains(key), key);
     QVERIFY(readAll(w.caseFile(QStringLiteral("euler.log"))).contains("Finished"));
+}
+
+void TstSolverRun::historyAndSummaryAgreeWithTheRun()
+{
+    Workspace w;
+    prepare(w, QStringLiteral("400.00000"));
+    RunOptions options = quiet();
+    options.writeSurfaces = false;
+    const RunResult result = runCase(w.root().toStdString(), options);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.revolutions.size(), size_t(1));
+
+    const QList<QStringList> history = fieldLines(w.caseFile(QStringLiteral("Output.txt")));
+    QCOMPARE(history.size(), 1 + 4001);
+    const QStringList &last = history.last();
+    QCOMPARE(ResultFile::number(last, 3), 2.0);     // second revolution
+    QCOMPARE(ResultFile::number(last, 5), 40.0);    // 400 deg into it
+    QVERIFY(std::fabs(ResultFile::number(last, 27)) < 1e-9 * ResultFile::number(last, 23)); // mass balance
+    QVERIFY(std::fabs(ResultFile::number(last, 28)) < 1e-9 * std::fabs(ResultFile::number(last, 26)) + 1e-6);
+    double suctionMass = 0, dischargeMass = 0;
+    for (int valve = 0; valve < 4; ++valve)
+        (valve < 2 ? suctionMass : dischargeMass) += ResultFile::number(last, 44 + 9 * valve + 8);
+    QVERIFY(std::fabs(suctionMass - ResultFile::number(last, 23)) < 1e-6 * suctionMass);
+    QVERIFY(std::fabs(dischargeMass - ResultFile::number(last, 24)) < 1e-6 * dischargeMass);
+
+    const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
+    QVERIFY(summary.contains("from crank angle 0 to 360 deg (last complete revolution)"));
+    double efficiency = 0;
+    for (const QByteArray &line : summary.split('\n'))
+        if (line.startsWith("Volumetric efficiency (1) = "))
+            efficiency = line.mid(line.indexOf('=') + 1).trimmed().toDouble();
+    QVERIFY(std::fabs(efficiency - result.cycle.volumetricEfficiency) < 1e-6);
+    QVERIFY(efficiency > 0.85 && efficiency < result.ideal.volumetricEfficiency);
 }
 
 void TstSolverRun::badInputStopsWithReason_data()
