@@ -29,14 +29,18 @@ double scaleByPowerOfTen(double a, int exponent)
 void appendNumber(std::string &out, double value, int significantDigits)
 {
     const int n = significantDigits < 1 ? 1 : (significantDigits > 15 ? 15 : significantDigits);
-    double a = std::fabs(value);
+    const double a = std::fabs(value);
     if (a == 0) {
         out += '0';
         return;
     }
-    const double decade = std::isfinite(a) ? std::floor(std::log10(a)) : 1000.0;
-    int e = decade > 300 || decade < -300 ? 0 : static_cast<int>(decade);
-    if (!std::isfinite(a) || std::abs(n - 1 - e) > 22 || decade > 300 || decade < -300) {
+    // Decimal exponent from the binary one: floor((e2 - 1) log10 2) is the
+    // true exponent or one less; the mantissa check below corrects it.
+    int binaryExponent = 0;
+    if (std::isfinite(a))
+        std::frexp(a, &binaryExponent);
+    int e = static_cast<int>(std::floor((binaryExponent - 1) * 0.30102999566398120));
+    if (!std::isfinite(a) || std::abs(n - 1 - e) > 21) {
         char buffer[32];
         const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, n);
         out.append(buffer, result.ptr);
@@ -44,11 +48,8 @@ void appendNumber(std::string &out, double value, int significantDigits)
     }
     const auto limit = static_cast<unsigned long long>(powersOfTen[n]);
     auto mantissa = static_cast<unsigned long long>(std::llrint(scaleByPowerOfTen(a, n - 1 - e)));
-    if (mantissa >= limit) { // log10 rounded down too little, or rounding carried
+    if (mantissa >= limit) { // the estimate was one low, or rounding carried
         ++e;
-        mantissa = static_cast<unsigned long long>(std::llrint(scaleByPowerOfTen(a, n - 1 - e)));
-    } else if (mantissa < limit / 10) {
-        --e;
         mantissa = static_cast<unsigned long long>(std::llrint(scaleByPowerOfTen(a, n - 1 - e)));
     }
     if (mantissa >= limit) { // 9.999995 with five digits becomes 10.000
@@ -63,36 +64,44 @@ void appendNumber(std::string &out, double value, int significantDigits)
     int used = n;
     while (used > 1 && digits[used - 1] == '0')
         --used;
+
+    char text[40];
+    char *p = text;
     if (value < 0)
-        out += '-';
+        *p++ = '-';
     if (e >= -4 && e < n) {
         if (e >= 0) {
-            const int whole = e + 1;
-            for (int i = 0; i < whole; ++i)
-                out += i < used ? digits[i] : '0';
-            if (used > whole) {
-                out += '.';
-                out.append(digits + whole, static_cast<size_t>(used - whole));
+            for (int i = 0; i <= e; ++i)
+                *p++ = i < used ? digits[i] : '0';
+            if (used > e + 1) {
+                *p++ = '.';
+                for (int i = e + 1; i < used; ++i)
+                    *p++ = digits[i];
             }
         } else {
-            out += "0.";
-            out.append(static_cast<size_t>(-e - 1), '0');
-            out.append(digits, static_cast<size_t>(used));
+            *p++ = '0';
+            *p++ = '.';
+            for (int i = 0; i < -e - 1; ++i)
+                *p++ = '0';
+            for (int i = 0; i < used; ++i)
+                *p++ = digits[i];
         }
-        return;
+    } else {
+        *p++ = digits[0];
+        if (used > 1) {
+            *p++ = '.';
+            for (int i = 1; i < used; ++i)
+                *p++ = digits[i];
+        }
+        *p++ = 'e';
+        *p++ = e < 0 ? '-' : '+';
+        const int ae = std::abs(e);
+        if (ae >= 100)
+            *p++ = static_cast<char>('0' + ae / 100);
+        *p++ = static_cast<char>('0' + ae / 10 % 10);
+        *p++ = static_cast<char>('0' + ae % 10);
     }
-    out += digits[0];
-    if (used > 1) {
-        out += '.';
-        out.append(digits + 1, static_cast<size_t>(used - 1));
-    }
-    out += 'e';
-    out += e < 0 ? '-' : '+';
-    const int ae = std::abs(e);
-    if (ae >= 100)
-        out += static_cast<char>('0' + ae / 100);
-    out += static_cast<char>('0' + ae / 10 % 10);
-    out += static_cast<char>('0' + ae % 10);
+    out.append(text, p);
 }
 
 void appendInteger(std::string &out, long long value)

@@ -8,6 +8,7 @@
 #include "core/valvedynamics.h"
 #include "core/valveflow.h"
 
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include <cmath>
@@ -37,6 +38,7 @@ private slots:
     void sourceFlowPointsAwayFromSuctionValve();
     void numbersMatchPrintfG_data();
     void numbersMatchPrintfG();
+    void numbersMatchPrintfGOverManyDecades();
 };
 
 namespace {
@@ -271,6 +273,24 @@ void TstSolverModel::numbersMatchPrintfG()
     char expected[64];
     std::snprintf(expected, sizeof expected, "%.*g", digits, value);
     QCOMPARE(QString::fromStdString(text), QString::fromLatin1(expected));
+}
+
+void TstSolverModel::numbersMatchPrintfGOverManyDecades()
+{
+    QRandomGenerator random(12345);
+    int mismatches = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const double value = (i % 2 ? -1 : 1) * std::pow(10.0, random.bounded(40.0) - 20.0);
+        for (int digits : {4, 6, 8}) {
+            std::string text;
+            appendNumber(text, value, digits);
+            char expected[64];
+            std::snprintf(expected, sizeof expected, "%.*g", digits, value);
+            if (text != expected && ++mismatches < 5)
+                qWarning("%s vs %s", text.c_str(), expected);
+        }
+    }
+    QCOMPARE(mismatches, 0);
 }
 
 QTEST_GUILESS_MAIN(TstSolverModel)
