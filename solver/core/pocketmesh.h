@@ -1,0 +1,42 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <vector>
+
+namespace euler {
+
+struct Vec3
+{
+    double x = 0, y = 0, z = 0;
+};
+
+inline Vec3 operator-(const Vec3 &a, const Vec3 &b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 operator+(const Vec3 &a, const Vec3 &b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 operator*(double s, const Vec3 &a) { return {s * a.x, s * a.y, s * a.z}; }
+inline double dot(const Vec3 &a, const Vec3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vec3 cross(const Vec3 &a, const Vec3 &b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// What the chamber model needs from the mapped pocket mesh of one valve.
+struct PocketMeshSummary
+{
+    int nodes = 0;
+    int hexahedra = 0;
+    double volume = 0;       // m^3, one pocket
+    double maxAbsY = 0;      // m, half width across the pocket axis
+};
+
+// Volume of a hexahedron with nodes 1-4 on one face and 5-8 opposite (5 above
+// 1): divergence theorem over the six faces, each split into four triangles
+// about its centroid. Exact for planar faces; unsigned.
+double hexahedronVolume(const std::array<Vec3, 8> &nodes);
+
+// Reads the pocket mesh format (node block, hexahedron block; the boundary
+// faces are not needed here) and scales coordinates by `scale` (m per unit).
+// Throws RunError naming the file and line on any malformed content.
+PocketMeshSummary readPocketMesh(const std::filesystem::path &file, double scale);
+
+} // namespace euler

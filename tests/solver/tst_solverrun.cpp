@@ -1,0 +1,338 @@
+// Whole solver runs in a temporary workspace (root with ExecutingFiles), once
+// through runCase and once through the real euler.exe; every result file is
+// read back with the front end's own field splitting.
+#include "solvertestcase.h"
+
+#include "core/historywriter.h"
+#include "core/kinematics.h"
+#include "post/resultfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+using namespace euler;
+
+class TstSolverRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void runWritesEveryResultFile_data();
+    void runWritesEveryResultFile();
+    void historyAndSummaryAgreeWithTheRun();
+    void badInputStopsWithReason_data();
+    void badInputStopsWithReason();
+    void missingCaseNameIsLoggedBesideTheInputs();
+    void executableRunsInWorkspace();
+    void executableReportsMissingInput();
+
+private:
+    // A root directory with ExecutingFiles and the sample inputs, with a
+    // short run and a coarse grid unless told otherwise.
+    struct Workspace
+    {
+        QTemporaryDir dir;
+        QString root() const { return dir.path(); }
+        QString file(const QString &name) const { return dir.filePath(name); }
+        QString caseFile(const QString &name) const { return dir.filePath(QStringLiteral("Case680mm/") + name); }
+    };
+    static void prepare(Workspace &w, const QString &phiMax = QStringLiteral("3.70000"));
+    static void replaceLine(const QString &file, int lineNumber, const QByteArray &text);
+    static QList<QStringList> fieldLines(const QString &file);
+    static QByteArray readAll(const QString &file);
+};
+
+namespace {
+
+RunOptions quiet()
+{
+    RunOptions options;
+    options.echo = false;
+    return options;
+}
+
+} // namespace
+
+void TstSolverRun::prepare(Workspace &w, const QString &phiMax)
+{
+    QVERIFY(w.dir.isValid());
+    QVERIFY(QDir(w.root()).mkpath(QStringLiteral("ExecutingFiles")));
+    QVERIFY(QFile::copy(solvertest::sampleFile("Case680mm_cylinder.txt"), w.file(QStringLiteral("InputCylinder.txt"))));
+    QVERIFY(QFile::copy(solvertest::sampleFile("Case680mm_valves.txt"), w.file(QStringLiteral("InputValves.txt"))));
+    QVERIFY(QFile::copy(QFINDTESTDATA("data/pocket_box.msh"), w.file(QStringLiteral("dP=680mm.msh"))));
+    QFile::setPermissions(w.file(QStringLiteral("InputCylinder.txt")), QFile::ReadOwner | QFile::WriteOwner);
+    QFile::setPermissions(w.file(QStringLiteral("InputValves.txt")), QFile::ReadOwner | QFile::WriteOwner);
+    QFile pocket(w.file(QStringLiteral("InputPocketMesh.txt")));
+    QVERIFY(pocket.open(QIODevice::WriteOnly));
+    pocket.write("Mesh file used for valve pockets:\ndP=680mm.msh\n\nGrid scaling factor (m/m)\n0.001\n");
+    pocket.close();
+    const QString cylinder = w.file(QStringLiteral("InputCylinder.txt"));
+    replaceLine(cylinder, 30, "4");  // n1
+    replaceLine(cylinder, 32, "1");  // n2
+    replaceLine(cylinder, 34, "2");  // n3
+    replaceLine(cylinder, 42, phiMax.toLatin1());
+}
+
+void TstSolverRun::replaceLine(const QString &fileName, int lineNumber, const QByteArray &text)
+{
+    QFile file(fileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QList<QByteArray> lines = file.readAll().split('\n');
+    file.close();
+    QVERIFY(lineNumber <= lines.size());
+    lines[lineNumber - 1] = text;
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(lines.join('\n'));
+}
+
+QList<QStringList> TstSolverRun::fieldLines(const QString &fileName)
+{
+    QList<QStringList> lines;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return lines;
+    while (!file.atEnd())
+        lines.append(ResultFile::splitFields(QString::fromLatin1(file.readLine())));
+    return lines;
+}
+
+QByteArray TstSolverRun::readAll(const QString &fileName)
+{
+    QFile file(fileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TstSolverRun::runWritesEveryResultFile_data()
+{
+    QTest::addColumn<QString>("phiMax");
+    QTest::addColumn<int>("steps");
+    QTest::newRow("3.7 deg") << QStringLiteral("3.70000") << 3;
+    QTest::newRow("12 deg") << QStringLiteral("12.00000") << 12;
+}
+
+void TstSolverRun::runWritesEveryResultFile()
+{
+    QFETCH(QString, phiMax);
+    QFETCH(int, steps);
+    Workspace w;
+    prepare(w, phiMax);
+    const RunResult result = runCase(w.root().toStdString(), quiet());
+    QCOMPARE(result.exitCode, 0);
+
+    const double radius = 0.34;
+    for (int step = 1; step <= steps + 1; ++step) {
+        const QString number = ResultFile::stepNumber(step);
+        const bool expected = step <= steps;
+        for (const QString &surface : {QStringLiteral("head"), QStringLiteral("piston")}) {
+            const QString name = w.caseFile(surface + QLatin1Char('/') + surface + number + QStringLiteral(".txt"));
+            QCOMPARE(QFile::exists(name), expected);
+            if (!expected)
+                continue;
+            const QList<QStringList> lines = fieldLines(name);
+            QVERIFY(lines.size() > 50);
+            int previousRow = 0;
+            QStringList rowStart;
+            for (int i = 0; i < lines.size(); ++i) {
+                const QStringList &f = lines[i];
+                QVERIFY2(f.size() >= 10, qPrintable(name));
+                bool ok = false;
+                const int row = ResultFile::integer(f, 2, &ok);
+                QVERIFY(ok && row >= previousRow);
+                if (row != previousRow)
+                    rowStart = f;
+                const bool lastOfRow = i + 1 == lines.size() || ResultFile::integer(lines[i + 1], 2) != row;
+                if (lastOfRow) { // every ring is closed
+                    QCOMPARE(f[3], rowStart[3]);
+                    QCOMPARE(f[4], rowStart[4]);
+                }
+                previousRow = row;
+                QVERIFY(std::hypot(ResultFile::number(f, 4), ResultFile::number(f, 5)) <= radius * (1 + 1e-6));
+                QVERIFY(ResultFile::number(f, 7) > 0);
+                QVERIFY(ResultFile::number(f, 8) > 1e6);
+            }
+        }
+        const QString sideName = w.caseFile(QStringLiteral("side/side") + number + QStringLiteral(".txt"));
+        QCOMPARE(QFile::exists(sideName), expected);
+        if (!expected)
+            continue;
+        const QList<QStringList> side = fieldLines(sideName);
+        QVERIFY(!side.isEmpty());
+        double zMax = 0, arcMax = 0;
+        for (const QStringList &f : side) {
+            QVERIFY(f.size() >= 11);
+            bool ok = false;
+            ResultFile::integer(f, 3, &ok);
+            QVERIFY(ok);
+            zMax = std::max(zMax, ResultFile::number(f, 6));
+            arcMax = std::max(arcMax, ResultFile::number(f, 7));
+            QVERIFY(ResultFile::number(f, 9) > 1e6);
+        }
+        QCOMPARE(ResultFile::number(side.first(), 6), 0.0);
+        const double gap = SliderCrank(0.11, 0.55, 0.004, 330).gap(step * M_PI / 180);
+        QVERIFY(std::fabs(zMax - gap) < 1e-5 * gap); // the wall ends at the piston
+        QVERIFY(std::fabs(arcMax - 2 * M_PI * radius) < 1e-4);
+    }
+
+    const QList<QStringList> history = fieldLines(w.caseFile(QStringLiteral("Output.txt")));
+    const int columns = HistoryWriter::chamberColumns + 4 * HistoryWriter::valveColumns;
+    QVERIFY(history.size() > 2);
+    QCOMPARE(history.first().first(), QStringLiteral("#"));
+    QCOMPARE(history.first().size(), 1 + columns);
+    QVERIFY(history.first().at(4).startsWith(QStringLiteral("4:crank_angle")));
+    QVERIFY(history.first().at(44).startsWith(QStringLiteral("44:S1_lift")));
+    QVERIFY(history.first().at(49).startsWith(QStringLiteral("49:S1_mass_flow")));
+    QVERIFY(history.first().at(71).startsWith(QStringLiteral("71:D2_lift")));
+    double previousAngle = -1;
+    for (int i = 1; i < history.size(); ++i) {
+        const QStringList &f = history[i];
+        QCOMPARE(f.size(), columns);
+        const double angle = ResultFile::number(f, 4);
+        QVERIFY(angle > previousAngle && angle - previousAngle <= 0.1 + 1e-9 + (i == 1 ? 1 : 0));
+        previousAngle = angle;
+        for (int valve = 0; valve < 4; ++valve)
+            QVERIFY(ResultFile::number(f, 44 + 9 * valve) >= 0);
+    }
+    QCOMPARE(previousAngle, phiMax.toDouble());
+
+    const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
+    for (const char *key : {"Mass flow (kg/s) = ", "Volumetric efficiency (1) = ", "Indicated power (W) = ",
+                            "Discharge temperature (K) = ", "Suction valve 2 largest impact velocity on seat (m/s) = ",
+                            "Discharge valve 1 largest impact velocity on guard (m/s) = "})
+        QVERIFY2(summary.contains(key), key);
+    QVERIFY(readAll(w.caseFile(QStringLiteral("euler.log"))).contains("Finished"));
+}
+
+void TstSolverRun::historyAndSummaryAgreeWithTheRun()
+{
+    Workspace w;
+    prepare(w, QStringLiteral("400.00000"));
+    RunOptions options = quiet();
+    options.writeSurfaces = false;
+    const RunResult result = runCase(w.root().toStdString(), options);
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.revolutions.size(), size_t(1));
+
+    const QList<QStringList> history = fieldLines(w.caseFile(QStringLiteral("Output.txt")));
+    QCOMPARE(history.size(), 1 + 4001);
+    const QStringList &last = history.last();
+    QCOMPARE(ResultFile::number(last, 3), 2.0);     // second revolution
+    QCOMPARE(ResultFile::number(last, 5), 40.0);    // 400 deg into it
+    QVERIFY(std::fabs(ResultFile::number(last, 27)) < 1e-9 * ResultFile::number(last, 23)); // mass balance
+    QVERIFY(std::fabs(ResultFile::number(last, 28)) < 1e-9 * std::fabs(ResultFile::number(last, 26)) + 1e-6);
+    double suctionMass = 0, dischargeMass = 0;
+    for (int valve = 0; valve < 4; ++valve)
+        (valve < 2 ? suctionMass : dischargeMass) += ResultFile::number(last, 44 + 9 * valve + 8);
+    QVERIFY(std::fabs(suctionMass - ResultFile::number(last, 23)) < 1e-6 * suctionMass);
+    QVERIFY(std::fabs(dischargeMass - ResultFile::number(last, 24)) < 1e-6 * dischargeMass);
+
+    const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
+    QVERIFY(summary.contains("from crank angle 0 to 360 deg (last complete revolution)"));
+    double efficiency = 0;
+    for (const QByteArray &line : summary.split('\n'))
+        if (line.startsWith("Volumetric efficiency (1) = "))
+            efficiency = line.mid(line.indexOf('=') + 1).trimmed().toDouble();
+    QVERIFY(std::fabs(efficiency - result.cycle.volumetricEfficiency) < 1e-6);
+    QVERIFY(efficiency > 0.85 && efficiency < result.ideal.volumetricEfficiency);
+}
+
+void TstSolverRun::badInputStopsWithReason_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("piston diameter not a number") << "InputCylinder.txt" << 6 << QByteArray("abc") << 1 << QByteArray("piston diameter is not a number");
+    QTest::newRow("conrod shorter than crank") << "InputCylinder.txt" << 14 << QByteArray("0.05000") << 1 << QByteArray("conrod length");
+    QTest::newRow("n1 not an integer") << "InputCylinder.txt" << 30 << QByteArray("4.5") << 1 << QByteArray("n1 is not an integer");
+    QTest::newRow("negative phiMax") << "InputCylinder.txt" << 42 << QByteArray("-3.00000") << 1 << QByteArray("phiMax");
+    QTest::newRow("seven suction valves") << "InputValves.txt" << 6 << QByteArray("7") << 1 << QByteArray("between 1 and 5");
+    QTest::newRow("zero plate mass") << "InputValves.txt" << 40 << QByteArray("0.00000") << 1 << QByteArray("discharge valve: plate mass");
+    QTest::newRow("truncated valve file") << "InputValves.txt" << 46 << QByteArray("#") << 1 << QByteArray("missing value");
+    QTest::newRow("missing pocket mesh") << "InputPocketMesh.txt" << 2 << QByteArray("nothere.msh") << 1 << QByteArray("nothere.msh: cannot be opened");
+    QTest::newRow("bad mesh scale") << "InputPocketMesh.txt" << 5 << QByteArray("zero") << 1 << QByteArray("grid scaling factor");
+    QTest::newRow("mesh node out of range") << "dP=680mm.msh" << 15 << QByteArray("2 9 10 3 6 11 12 13") << 1 << QByteArray("out of range");
+    QTest::newRow("mesh ends early") << "dP=680mm.msh" << 15 << QByteArray("") << 1 << QByteArray("ends early");
+    QTest::newRow("Output.txt not writable") << "Case680mm/Output.txt" << 0 << QByteArray() << 2 << QByteArray("Output.txt: cannot be written");
+}
+
+void TstSolverRun::badInputStopsWithReason()
+{
+    QFETCH(QString, file);
+    QFETCH(int, line);
+    QFETCH(QByteArray, text);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, reason);
+    Workspace w;
+    prepare(w);
+    if (line > 0) {
+        replaceLine(w.file(file), line, text);
+        if (text.isEmpty()) { // cut the file after this line
+            QFile f(w.file(file));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            const QList<QByteArray> lines = f.readAll().split('\n').mid(0, line);
+            f.close();
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(lines.join('\n'));
+        }
+    } else {
+        QVERIFY(QDir(w.root()).mkpath(file)); // a directory where the file should go
+    }
+    const RunResult result = runCase(w.root().toStdString(), quiet());
+    QCOMPARE(result.exitCode, exitCode);
+    QVERIFY2(QByteArray::fromStdString(result.message).contains(reason), result.message.c_str());
+    const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
+    QVERIFY(log.contains("ERROR: "));
+    QVERIFY(log.contains(reason));
+    QVERIFY(log.contains("exit status " + QByteArray::number(exitCode)));
+}
+
+void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs()
+{
+    Workspace w;
+    prepare(w);
+    replaceLine(w.file(QStringLiteral("InputCylinder.txt")), 2, "");
+    const RunResult result = runCase(w.root().toStdString(), quiet());
+    QCOMPARE(result.exitCode, 1);
+    QVERIFY(readAll(w.file(QStringLiteral("euler.log"))).contains("line 2 holds no case name"));
+    QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+}
+
+void TstSolverRun::executableRunsInWorkspace()
+{
+    Workspace w;
+    prepare(w, QStringLiteral("2.10000"));
+    QProcess solver;
+    solver.setWorkingDirectory(w.file(QStringLiteral("ExecutingFiles")));
+    solver.start(QStringLiteral(EULER_EXE), {QString()});
+    QVERIFY(solver.waitForFinished(60000));
+    QCOMPARE(solver.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(solver.exitCode(), 0);
+    for (const char *name : {"head/head001.txt", "head/head002.txt", "piston/piston002.txt", "side/side002.txt",
+                             "Output.txt", "Summary.txt", "euler.log"})
+        QVERIFY2(QFile::exists(w.caseFile(QLatin1String(name))), name);
+    QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("head/head003.txt"))));
+    QVERIFY(solver.readAllStandardError().contains("Finished"));
+}
+
+void TstSolverRun::executableReportsMissingInput()
+{
+    Workspace w;
+    prepare(w);
+    QVERIFY(QFile::remove(w.file(QStringLiteral("InputValves.txt"))));
+    QProcess solver;
+    solver.setWorkingDirectory(w.file(QStringLiteral("ExecutingFiles")));
+    solver.start(QStringLiteral(EULER_EXE), {QString()});
+    QVERIFY(solver.waitForFinished(60000));
+    QCOMPARE(solver.exitCode(), 1);
+    QVERIFY(readAll(w.caseFile(QStringLiteral("euler.log"))).contains("InputValves.txt: cannot be opened"));
+    QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+}
+
+QTEST_GUILESS_MAIN(TstSolverRun)
+#include "tst_solverrun.moc"
