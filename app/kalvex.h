@@ -68,7 +68,9 @@ private:
 
 
 
-    // Field maps (kalvex_fieldmaps.cpp).
+    // Field maps (kalvex_fieldmaps.cpp). A run plots one or more surfaces,
+    // shows its progress and reports the problems of all of them at once.
+    class FieldMapRun;
 
 
 

@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QTextStream;
+
+// Reading the solver's per-step result files of one surface and writing their
+// grid copies: the same lines with an empty line before every change of the
+// grid row index, the block layout gnuplot's pm3d needs.
+namespace FieldMaps {
+
+// Where the row index stands and how many fields a data line carries.
+struct ResultLayout
+{
+    int rowField;
+    int minFields;
+};
+
+// Head and piston: row index in field 2, at least ten fields.
+inline constexpr ResultLayout planarLayout{2, 10};
+// Side wall: row index in field 3, at least eleven fields.
+inline constexpr ResultLayout sideLayout{3, 11};
+
+// Called with the fields of every data line that goes into a grid copy.
+using LineVisitor = std::function<void(const QStringList &fields)>;
+
+// Copies the data lines of `in` to `out`, writing an empty line before each
+// line whose row index differs from the previous one (0 before the first).
+// Lines with too few fields or a row index that is not an integer (empty
+// lines, headers) are skipped. Returns the number of lines copied.
+int copyGrid(QTextStream &in, QTextStream &out, const ResultLayout &layout,
+             const LineVisitor &onLine = {});
+
+// How copying one result file into its grid copy went.
+struct CopyOutcome
+{
+    enum Status { Copied, ResultMissing, GridCopyFailed };
+    Status status = Copied;
+    int lines = 0;
+    QString error;   // the system's reason, naming the file
+};
+
+// Opens the grid copy (truncating it) and the result file, then copies. A
+// result file that cannot be opened leaves an empty grid copy.
+CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
+                           const ResultLayout &layout, const LineVisitor &onLine = {});
+
+// Extents of a head or piston surface over all its output steps.
+struct PlanarExtents
+{
+    double xmin = 1.0;
+    double xmax = -1.0;
+    double umax = 0.0;
+    double vmax = 0.0;
+
+    void add(const QStringList &fields);
+    double span() const { return xmax - xmin; }
+};
+
+// Extents of the side wall over all its output steps; its lower x bound is 0.
+struct SideExtents
+{
+    double xmax = -1.0;
+    double zmax = -1.0;
+    double umax = 0.0;
+    double vmax = 0.0;
+
+    void add(const QStringList &fields);
+};
+
+// A colour range of one output step; [1e10, 0] until a value arrives.
+struct ValueRange
+{
+    double min = 1e10;
+    double max = 0.0;
+
+    void add(double value);
+};
+
+// The side wall's density and pressure ranges of one output step.
+struct ColourRanges
+{
+    ValueRange density;
+    ValueRange pressure;
+
+    void add(const QStringList &fields);
+};
+
+// Arrow scale of the velocity maps: the longest arrow gets a tenth of the span.
+// Without a usable velocity or span it never divides by zero.
+double arrowScale(double umax, double vmax, double span);
+
+// The scale as the velocity scripts write it: "4.00e-03".
+QString formatArrowScale(double scale);
+
+// zmax / xmax of the side wall, 0 when xmax is not positive.
+double sizeRatio(double zmax, double xmax);
+
+} // namespace FieldMaps

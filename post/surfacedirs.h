@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+
+// The directories a field-map run moves through. The run starts in a directory
+// directly under the root (normally ExecutingFiles); the case directory and
+// ExecutingFiles lie in the root.
+namespace FieldMaps {
+
+struct SurfaceDirs
+{
+    QString surface;          // <root>/<case>/<subdir>, absolute
+    QString executingFiles;   // <root>/ExecutingFiles, absolute
+};
+
+// Finds the directories from startDir. On failure returns false and names the
+// first directory that is missing in *missing; nothing is changed.
+bool locateSurfaceDirs(const QString &startDir, const QString &caseName,
+                       const QString &subdir, SurfaceDirs *dirs, QString *missing);
+
+// The directory a run must end in: <parent of startDir>/ExecutingFiles when
+// it exists, otherwise startDir itself.
+QString returnDirectory(const QString &startDir);
+
+// Makes `directory` the process's current directory when it goes out of scope,
+// on every path out of a run.
+class CurrentDirRestorer
+{
+public:
+    explicit CurrentDirRestorer(QString directory) : m_directory(std::move(directory)) {}
+    ~CurrentDirRestorer();
+    CurrentDirRestorer(const CurrentDirRestorer &) = delete;
+    CurrentDirRestorer &operator=(const CurrentDirRestorer &) = delete;
+
+private:
+    QString m_directory;
+};
+
+} // namespace FieldMaps

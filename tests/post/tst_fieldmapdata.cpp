@@ -1,0 +1,321 @@
+// Reading result files: grid copies, extents, colour ranges, arrow scale and
+// the directories a field-map run moves through.
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QtTest>
+
+#include <cmath>
+
+#include "post/gridcopy.h"
+#include "post/resultfile.h"
+#include "post/surfacedirs.h"
+
+using namespace FieldMaps;
+
+namespace {
+
+QStringList readLines(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {QStringLiteral("<cannot open %1>").arg(fileName)};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// Copies a fixture through copyGrid; returns the grid copy's lines.
+QStringList gridCopyOf(const QString &fixture, const ResultLayout &layout, int *copied = nullptr,
+                       const LineVisitor &onLine = {})
+{
+    QFile file(fixture);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    QTextStream in(&file);
+    QString text;
+    QTextStream out(&text);
+    const int lines = copyGrid(in, out, layout, onLine);
+    if (copied)
+        *copied = lines;
+    out.flush();
+    QStringList result = text.split(QLatin1Char('\n'));
+    result.removeLast();   // after the last line end
+    return result;
+}
+
+} // namespace
+
+class TestFieldMapData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void gridCopyBreaksRows_data();
+    void gridCopyBreaksRows();
+    void gridCopySkipsNonDataLines();
+    void copyResultFileReportsMissingFiles();
+
+    void planarExtents();
+    void sideExtentsAndColourRanges();
+
+    void arrowScale_data();
+    void arrowScale();
+    void arrowScaleNeverDividesByZero_data();
+    void arrowScaleNeverDividesByZero();
+    void sizeRatio();
+
+    void stepCountAndNumbers_data();
+    void stepCountAndNumbers();
+
+    void locatesDirectories_data();
+    void locatesDirectories();
+    void restorerReturnsToExecutingFiles();
+};
+
+void TestFieldMapData::gridCopyBreaksRows_data()
+{
+    QTest::addColumn<QString>("fixture");
+    QTest::addColumn<bool>("side");
+    QTest::addColumn<QList<int>>("emptyLinesAt");   // indices in the grid copy
+
+    QTest::newRow("rows 1,1,1,2,2,2") << "data/head_rows.txt" << false << QList<int>{0, 4};
+    QTest::newRow("first row 0") << "data/head_row0.txt" << false << QList<int>{2};
+    QTest::newRow("side, row index in field 3") << "data/side_ranges.txt" << true << QList<int>{0, 3};
+}
+
+void TestFieldMapData::gridCopyBreaksRows()
+{
+    QFETCH(QString, fixture);
+    QFETCH(bool, side);
+    QFETCH(QList<int>, emptyLinesAt);
+    const QString path = QFINDTESTDATA(fixture);
+    const QStringList source = readLines(path);
+
+    const QStringList copy = gridCopyOf(path, side ? sideLayout : planarLayout);
+
+    QCOMPARE(copy.size(), source.size() + emptyLinesAt.size());
+    QStringList withoutBreaks;
+    for (int i = 0; i < copy.size(); ++i) {
+        if (emptyLinesAt.contains(i))
+            QCOMPARE(copy.at(i), QString());
+        else
+            withoutBreaks << copy.at(i);
+    }
+    QCOMPARE(withoutBreaks, source);   // every line unchanged
+}
+
+void TestFieldMapData::gridCopySkipsNonDataLines()
+{
+    int copied = 0;
+    int visited = 0;
+    const QStringList copy = gridCopyOf(QFINDTESTDATA("data/head_noise.txt"), planarLayout, &copied,
+                                        [&visited](const QStringList &) { ++visited; });
+    QCOMPARE(copy, (QStringList{QString(), QStringLiteral("1 1 1 0.2 0.0 0.0 1.2 1e5 0.1 0.0"),
+                                QStringLiteral("2 1 2 0.4 0.0 0.0 1.2 1e5 0.0 0.1")}));
+    QCOMPARE(copied, 2);
+    QCOMPARE(visited, 2);
+}
+
+void TestFieldMapData::copyResultFileReportsMissingFiles()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString gridCopy = dir.filePath(QStringLiteral("head001_mod.txt"));
+
+    CopyOutcome outcome = copyResultFile(dir.filePath(QStringLiteral("head001.txt")), gridCopy,
+                                         planarLayout);
+    QCOMPARE(outcome.status, CopyOutcome::ResultMissing);
+    QVERIFY(outcome.error.contains(QStringLiteral("head001.txt")));
+    QVERIFY(QFileInfo::exists(gridCopy));
+    QCOMPARE(QFileInfo(gridCopy).size(), 0);
+
+    outcome = copyResultFile(QFINDTESTDATA("data/head_rows.txt"),
+                             dir.filePath(QStringLiteral("no/such/dir/copy.txt")), planarLayout);
+    QCOMPARE(outcome.status, CopyOutcome::GridCopyFailed);
+    QVERIFY(outcome.error.contains(QStringLiteral("copy.txt")));
+
+    outcome = copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout);
+    QCOMPARE(outcome.status, CopyOutcome::Copied);
+    QCOMPARE(outcome.lines, 6);
+    QCOMPARE(readLines(gridCopy).size(), 8);
+}
+
+void TestFieldMapData::planarExtents()
+{
+    PlanarExtents extents;
+    gridCopyOf(QFINDTESTDATA("data/head_rows.txt"), planarLayout, nullptr,
+               [&extents](const QStringList &fields) { extents.add(fields); });
+    QCOMPARE(extents.xmin, -0.1);
+    QCOMPARE(extents.xmax, 0.1);
+    QCOMPARE(extents.umax, 3.0);
+    QCOMPARE(extents.vmax, 4.0);
+    QCOMPARE(formatArrowScale(FieldMaps::arrowScale(extents.umax, extents.vmax, extents.span())),
+             QStringLiteral("4.00e-03"));
+
+    const PlanarExtents none;   // no file read: the start values
+    QCOMPARE(none.xmin, 1.0);
+    QCOMPARE(none.xmax, -1.0);
+}
+
+void TestFieldMapData::sideExtentsAndColourRanges()
+{
+    SideExtents extents;
+    ColourRanges ranges;
+    gridCopyOf(QFINDTESTDATA("data/side_ranges.txt"), sideLayout, nullptr,
+               [&](const QStringList &fields) {
+                   extents.add(fields);
+                   ranges.add(fields);
+               });
+    QCOMPARE(extents.xmax, 0.5);
+    QCOMPARE(extents.zmax, 0.05);
+    QCOMPARE(extents.umax, 3.0);
+    QCOMPARE(extents.vmax, 4.0);
+    QCOMPARE(ranges.density.min, 1.1);   // "abc" takes no part
+    QCOMPARE(ranges.density.max, 1.3);
+    QCOMPARE(ranges.pressure.min, 100000.0);
+    QCOMPARE(ranges.pressure.max, 300000.0);
+
+    const ColourRanges untouched;
+    QCOMPARE(untouched.density.min, 1e10);
+    QCOMPARE(untouched.density.max, 0.0);
+}
+
+void TestFieldMapData::arrowScale_data()
+{
+    QTest::addColumn<double>("umax");
+    QTest::addColumn<double>("vmax");
+    QTest::addColumn<double>("span");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("head, s > dx") << 3.0 << 4.0 << 0.2 << "4.00e-03";
+    QTest::newRow("head, s < dx") << 0.06 << 0.08 << 0.2 << "5.00e-02";
+    QTest::newRow("side, s > xmax") << 3.0 << 4.0 << 0.5 << "1.00e-02";
+    QTest::newRow("side, s < xmax") << 0.06 << 0.08 << 0.5 << "2.00e-02";
+    QTest::newRow("s = dx") << 0.0 << 0.5 << 0.5 << "1.00e-01";
+}
+
+void TestFieldMapData::arrowScale()
+{
+    QFETCH(double, umax);
+    QFETCH(double, vmax);
+    QFETCH(double, span);
+    QFETCH(QString, written);
+    QCOMPARE(formatArrowScale(FieldMaps::arrowScale(umax, vmax, span)), written);
+}
+
+void TestFieldMapData::arrowScaleNeverDividesByZero_data()
+{
+    QTest::addColumn<double>("umax");
+    QTest::addColumn<double>("vmax");
+    QTest::addColumn<double>("span");
+
+    QTest::newRow("all velocities zero") << 0.0 << 0.0 << 0.2;
+    QTest::newRow("single point") << 1.0 << 0.0 << 0.0;
+    QTest::newRow("single point at rest") << 0.0 << 0.0 << 0.0;
+    QTest::newRow("no readable file") << 0.0 << 0.0 << -2.0;
+    QTest::newRow("no readable side file") << 0.0 << 0.0 << -1.0;
+}
+
+void TestFieldMapData::arrowScaleNeverDividesByZero()
+{
+    QFETCH(double, umax);
+    QFETCH(double, vmax);
+    QFETCH(double, span);
+    const double scale = FieldMaps::arrowScale(umax, vmax, span);
+    QVERIFY(std::isfinite(scale));
+    QVERIFY(scale >= 0);
+    QVERIFY(!formatArrowScale(scale).contains(QStringLiteral("nan"), Qt::CaseInsensitive));
+}
+
+void TestFieldMapData::sizeRatio()
+{
+    QCOMPARE(FieldMaps::sizeRatio(0.05, 0.5), 0.1);
+    QCOMPARE(FieldMaps::sizeRatio(-1.0, -1.0), 0.0);   // no readable file
+    QCOMPARE(FieldMaps::sizeRatio(0.2, 0.0), 0.0);
+}
+
+void TestFieldMapData::stepCountAndNumbers_data()
+{
+    QTest::addColumn<QString>("phiMax");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<QString>("lastNumber");
+
+    QTest::newRow("359.9") << "359.9" << 359 << "359";
+    QTest::newRow("2.1 (form default)") << "2.1" << 2 << "002";
+    QTest::newRow("empty") << "" << 0 << "";
+    QTest::newRow("not a number") << "abc" << 0 << "";
+    QTest::newRow("1000") << "1000" << 1000 << "1000";
+}
+
+void TestFieldMapData::stepCountAndNumbers()
+{
+    QFETCH(QString, phiMax);
+    QFETCH(int, steps);
+    QFETCH(QString, lastNumber);
+    QCOMPARE(ResultFile::stepCount(phiMax), steps);
+    if (steps > 0)
+        QCOMPARE(ResultFile::stepNumber(steps), lastNumber);
+    QCOMPARE(ResultFile::stepNumber(7), QStringLiteral("007"));
+}
+
+void TestFieldMapData::locatesDirectories_data()
+{
+    QTest::addColumn<QStringList>("present");   // directories under the root
+    QTest::addColumn<QString>("missing");       // relative to the root, empty when found
+
+    const QStringList complete{"ExecutingFiles", "Case680mm/head"};
+    QTest::newRow("complete") << complete << QString();
+    QTest::newRow("no case directory") << QStringList{"ExecutingFiles"} << "Case680mm";
+    QTest::newRow("no surface directory") << QStringList{"ExecutingFiles", "Case680mm"}
+                                          << "Case680mm/head";
+}
+
+void TestFieldMapData::locatesDirectories()
+{
+    QFETCH(QStringList, present);
+    QFETCH(QString, missing);
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    for (const QString &dir : present)
+        QVERIFY(QDir(root.path()).mkpath(dir));
+    const QString start = root.filePath(QStringLiteral("ExecutingFiles"));
+
+    SurfaceDirs dirs;
+    QString missingDir;
+    const bool found = locateSurfaceDirs(start, QStringLiteral("Case680mm"), QStringLiteral("head"),
+                                         &dirs, &missingDir);
+    QCOMPARE(found, missing.isEmpty());
+    if (found) {
+        QCOMPARE(dirs.surface, QDir(root.filePath(QStringLiteral("Case680mm/head"))).absolutePath());
+        QCOMPARE(dirs.executingFiles, QDir(start).absolutePath());
+    } else {
+        QCOMPARE(missingDir, QDir(root.filePath(missing)).absolutePath());
+    }
+    QVERIFY(!locateSurfaceDirs(start, QString(), QStringLiteral("head"), &dirs, &missingDir));
+}
+
+void TestFieldMapData::restorerReturnsToExecutingFiles()
+{
+    QTemporaryDir root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("ExecutingFiles")));
+    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("Other")));
+    const QString original = QDir::currentPath();
+    const QString executing = QDir(root.filePath(QStringLiteral("ExecutingFiles"))).absolutePath();
+    {
+        // Started beside ExecutingFiles: ends in ExecutingFiles all the same.
+        const CurrentDirRestorer restorer(returnDirectory(root.filePath(QStringLiteral("Other"))));
+        QVERIFY(QDir::setCurrent(root.path()));
+    }
+    QCOMPARE(QDir::currentPath(), executing);
+    QTemporaryDir lone;
+    QCOMPARE(returnDirectory(lone.path()), lone.path());   // no ExecutingFiles beside it
+    QDir::setCurrent(original);
+}
+
+QTEST_GUILESS_MAIN(TestFieldMapData)
+#include "tst_fieldmapdata.moc"

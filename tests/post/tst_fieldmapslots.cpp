@@ -1,0 +1,340 @@
+// The field-map slots of the window, run against small solver cases in a
+// temporary workspace with the real gnuplot behind ./wgnuplot.exe.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+#include <QtTest>
+
+#include "kalvex.h"
+#include "syntheticcase.h"
+
+namespace {
+
+const QString caseName = QStringLiteral("CaseT");
+
+// Answers every message box that turns up while it lives, keeping their texts.
+class MessageBoxWatcher
+{
+public:
+    MessageBoxWatcher() { poll(); }
+    ~MessageBoxWatcher() { *m_alive = false; }
+    const QStringList &texts() const { return *m_texts; }
+
+private:
+    void poll()
+    {
+        QTimer::singleShot(0, [alive = m_alive, texts = m_texts, this] {
+            if (!*alive)
+                return;
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                *texts << box->text();
+                box->accept();
+            }
+            QTimer::singleShot(20, [alive, this] {
+                if (*alive)
+                    poll();
+            });
+        });
+    }
+
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    std::shared_ptr<QStringList> m_texts = std::make_shared<QStringList>();
+};
+
+// Keeps the debug lines printed while it lives.
+class DebugLines
+{
+public:
+    DebugLines() { s_lines.clear(); m_previous = qInstallMessageHandler(collect); }
+    ~DebugLines() { qInstallMessageHandler(m_previous); }
+    static QStringList lines() { return s_lines; }
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext &, const QString &text)
+    {
+        if (type == QtDebugMsg)
+            s_lines << text;
+    }
+    static inline QStringList s_lines;
+    QtMessageHandler m_previous;
+};
+
+} // namespace
+
+class TestFieldMapSlots : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void plotHpsDrawsEveryMap();
+    void missingPlottingProgramReportedOnce();
+    void missingDirectoriesStopTheirSurface();
+    void noStepsWritesNothing();
+    void cancelStopsAfterCurrentMap();
+    void headDiagnosticLines();
+    void gnuplotScriptReadsPocketAngles();
+    void testPlot();
+    void testPlotUnwritableScript();
+
+private:
+    void setField(const char *name, const QString &text);
+    void installPlotter();
+    QString casePath(const QString &relative) const;
+    QStringList mapsIn(const QString &subdir) const;
+
+    QTemporaryDir *m_root = nullptr;
+    Kalvex *m_window = nullptr;
+    QString m_originalDir;
+};
+
+void TestFieldMapSlots::init()
+{
+    m_originalDir = QDir::currentPath();
+    m_root = new QTemporaryDir;
+    QVERIFY(m_root->isValid());
+    QVERIFY(QDir(m_root->path()).mkpath(QStringLiteral("ExecutingFiles")));
+    QString error;
+    QVERIFY2(SyntheticCase::write(casePath(QString()), 2, {3, 8}, {4, 12}, &error), qPrintable(error));
+    QVERIFY(QDir::setCurrent(m_root->filePath(QStringLiteral("ExecutingFiles"))));
+
+    m_window = new Kalvex;
+    setField("lineEdit_CA", caseName);
+    setField("lineEdit_PA_16", QStringLiteral("2.5"));
+    setField("lineEdit_PA_1", QString::number(SyntheticCase::pistonDiameter));
+    setField("lineEdit_PA_17", QString::number(SyntheticCase::valveDiameter));
+    setField("lineEdit_PA_18", QStringLiteral("2"));
+    setField("lineEdit_PA_28", QStringLiteral("1"));
+    setField("lineEdit_PA_19a", QStringLiteral("30"));
+    setField("lineEdit_PA_19b", QStringLiteral("150"));
+    setField("lineEdit_PA_29a", QStringLiteral("270"));
+}
+
+void TestFieldMapSlots::cleanup()
+{
+    delete m_window;
+    QDir::setCurrent(m_originalDir);
+    delete m_root;
+}
+
+void TestFieldMapSlots::setField(const char *name, const QString &text)
+{
+    auto *field = m_window->findChild<QLineEdit *>(QString::fromLatin1(name));
+    QVERIFY2(field, name);
+    field->setText(text);
+}
+
+void TestFieldMapSlots::installPlotter()
+{
+    QFile plotter(m_root->filePath(QStringLiteral("ExecutingFiles/wgnuplot.exe")));
+    QVERIFY(plotter.open(QIODevice::WriteOnly));
+    plotter.write("#!/bin/sh\nexec gnuplot \"$@\"\n");
+    plotter.close();
+    QVERIFY(plotter.setPermissions(plotter.permissions() | QFile::ExeOwner | QFile::ExeUser));
+}
+
+QString TestFieldMapSlots::casePath(const QString &relative) const
+{
+    return QDir::cleanPath(m_root->filePath(caseName + QLatin1Char('/') + relative));
+}
+
+QStringList TestFieldMapSlots::mapsIn(const QString &subdir) const
+{
+    return QDir(casePath(subdir)).entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name);
+}
+
+void TestFieldMapSlots::plotHpsDrawsEveryMap()
+{
+    installPlotter();
+    MessageBoxWatcher boxes;
+    m_window->plotHPS();
+
+    QCOMPARE(boxes.texts(), QStringList());
+    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    for (const QString surface : {"head", "piston", "side"}) {
+        QStringList expected;
+        for (const QString step : {"001", "002"})
+            for (const QString quantity : {"density", "pressure", "velocity"})
+                expected << QStringLiteral("%1%2_%3.png").arg(surface, step, quantity);
+        expected.sort();
+        QCOMPARE(mapsIn(surface), expected);
+        for (const QString &map : expected) {
+            const QImage image(casePath(surface + QLatin1Char('/') + map));
+            QVERIFY2(!image.isNull(), qPrintable(map));
+            QCOMPARE(image.size(), QSize(1024, 768));
+        }
+        QVERIFY(QFile::exists(casePath(surface + QLatin1Char('/') + surface + "002_mod.txt")));
+    }
+    // The scripts left in ExecutingFiles are those of the side wall's last step.
+    QFile script(QStringLiteral("gp_d.txt"));
+    QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(script.readAll());
+    QVERIFY(text.contains(QStringLiteral("set output '../CaseT/side/side002_density.png'\n")));
+    QVERIFY(text.contains(QStringLiteral("alpha2SV=2.61667\n")));
+    QVERIFY(text.endsWith(QStringLiteral("SV2z(u) notitle\nset output\n")));
+}
+
+void TestFieldMapSlots::missingPlottingProgramReportedOnce()
+{
+    MessageBoxWatcher boxes;
+    m_window->plotHPS();
+
+    QCOMPARE(boxes.texts().size(), 1);
+    QCOMPARE(boxes.texts().first().count(QStringLiteral("./wgnuplot.exe")), 1);
+    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QVERIFY(QFile::exists(casePath(QStringLiteral("head/head002_mod.txt"))));
+    QCOMPARE(mapsIn(QStringLiteral("head")), QStringList());
+}
+
+void TestFieldMapSlots::missingDirectoriesStopTheirSurface()
+{
+    QVERIFY(QDir(casePath(QStringLiteral("piston"))).removeRecursively());
+    installPlotter();
+    setField("lineEdit_PA_16", QStringLiteral("1"));
+    MessageBoxWatcher boxes;
+    m_window->plotHPS();
+
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts().first().contains(casePath(QStringLiteral("piston"))),
+             qPrintable(boxes.texts().first()));
+    QCOMPARE(mapsIn(QStringLiteral("head")).size(), 3);
+    QCOMPARE(mapsIn(QStringLiteral("side")).size(), 3);
+    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+
+    // Without the case directory nothing is written anywhere.
+    QVERIFY(QDir(casePath(QString())).removeRecursively());
+    const QStringList before = QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    QFile::remove(QStringLiteral("gp_d.txt"));
+    m_window->plotHead();
+    QCOMPARE(boxes.texts().size(), 2);
+    QVERIFY2(boxes.texts().last().contains(casePath(QString())), qPrintable(boxes.texts().last()));
+    QVERIFY(!QFile::exists(QStringLiteral("gp_d.txt")));
+    QCOMPARE(QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+}
+
+void TestFieldMapSlots::noStepsWritesNothing()
+{
+    installPlotter();
+    setField("lineEdit_PA_16", QString());
+    MessageBoxWatcher boxes;
+    DebugLines debug;
+    m_window->plotPiston();
+
+    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QVERIFY(!QFile::exists(casePath(QStringLiteral("piston/piston001_mod.txt"))));
+    QVERIFY(!QFile::exists(QStringLiteral("gp_d.txt")));
+    const QStringList lines = debug.lines();
+    QCOMPARE(lines.size(), 6);
+    QCOMPARE(lines.at(0), QStringLiteral("Out current working directory is: \"%1\"")
+                              .arg(casePath(QStringLiteral("piston"))));
+    QCOMPARE(lines.mid(1), (QStringList{"Anzahl Out-Files: 0", "xmin= 1", "xmax= -1", "umax= 0",
+                                        "vmax= 0"}));
+    QCOMPARE(boxes.texts().size(), 1);   // nothing to plot is said, not hidden
+}
+
+void TestFieldMapSlots::cancelStopsAfterCurrentMap()
+{
+    installPlotter();
+    bool cancelled = false;
+    std::function<void()> cancelWhenShown = [&] {
+        if (auto *progress = m_window->findChild<QProgressDialog *>()) {
+            progress->cancel();
+            cancelled = true;
+            return;
+        }
+        QTimer::singleShot(5, cancelWhenShown);
+    };
+    QTimer::singleShot(0, cancelWhenShown);
+    MessageBoxWatcher boxes;
+    m_window->plotHPS();
+
+    QVERIFY(cancelled);
+    QCOMPARE(mapsIn(QStringLiteral("head")), QStringList{QStringLiteral("head001_density.png")});
+    QCOMPARE(mapsIn(QStringLiteral("piston")), QStringList());
+    QCOMPARE(mapsIn(QStringLiteral("side")), QStringList());
+    QCOMPARE(boxes.texts(), QStringList());
+    QVERIFY(!m_window->findChild<QProgressDialog *>());
+}
+
+void TestFieldMapSlots::headDiagnosticLines()
+{
+    installPlotter();
+    setField("lineEdit_PA_16", QStringLiteral("1"));
+    const QString result = casePath(QStringLiteral("head/head001.txt"));
+    QVERIFY(QFile::remove(result));
+    QVERIFY(QFile::copy(QFINDTESTDATA("data/head_rows.txt"), result));
+    DebugLines debug;
+    m_window->plotHead();
+
+    QCOMPARE(debug.lines(),
+             (QStringList{QStringLiteral("Our current working directory is: \"%1\"").arg(casePath("head")),
+                          "Anzahl Out-Files: 1",
+                          "FileName: \"head001.txt\"",
+                          "FileNameNew: \"head001_mod.txt\"",
+                          "xmin= -0.1",
+                          "xmax= 0.1",
+                          "umax= 3",
+                          "vmax= 4",
+                          "arguments= (\"gp_d.txt\")",
+                          "cmd= \"./wgnuplot.exe\""}));
+}
+
+void TestFieldMapSlots::gnuplotScriptReadsPocketAngles()
+{
+    setField("lineEdit_PA_19e", QStringLiteral("90"));
+    setField("lineEdit_PA_29b", QStringLiteral("not a number"));
+    QString text;
+    QTextStream out(&text);
+    QString gridCopy = QStringLiteral("../CaseT/side/side001_mod.txt");
+    m_window->gnuplotScript(9, 5, 2, out, gridCopy);
+
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 20 + 8 + 1);
+    QCOMPARE(lines.at(0), QStringLiteral("alpha5SV=1.57"));
+    QCOMPARE(lines.at(16), QStringLiteral("alpha1SV=0.523333"));
+    QCOMPARE(lines.at(20), QStringLiteral("alpha2DV=0"));
+    QCOMPARE(lines.at(24), QStringLiteral("alpha1DV=4.71"));
+    QVERIFY(lines.last().startsWith(
+        QStringLiteral("splot '../CaseT/side/side001_mod.txt' using 4:5:6:9 notitle w pm3d,DV1x(u)")));
+}
+
+void TestFieldMapSlots::testPlot()
+{
+    installPlotter();
+    MessageBoxWatcher boxes;
+    m_window->plotResults();
+
+    QFile script(QStringLiteral("gp.txt"));
+    QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
+    QCOMPARE(QString::fromUtf8(script.readAll()),
+             QStringLiteral("set terminal png size 480,320\nset output 'test.png'\na = 0.9\n"
+                            "f(x) = a * sin(x)\nplot f(x) title 'sin(x)' with lines\n"));
+    QCOMPARE(boxes.texts(), QStringList());
+    const QPixmap shown = m_window->findChild<QLabel *>(QStringLiteral("label_gpplot"))->pixmap();
+    QCOMPARE(shown.size(), QSize(480, 320));
+}
+
+void TestFieldMapSlots::testPlotUnwritableScript()
+{
+    QVERIFY(QDir().mkdir(QStringLiteral("gp.txt")));   // a directory cannot be opened as a file
+    MessageBoxWatcher boxes;
+    m_window->plotResults();
+
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY(boxes.texts().first().startsWith(QStringLiteral("Datei nicht in Datei schreiben gp.txt:\n")));
+    QVERIFY(m_window->findChild<QLabel *>(QStringLiteral("label_gpplot"))->pixmap().isNull());
+}
+
+QTEST_MAIN(TestFieldMapSlots)
+#include "tst_fieldmapslots.moc"
