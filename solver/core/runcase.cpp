@@ -155,6 +155,7 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     for (long long line = 1; line <= lines; ++line) {
         const double angle = std::min(static_cast<double>(line) * interval, cyl.phiMax);
         sim.advanceTo(angle / degreesPerSecond);
+        requirePhysicalState(sim.snapshot());
         history.append(line, sim, result.start);
         const long long degree = std::llround(angle);
         const bool wholeDegree = std::fabs(angle - static_cast<double>(degree)) < 1e-9;

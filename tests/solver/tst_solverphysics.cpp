@@ -2,6 +2,7 @@
 #include "solvertestcase.h"
 
 #include "core/cyclestats.h"
+#include "core/inputerror.h"
 #include "core/simulation.h"
 
 #include <QtTest>
@@ -24,6 +25,8 @@ private slots:
     void valveOpensWhenGasForceExceedsPreload();
     void largeValvesApproachIdealCycle();
     void platesStayBetweenSeatAndGuard();
+    void unphysicalStateStopsTheRun_data();
+    void unphysicalStateStopsTheRun();
 };
 
 namespace {
@@ -190,6 +193,37 @@ void TstSolverPhysics::platesStayBetweenSeatAndGuard()
     for (const ImpactRecord &impact : sim.impacts()) {
         QVERIFY(impact.seat > 0);
         QVERIFY(impact.guard > 0);
+    }
+}
+
+void TstSolverPhysics::unphysicalStateStopsTheRun_data()
+{
+    QTest::addColumn<double>("pressure");
+    QTest::addColumn<double>("temperature");
+    QTest::addColumn<bool>("stops");
+    QTest::newRow("physical") << 2e6 << 300.0 << false;
+    QTest::newRow("negative pressure") << -1.0 << 300.0 << true;
+    QTest::newRow("NaN temperature") << 2e6 << std::nan("") << true;
+    QTest::newRow("zero temperature") << 2e6 << 0.0 << true;
+}
+
+void TstSolverPhysics::unphysicalStateStopsTheRun()
+{
+    QFETCH(double, pressure);
+    QFETCH(double, temperature);
+    QFETCH(bool, stops);
+    ChamberSnapshot snapshot;
+    snapshot.phi = M_PI / 2;
+    snapshot.pressure = pressure;
+    snapshot.temperature = temperature;
+    snapshot.density = 14;
+    try {
+        requirePhysicalState(snapshot);
+        QVERIFY(!stops);
+    } catch (const RunError &error) {
+        QVERIFY(stops);
+        QCOMPARE(error.exitCode(), 3);
+        QVERIFY(QByteArray(error.what()).contains("crank angle 90"));
     }
 }
 
