@@ -1,6 +1,7 @@
 #include "simulation.h"
 
 #include "inputerror.h"
+#include "numberformat.h"
 #include "timestep.h"
 
 #include <algorithm>
@@ -25,7 +26,8 @@ void requirePhysicalState(const ChamberSnapshot &s)
     const auto physical = [](double v) { return std::isfinite(v) && v > 0; };
     if (physical(s.pressure) && physical(s.density) && physical(s.temperature))
         return;
-    std::string angle = std::to_string(s.phi * 180.0 / M_PI);
+    std::string angle;
+    appendNumber(angle, s.phi * 180.0 / M_PI, 8);
     throw RunError(RunError::Diverged, "the computation diverged at crank angle " + angle
                                            + " deg (p, rho or T not positive); reduce the Courant number");
 }
