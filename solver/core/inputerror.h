@@ -5,12 +5,12 @@
 
 namespace euler {
 
-// A run cannot go on: a missing or malformed input, or a file that cannot be
-// written. The text names the file and the reason; the run ends with exitCode.
+// A run cannot go on: a missing or malformed input, a file that cannot be
+// written, or a state that is no longer physical. The text names the file and the reason; the run ends with exitCode.
 class RunError : public std::runtime_error
 {
 public:
-    enum Code { BadInput = 1, OutputFailed = 2 };
+    enum Code { BadInput = 1, OutputFailed = 2, Diverged = 3 };
     RunError(Code code, const std::string &what) : std::runtime_error(what), code_(code) {}
     int exitCode() const { return code_; }
 

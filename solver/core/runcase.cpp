@@ -89,8 +89,10 @@ void checkPocketMesh(RunLog &log, const PocketMeshSummary &mesh, const ValveInpu
         log.line("Note: the pocket mesh has no hexahedra; the pockets add no volume.");
         return;
     }
+    // The mapping scales the pocket's cross-section with rv1; the cone may
+    // reach a little beyond the pocket radius.
     const double rv1 = valves.pocketRadiusMm * 1e-3;
-    if (std::fabs(mesh.maxAbsY - rv1) > 0.1 * rv1)
+    if (mesh.maxAbsY < 0.9 * rv1 || mesh.maxAbsY > 1.5 * rv1)
         log.line("Warning: the pocket mesh is " + fmt(2 * mesh.maxAbsY) + " m wide, the pocket diameter 2 rv1 is "
                  + fmt(2 * rv1) + " m; was it mapped for this geometry?");
 }
@@ -155,6 +157,7 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     for (long long line = 1; line <= lines; ++line) {
         const double angle = std::min(static_cast<double>(line) * interval, cyl.phiMax);
         sim.advanceTo(angle / degreesPerSecond);
+        requirePhysicalState(sim.snapshot());
         history.append(line, sim, result.start);
         const long long degree = std::llround(angle);
         const bool wholeDegree = std::fabs(angle - static_cast<double>(degree)) < 1e-9;

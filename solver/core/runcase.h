@@ -22,7 +22,7 @@ struct RunOptions
 
 struct RunResult
 {
-    int exitCode = 0;    // 0 done, 1 bad input, 2 output failed
+    int exitCode = 0;    // 0 done, 1 bad input, 2 output failed, 3 diverged
     std::string message; // reason when exitCode != 0
     std::filesystem::path caseDirectory;
     CycleResult cycle;   // last complete revolution, else the whole run

@@ -1,9 +1,12 @@
 #include "simulation.h"
 
+#include "inputerror.h"
+#include "numberformat.h"
 #include "timestep.h"
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace euler {
 
@@ -16,6 +19,17 @@ ChamberState initialState(const ChamberModel &model)
     state.mass() = rho * volume;
     state.energy() = state.mass() * model.gas.cv() * T;
     return state;
+}
+
+void requirePhysicalState(const ChamberSnapshot &s)
+{
+    const auto physical = [](double v) { return std::isfinite(v) && v > 0; };
+    if (physical(s.pressure) && physical(s.density) && physical(s.temperature))
+        return;
+    std::string angle;
+    appendNumber(angle, s.phi * 180.0 / M_PI, 8);
+    throw RunError(RunError::Diverged, "the computation diverged at crank angle " + angle
+                                           + " deg (p, rho or T not positive); reduce the Courant number");
 }
 
 Simulation::Simulation(ChamberModel model, double courantNumber)

@@ -19,6 +19,10 @@ struct ImpactRecord
 // on its seat, and every balance is zero.
 ChamberState initialState(const ChamberModel &model);
 
+// Throws RunError (Diverged) naming the crank angle when pressure, density
+// or temperature is not a positive finite number any more.
+void requirePhysicalState(const ChamberSnapshot &snapshot);
+
 // Time integration of the chamber: classical fourth-order Runge-Kutta on the
 // whole state vector, with the step sized each time by stableTimeScale times
 // the Courant number, then plates put back onto the stops they passed.

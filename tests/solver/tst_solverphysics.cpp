@@ -2,6 +2,7 @@
 #include "solvertestcase.h"
 
 #include "core/cyclestats.h"
+#include "core/inputerror.h"
 #include "core/simulation.h"
 
 #include <QtTest>
@@ -24,6 +25,8 @@ private slots:
     void valveOpensWhenGasForceExceedsPreload();
     void largeValvesApproachIdealCycle();
     void platesStayBetweenSeatAndGuard();
+    void unphysicalStateStopsTheRun_data();
+    void unphysicalStateStopsTheRun();
 };
 
 namespace {
@@ -182,12 +185,45 @@ void TstSolverPhysics::platesStayBetweenSeatAndGuard()
         }
     };
     runRevolutions(sim, 1);
+    // Discharge valves close a little after top dead centre.
+    sim.advanceTo(sim.time() + revolutionTime(sim.model(), 0.25));
     QCOMPARE(lowest, 0.0);
     QVERIFY(highest <= 1.0);
     QVERIFY(guardReached);
     for (const ImpactRecord &impact : sim.impacts()) {
         QVERIFY(impact.seat > 0);
         QVERIFY(impact.guard > 0);
+    }
+}
+
+void TstSolverPhysics::unphysicalStateStopsTheRun_data()
+{
+    QTest::addColumn<double>("pressure");
+    QTest::addColumn<double>("temperature");
+    QTest::addColumn<bool>("stops");
+    QTest::newRow("physical") << 2e6 << 300.0 << false;
+    QTest::newRow("negative pressure") << -1.0 << 300.0 << true;
+    QTest::newRow("NaN temperature") << 2e6 << std::nan("") << true;
+    QTest::newRow("zero temperature") << 2e6 << 0.0 << true;
+}
+
+void TstSolverPhysics::unphysicalStateStopsTheRun()
+{
+    QFETCH(double, pressure);
+    QFETCH(double, temperature);
+    QFETCH(bool, stops);
+    ChamberSnapshot snapshot;
+    snapshot.phi = M_PI / 2;
+    snapshot.pressure = pressure;
+    snapshot.temperature = temperature;
+    snapshot.density = 14;
+    try {
+        requirePhysicalState(snapshot);
+        QVERIFY(!stops);
+    } catch (const RunError &error) {
+        QVERIFY(stops);
+        QCOMPARE(error.exitCode(), 3);
+        QVERIFY(QByteArray(error.what()).contains("crank angle 90"));
     }
 }
 

@@ -28,6 +28,8 @@ private slots:
     void badInputStopsWithReason_data();
     void badInputStopsWithReason();
     void missingCaseNameIsLoggedBesideTheInputs();
+    void pocketMeshVolumeAndWidthAreChecked_data();
+    void pocketMeshVolumeAndWidthAreChecked();
     void executableRunsInWorkspace();
     void executableReportsMissingInput();
 
@@ -301,6 +303,33 @@ void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs()
     QCOMPARE(result.exitCode, 1);
     QVERIFY(readAll(w.file(QStringLiteral("euler.log"))).contains("line 2 holds no case name"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+}
+
+void TstSolverRun::pocketMeshVolumeAndWidthAreChecked_data()
+{
+    QTest::addColumn<QByteArray>("scale");
+    QTest::addColumn<double>("clearance");
+    QTest::addColumn<bool>("warned");
+    // Four pockets of 40 x 200 x 200 mm beside A_p z_min = 0.363 m^2 * 4 mm.
+    QTest::newRow("mapped for this pocket") << QByteArray("0.001") << 0.0014527 + 4 * 1.6e-3 << false;
+    QTest::newRow("half the size") << QByteArray("0.0005") << 0.0014527 + 4 * 0.2e-3 << true;
+}
+
+void TstSolverRun::pocketMeshVolumeAndWidthAreChecked()
+{
+    QFETCH(QByteArray, scale);
+    QFETCH(double, clearance);
+    QFETCH(bool, warned);
+    Workspace w;
+    prepare(w, QStringLiteral("1.00000"));
+    replaceLine(w.file(QStringLiteral("InputPocketMesh.txt")), 5, scale);
+    RunOptions options = quiet();
+    options.writeSurfaces = false;
+    const RunResult result = runCase(w.root().toStdString(), options);
+    QCOMPARE(result.exitCode, 0);
+    const double volume = ResultFile::number(fieldLines(w.caseFile(QStringLiteral("Output.txt"))).at(1), 9);
+    QVERIFY2(std::fabs(volume - clearance) < 1e-6, qPrintable(QString::number(volume)));
+    QCOMPARE(readAll(w.caseFile(QStringLiteral("euler.log"))).contains("Warning: the pocket mesh"), warned);
 }
 
 void TstSolverRun::executableRunsInWorkspace()
