@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -11,6 +13,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -44,6 +47,8 @@ private slots:
     void radioButtonsStartOnDischargeMassFlow();
     void aboutDocument();
     void exitEndsEventLoopWithZero();
+    void everyControlReachesItsSlotOnce_data();
+    void everyControlReachesItsSlotOnce();
 
 private:
     template<typename T = QWidget>
@@ -307,6 +312,47 @@ void TestMainWindow::exitEndsEventLoopWithZero()
 {
     QTimer::singleShot(0, child<QToolBar>(QStringLiteral("toolBar"))->actions().last(), &QAction::trigger);
     QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+// Each slot shows exactly one dialog when started outside a workspace with an
+// empty form, so the dialogs tell which slot ran and how often.
+void TestMainWindow::everyControlReachesItsSlotOnce_data()
+{
+    QTest::addColumn<QString>("dialogTitle");
+    QTest::newRow("actionOpen") << "Open Cylinder Data File";
+    QTest::newRow("actionSave") << "Save Cylinder Data File";
+    QTest::newRow("actionGetEVData") << "Open Valve Data File";
+    QTest::newRow("actionSaveEVData") << "Save Valve Data File";
+    QTest::newRow("startEuler") << "Calculation not started";
+    QTest::newRow("plotresults") << "Plot valve results";
+    QTest::newRow("plothps") << "Field maps";
+    QTest::newRow("plotalpha") << "Plot heat transfer coefficient";
+}
+
+void TestMainWindow::everyControlReachesItsSlotOnce()
+{
+    QFETCH(QString, dialogTitle);
+    QTemporaryDir elsewhere;
+    const QString startDir = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(elsewhere.path()));
+
+    QStringList seen;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&seen] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            seen << dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+    answer.start(10);
+
+    const QString sender = QString::fromLatin1(QTest::currentDataTag());
+    if (auto *action = m_window->findChild<QAction *>(sender))
+        action->trigger();
+    else
+        child<QAbstractButton>(sender)->click();
+    QDir::setCurrent(startDir);
+    QCOMPARE(seen, QStringList{dialogTitle});
 }
 
 QTEST_MAIN(TestMainWindow)

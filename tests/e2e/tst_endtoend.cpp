@@ -91,7 +91,7 @@ void TestEndToEnd::chooseFile(const QString &path)
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         dialog->selectFile(path);
-        dialog->accept();
+        static_cast<QDialog *>(dialog)->accept();
     });
 }
 
@@ -109,8 +109,8 @@ void TestEndToEnd::refuseMessageBoxes()
 
 void TestEndToEnd::calculateAndPlot()
 {
-    auto *field = [this](const char *name) { return m_window->findChild<QLineEdit *>(QLatin1String(name)); };
-    auto *button = [this](const char *name) { return m_window->findChild<QPushButton *>(QLatin1String(name)); };
+    auto field = [this](const char *name) { return m_window->findChild<QLineEdit *>(QLatin1String(name)); };
+    auto button = [this](const char *name) { return m_window->findChild<QPushButton *>(QLatin1String(name)); };
 
     chooseFile(sourceDir + QStringLiteral("/data/samples/Case680mm_valves.txt"));
     m_window->findChild<QAction *>(QStringLiteral("actionGetEVData"))->trigger();
