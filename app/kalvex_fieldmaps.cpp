@@ -32,7 +32,7 @@ struct SurfacePlot
 {
     const Surface &surface;
     // Sees every data line of output step `step` while its grid copy is written.
-    std::function<void(int step, const QStringList &fields)> addLine;
+    std::function<void(int step, const Fields &fields)> addLine;
     // Runs once all result files are read: prints the extents, fixes the scale.
     std::function<void()> finishReading;
     // Writes the scripts of one step into the current directory and lists the
@@ -211,7 +211,7 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
         qDebug() << "FileNameNew:" << gridCopyName;
         const CopyOutcome copied = copyResultFile(
             resultName, gridCopyName, surface.layout,
-            [&plot, step](const QStringList &fields) { plot.addLine(step, fields); });
+            [&plot, step](const Fields &fields) { plot.addLine(step, fields); });
         if (copied.status != CopyOutcome::Copied)
             addProblem(QStringLiteral("%1: %2").arg(surface.title, copied.error));
         else if (copied.lines == 0)
@@ -244,7 +244,7 @@ void Kalvex::FieldMapRun::plotPlanar(const Surface &surface)
     PlanarExtents extents;
     double scale = 0;
     plot({surface,
-          [&extents](int, const QStringList &fields) { extents.add(fields); },
+          [&extents](int, const Fields &fields) { extents.add(fields); },
           [&extents, &scale] {
               qDebug() << "xmin=" << extents.xmin;
               qDebug() << "xmax=" << extents.xmax;
@@ -275,7 +275,7 @@ void Kalvex::FieldMapRun::plotSide()
     QMap<int, ColourRanges> ranges;
     double scale = 0;
     plot({sideSurface(),
-          [&extents, &ranges](int step, const QStringList &fields) {
+          [&extents, &ranges](int step, const Fields &fields) {
               extents.add(fields);
               ranges[step].add(fields);
           },
@@ -314,22 +314,17 @@ bool Kalvex::FieldMapRun::writeSideColourScript(const QString &scriptName,
                                                 const SideGeometry &geometry,
                                                 const ValueRange &range, QString *error)
 {
-    QFile file(scriptName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        QTextStream out(&file);
-        for (const QString &line : sideColourScriptHead(quantity, mapName, geometry.r1,
-                                                             geometry.r2, range))
-            out << line << Qt::endl;
-        QString gridCopyName = gridCopy;
-        m_window->gnuplotScript(quantity.sideField, geometry.nSuction, geometry.nDischarge, out,
-                                gridCopyName);
-        out << sideColourScriptTail() << Qt::endl;
-        file.close();
-        if (file.error() == QFileDevice::NoError)
-            return true;
-    }
-    *error = QStringLiteral("%1: %2").arg(QDir::current().absoluteFilePath(scriptName), file.errorString());
-    return false;
+    // The pocket outlines come from gnuplotScript, which writes into a stream.
+    QString outlines;
+    QTextStream out(&outlines);
+    QString gridCopyName = gridCopy;
+    m_window->gnuplotScript(quantity.sideField, geometry.nSuction, geometry.nDischarge, out,
+                            gridCopyName);
+    out.flush();
+    const QStringList lines = sideColourScriptHead(quantity, mapName, geometry.r1, geometry.r2, range)
+                              + outlines.split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                              + QStringList{sideColourScriptTail()};
+    return writeScript(scriptName, lines, error);
 }
 
 void Kalvex::plotHPS()

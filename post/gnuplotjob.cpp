@@ -73,10 +73,17 @@ JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
     return outcome;
 }
 
+bool openEmptyForWriting(QFile &file)
+{
+    if (file.exists())
+        QFile::remove(file.fileName());   // when this fails, opening reports why
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+}
+
 bool writeScriptFile(const QString &fileName, const QStringList &lines, QString *error)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    if (!openEmptyForWriting(file)) {
         if (error)
             *error = file.errorString();
         return false;
