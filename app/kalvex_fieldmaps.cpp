@@ -1,5 +1,6 @@
 #include "kalvex.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -89,13 +90,18 @@ public:
 
 private:
     void plot(const SurfacePlot &plot);
+    bool enter(const Surface &surface, const QString &directory);
+    QList<bool> copyResultFiles(const SurfacePlot &plot, int steps);
+    void drawMaps(const SurfacePlot &plot, int steps, const QList<bool> &hasData);
     bool writeSideColourScript(const QString &scriptName, const ColourQuantity &quantity,
                                const QString &mapName, const QString &gridCopy,
                                const SideGeometry &geometry, const ValueRange &range,
                                QString *error);
     // Runs the maps of one step; false when the run has to stop.
     bool runMaps(const QList<MapScript> &maps);
-    void showProgress(const Surface &surface, int step, int steps);
+    void showProgress(const QString &label, int value, int maximum);
+    // True once the user has asked to stop; the current map is finished first.
+    bool stopRequested();
     void addProblem(const QString &text);
 
     Kalvex *m_window;
@@ -142,12 +148,21 @@ void Kalvex::FieldMapRun::report() const
                           + lines.join(QLatin1Char('\n')));
 }
 
-void Kalvex::FieldMapRun::showProgress(const Surface &surface, int step, int steps)
+void Kalvex::FieldMapRun::showProgress(const QString &label, int value, int maximum)
 {
-    if (m_progress.maximum() != steps)
-        m_progress.setRange(0, steps);
-    m_progress.setLabelText(Kalvex::tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps));
-    m_progress.setValue(step - 1);
+    if (m_progress.maximum() != maximum)
+        m_progress.setRange(0, maximum);
+    m_progress.setLabelText(label);
+    m_progress.setValue(value);   // once shown, the modal dialog handles events itself
+    if (!m_progress.isVisible())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool Kalvex::FieldMapRun::stopRequested()
+{
+    if (m_progress.wasCanceled())
+        m_cancelled = true;
+    return m_cancelled;
 }
 
 bool Kalvex::FieldMapRun::runMaps(const QList<MapScript> &maps)
@@ -170,10 +185,8 @@ bool Kalvex::FieldMapRun::runMaps(const QList<MapScript> &maps)
                 text += QStringLiteral(" (%1)").arg(firstLine(outcome.errorOutput));
             addProblem(text);
         }
-        if (m_progress.wasCanceled()) {
-            m_cancelled = true;
+        if (stopRequested())
             return false;
-        }
     }
     return true;
 }
@@ -186,16 +199,16 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
     if (m_cancelled || m_programMissing)
         return;
     const Surface &surface = plot.surface;
-    const QString caseName = m_window->lineEdit_CA->text();
     const QString start = QDir::currentPath();
     const CurrentDirRestorer restorer(returnDirectory(start));
     SurfaceDirs dirs;
     QString missing;
-    if (!locateSurfaceDirs(start, caseName, surface.subdir, &dirs, &missing)) {
+    if (!locateSurfaceDirs(start, m_window->lineEdit_CA->text(), surface.subdir, &dirs, &missing)) {
         addProblem(Kalvex::tr("%1: directory not found: %2").arg(surface.title, missing));
         return;
     }
-    QDir::setCurrent(dirs.surface);
+    if (!enter(surface, dirs.surface))
+        return;
     qDebug() << qUtf8Printable(surface.firstDiagnostic) << QDir::currentPath();
 
     const int steps = ResultFile::stepCount(m_window->lineEdit_PA_16->text());
@@ -203,8 +216,29 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
     if (steps <= 0)
         addProblem(Kalvex::tr("%1: no output steps to plot (phiMax is \"%2\").")
                        .arg(surface.title, m_window->lineEdit_PA_16->text()));
+    const QList<bool> hasData = copyResultFiles(plot, steps);
+    plot.finishReading();
+    if (!m_cancelled && enter(surface, dirs.executingFiles))
+        drawMaps(plot, steps, hasData);
+}
+
+bool Kalvex::FieldMapRun::enter(const Surface &surface, const QString &directory)
+{
+    if (QDir::setCurrent(directory))
+        return true;
+    addProblem(Kalvex::tr("%1: cannot change into directory %2").arg(surface.title, directory));
+    return false;
+}
+
+// Copies the result files of steps 1..steps in the current directory into
+// their grid copies; tells which steps hold data.
+QList<bool> Kalvex::FieldMapRun::copyResultFiles(const SurfacePlot &plot, int steps)
+{
+    const Surface &surface = plot.surface;
     QList<bool> hasData(steps + 1, false);
-    for (int step = 1; step <= steps; ++step) {
+    for (int step = 1; step <= steps && !stopRequested(); ++step) {
+        showProgress(Kalvex::tr("%1: reading step %2 of %3").arg(surface.title).arg(step).arg(steps),
+                     step - 1, 2 * steps);
         const QString resultName = resultFileName(surface, step);
         const QString gridCopyName = gridCopyFileName(surface, step);
         qDebug() << "FileName:" << resultName;
@@ -219,9 +253,14 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
         else
             hasData[step] = true;
     }
-    plot.finishReading();
+    return hasData;
+}
 
-    QDir::setCurrent(dirs.executingFiles);
+// Writes and runs the scripts of every step that has data, from ExecutingFiles.
+void Kalvex::FieldMapRun::drawMaps(const SurfacePlot &plot, int steps, const QList<bool> &hasData)
+{
+    const Surface &surface = plot.surface;
+    const QString caseName = m_window->lineEdit_CA->text();
     for (int step = 1; step <= steps; ++step) {
         if (!hasData[step])
             continue;
@@ -233,7 +272,8 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
             return;
         }
         printJobStart({densityScriptName()});
-        showProgress(surface, step, steps);
+        showProgress(Kalvex::tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps),
+                     steps + step - 1, 2 * steps);
         if (!runMaps(maps))
             return;
     }
