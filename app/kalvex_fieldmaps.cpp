@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QPixmap>
 #include <QProgressDialog>
@@ -337,9 +336,8 @@ void Kalvex::FieldMapRun::plotSide()
           },
           [&](int step, const StepFiles &files, QList<MapScript> *maps, QString *error) {
               const ColourRanges range = ranges.value(step);
-              *maps = allMaps(files);
-              if (!drawsColourMaps)
-                  *maps = maps->mid(2);
+              *maps = drawsColourMaps ? allMaps(files)
+                                      : QList<MapScript>{{velocityScriptName(), files.velocity}};
               return writeSideColourScript(densityScriptName(), density(), files.density,
                                            files.gridCopy, geometry, range.density, error)
                      && writeSideColourScript(pressureScriptName(), pressure(), files.pressure,

@@ -85,6 +85,7 @@ private slots:
     void noStepsWritesNothing();
     void missingResultFileSkipsItsMaps();
     void failingRunsReportedInOneMessage();
+    void sideWithoutDischargeValvesDrawsVelocityOnly();
     void overlongRunStopped();
     void cancelStopsAfterCurrentMap_data();
     void cancelStopsAfterCurrentMap();
@@ -276,6 +277,24 @@ void TestFieldMapSlots::failingRunsReportedInOneMessage()
     for (const char *map : {"piston001_density.png", "piston001_velocity.png", "piston002_pressure.png"})
         QVERIFY2(text.contains(QString::fromLatin1(map)), qPrintable(text));
     QCOMPARE(text.count(QStringLiteral("exit code 1 (line 3: undefined variable)")), 6);
+}
+
+void TestFieldMapSlots::sideWithoutDischargeValvesDrawsVelocityOnly()
+{
+    installPlotter();
+    setField("lineEdit_PA_28", QStringLiteral("0"));
+    MessageBoxWatcher boxes;
+    m_window->plotSide();
+
+    QCOMPARE(mapsIn(QStringLiteral("side")),
+             (QStringList{"side001_velocity.png", "side002_velocity.png"}));
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts().first().contains(QStringLiteral("found 2 and 0")), qPrintable(boxes.texts().first()));
+    QFile script(QStringLiteral("gp_d.txt"));   // still written, without a plot command
+    QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(script.readAll());
+    QVERIFY(text.contains(QStringLiteral("\nSV1z(u)=r2*sin(u)\nset output\n")));
+    QVERIFY(!text.contains(QStringLiteral("splot")));
 }
 
 void TestFieldMapSlots::overlongRunStopped()
