@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTextStream>
 #include <QTimer>
@@ -75,8 +76,10 @@ JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
 
 bool openEmptyForWriting(QFile &file)
 {
-    if (file.exists())
-        QFile::remove(file.fileName());   // when this fails, opening reports why
+    // A file we may not write stays, so that opening it reports why.
+    const QFileInfo info(file);
+    if (info.exists() && info.isFile() && info.isWritable())
+        QFile::remove(file.fileName());
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
 }
 

@@ -43,8 +43,8 @@ private:
     QProcess *m_process;
 };
 
-// Opens `file` write-only in text mode, empty. An old file of that name is
-// removed rather than truncated: on ext4, a file truncated and written anew is
+// Opens `file` write-only in text mode, empty. An old file of that name that
+// may be written is removed rather than truncated: on ext4, a file truncated and written anew is
 // forced to disk when closed, which costs milliseconds per script or map.
 bool openEmptyForWriting(QFile &file);
 

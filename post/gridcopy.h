@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
@@ -48,7 +47,7 @@ struct CopyOutcome
     QString error;   // the system's reason, naming the file
 };
 
-// Opens the grid copy (truncating it) and the result file, then copies. A
+// Opens the grid copy (replacing it) and the result file, then copies. A
 // result file that cannot be opened leaves an empty grid copy.
 CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
                            const ResultLayout &layout, const LineVisitor &onLine = {});

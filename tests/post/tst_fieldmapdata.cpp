@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "post/gnuplotjob.h"
 #include "post/gridcopy.h"
 #include "post/resultfile.h"
 #include "post/surfacedirs.h"
@@ -61,6 +62,7 @@ private slots:
     void gridCopyBreaksRows();
     void gridCopySkipsNonDataLines();
     void copyResultFileReportsMissingFiles();
+    void rewritesReplaceOldContent();
 
     void planarExtents();
     void sideExtentsAndColourRanges();
@@ -227,6 +229,24 @@ void TestFieldMapData::copyResultFileReportsMissingFiles()
     QCOMPARE(outcome.status, CopyOutcome::Copied);
     QCOMPARE(outcome.lines, 6);
     QCOMPARE(readLines(gridCopy).size(), 8);
+}
+
+// Scripts and grid copies are replaced, not truncated: nothing of a longer
+// old file may remain.
+void TestFieldMapData::rewritesReplaceOldContent()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString script = dir.filePath(QStringLiteral("gp_d.txt"));
+    QString error;
+    QVERIFY(writeScriptFile(script, {"set pm3d map", "set size square", "set output"}, &error));
+    QVERIFY(writeScriptFile(script, {"set output"}, &error));
+    QCOMPARE(readLines(script), QStringList{"set output"});
+
+    const QString gridCopy = dir.filePath(QStringLiteral("head001_mod.txt"));
+    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout).lines, 6);
+    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_row0.txt"), gridCopy, planarLayout).lines, 4);
+    QCOMPARE(readLines(gridCopy).size(), 5);
 }
 
 void TestFieldMapData::planarExtents()
