@@ -1,8 +1,8 @@
 #include "kalvex.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QMap>
 #include <QPixmap>
 #include <QProgressDialog>
@@ -32,7 +32,7 @@ struct SurfacePlot
 {
     const Surface &surface;
     // Sees every data line of output step `step` while its grid copy is written.
-    std::function<void(int step, const QStringList &fields)> addLine;
+    std::function<void(int step, const Fields &fields)> addLine;
     // Runs once all result files are read: prints the extents, fixes the scale.
     std::function<void()> finishReading;
     // Writes the scripts of one step into the current directory and lists the
@@ -89,13 +89,18 @@ public:
 
 private:
     void plot(const SurfacePlot &plot);
+    bool enter(const Surface &surface, const QString &directory);
+    QList<bool> copyResultFiles(const SurfacePlot &plot, int steps);
+    void drawMaps(const SurfacePlot &plot, int steps, const QList<bool> &hasData);
     bool writeSideColourScript(const QString &scriptName, const ColourQuantity &quantity,
                                const QString &mapName, const QString &gridCopy,
                                const SideGeometry &geometry, const ValueRange &range,
                                QString *error);
     // Runs the maps of one step; false when the run has to stop.
     bool runMaps(const QList<MapScript> &maps);
-    void showProgress(const Surface &surface, int step, int steps);
+    void showProgress(const QString &label, int value, int maximum);
+    // True once the user has asked to stop; the current map is finished first.
+    bool stopRequested();
     void addProblem(const QString &text);
 
     Kalvex *m_window;
@@ -142,12 +147,21 @@ void Kalvex::FieldMapRun::report() const
                           + lines.join(QLatin1Char('\n')));
 }
 
-void Kalvex::FieldMapRun::showProgress(const Surface &surface, int step, int steps)
+void Kalvex::FieldMapRun::showProgress(const QString &label, int value, int maximum)
 {
-    if (m_progress.maximum() != steps)
-        m_progress.setRange(0, steps);
-    m_progress.setLabelText(Kalvex::tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps));
-    m_progress.setValue(step - 1);
+    if (m_progress.maximum() != maximum)
+        m_progress.setRange(0, maximum);
+    m_progress.setLabelText(label);
+    m_progress.setValue(value);   // once shown, the modal dialog handles events itself
+    if (!m_progress.isVisible())
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool Kalvex::FieldMapRun::stopRequested()
+{
+    if (m_progress.wasCanceled())
+        m_cancelled = true;
+    return m_cancelled;
 }
 
 bool Kalvex::FieldMapRun::runMaps(const QList<MapScript> &maps)
@@ -170,10 +184,8 @@ bool Kalvex::FieldMapRun::runMaps(const QList<MapScript> &maps)
                 text += QStringLiteral(" (%1)").arg(firstLine(outcome.errorOutput));
             addProblem(text);
         }
-        if (m_progress.wasCanceled()) {
-            m_cancelled = true;
+        if (stopRequested())
             return false;
-        }
     }
     return true;
 }
@@ -186,16 +198,16 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
     if (m_cancelled || m_programMissing)
         return;
     const Surface &surface = plot.surface;
-    const QString caseName = m_window->lineEdit_CA->text();
     const QString start = QDir::currentPath();
     const CurrentDirRestorer restorer(returnDirectory(start));
     SurfaceDirs dirs;
     QString missing;
-    if (!locateSurfaceDirs(start, caseName, surface.subdir, &dirs, &missing)) {
+    if (!locateSurfaceDirs(start, m_window->lineEdit_CA->text(), surface.subdir, &dirs, &missing)) {
         addProblem(Kalvex::tr("%1: directory not found: %2").arg(surface.title, missing));
         return;
     }
-    QDir::setCurrent(dirs.surface);
+    if (!enter(surface, dirs.surface))
+        return;
     qDebug() << qUtf8Printable(surface.firstDiagnostic) << QDir::currentPath();
 
     const int steps = ResultFile::stepCount(m_window->lineEdit_PA_16->text());
@@ -203,15 +215,36 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
     if (steps <= 0)
         addProblem(Kalvex::tr("%1: no output steps to plot (phiMax is \"%2\").")
                        .arg(surface.title, m_window->lineEdit_PA_16->text()));
+    const QList<bool> hasData = copyResultFiles(plot, steps);
+    plot.finishReading();
+    if (!m_cancelled && enter(surface, dirs.executingFiles))
+        drawMaps(plot, steps, hasData);
+}
+
+bool Kalvex::FieldMapRun::enter(const Surface &surface, const QString &directory)
+{
+    if (QDir::setCurrent(directory))
+        return true;
+    addProblem(Kalvex::tr("%1: cannot change into directory %2").arg(surface.title, directory));
+    return false;
+}
+
+// Copies the result files of steps 1..steps in the current directory into
+// their grid copies; tells which steps hold data.
+QList<bool> Kalvex::FieldMapRun::copyResultFiles(const SurfacePlot &plot, int steps)
+{
+    const Surface &surface = plot.surface;
     QList<bool> hasData(steps + 1, false);
-    for (int step = 1; step <= steps; ++step) {
+    for (int step = 1; step <= steps && !stopRequested(); ++step) {
+        showProgress(Kalvex::tr("%1: reading step %2 of %3").arg(surface.title).arg(step).arg(steps),
+                     step - 1, 2 * steps);
         const QString resultName = resultFileName(surface, step);
         const QString gridCopyName = gridCopyFileName(surface, step);
         qDebug() << "FileName:" << resultName;
         qDebug() << "FileNameNew:" << gridCopyName;
         const CopyOutcome copied = copyResultFile(
             resultName, gridCopyName, surface.layout,
-            [&plot, step](const QStringList &fields) { plot.addLine(step, fields); });
+            [&plot, step](const Fields &fields) { plot.addLine(step, fields); });
         if (copied.status != CopyOutcome::Copied)
             addProblem(QStringLiteral("%1: %2").arg(surface.title, copied.error));
         else if (copied.lines == 0)
@@ -219,9 +252,14 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
         else
             hasData[step] = true;
     }
-    plot.finishReading();
+    return hasData;
+}
 
-    QDir::setCurrent(dirs.executingFiles);
+// Writes and runs the scripts of every step that has data, from ExecutingFiles.
+void Kalvex::FieldMapRun::drawMaps(const SurfacePlot &plot, int steps, const QList<bool> &hasData)
+{
+    const Surface &surface = plot.surface;
+    const QString caseName = m_window->lineEdit_CA->text();
     for (int step = 1; step <= steps; ++step) {
         if (!hasData[step])
             continue;
@@ -233,7 +271,8 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
             return;
         }
         printJobStart({densityScriptName()});
-        showProgress(surface, step, steps);
+        showProgress(Kalvex::tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps),
+                     steps + step - 1, 2 * steps);
         if (!runMaps(maps))
             return;
     }
@@ -244,7 +283,7 @@ void Kalvex::FieldMapRun::plotPlanar(const Surface &surface)
     PlanarExtents extents;
     double scale = 0;
     plot({surface,
-          [&extents](int, const QStringList &fields) { extents.add(fields); },
+          [&extents](int, const Fields &fields) { extents.add(fields); },
           [&extents, &scale] {
               qDebug() << "xmin=" << extents.xmin;
               qDebug() << "xmax=" << extents.xmax;
@@ -275,7 +314,7 @@ void Kalvex::FieldMapRun::plotSide()
     QMap<int, ColourRanges> ranges;
     double scale = 0;
     plot({sideSurface(),
-          [&extents, &ranges](int step, const QStringList &fields) {
+          [&extents, &ranges](int step, const Fields &fields) {
               extents.add(fields);
               ranges[step].add(fields);
           },
@@ -297,9 +336,8 @@ void Kalvex::FieldMapRun::plotSide()
           },
           [&](int step, const StepFiles &files, QList<MapScript> *maps, QString *error) {
               const ColourRanges range = ranges.value(step);
-              *maps = allMaps(files);
-              if (!drawsColourMaps)
-                  *maps = maps->mid(2);
+              *maps = drawsColourMaps ? allMaps(files)
+                                      : QList<MapScript>{{velocityScriptName(), files.velocity}};
               return writeSideColourScript(densityScriptName(), density(), files.density,
                                            files.gridCopy, geometry, range.density, error)
                      && writeSideColourScript(pressureScriptName(), pressure(), files.pressure,
@@ -314,22 +352,17 @@ bool Kalvex::FieldMapRun::writeSideColourScript(const QString &scriptName,
                                                 const SideGeometry &geometry,
                                                 const ValueRange &range, QString *error)
 {
-    QFile file(scriptName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
-        QTextStream out(&file);
-        for (const QString &line : sideColourScriptHead(quantity, mapName, geometry.r1,
-                                                             geometry.r2, range))
-            out << line << Qt::endl;
-        QString gridCopyName = gridCopy;
-        m_window->gnuplotScript(quantity.sideField, geometry.nSuction, geometry.nDischarge, out,
-                                gridCopyName);
-        out << sideColourScriptTail() << Qt::endl;
-        file.close();
-        if (file.error() == QFileDevice::NoError)
-            return true;
-    }
-    *error = QStringLiteral("%1: %2").arg(QDir::current().absoluteFilePath(scriptName), file.errorString());
-    return false;
+    // The pocket outlines come from gnuplotScript, which writes into a stream.
+    QString outlines;
+    QTextStream out(&outlines);
+    QString gridCopyName = gridCopy;
+    m_window->gnuplotScript(quantity.sideField, geometry.nSuction, geometry.nDischarge, out,
+                            gridCopyName);
+    out.flush();
+    const QStringList lines = sideColourScriptHead(quantity, mapName, geometry.r1, geometry.r2, range)
+                              + outlines.split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                              + QStringList{sideColourScriptTail()};
+    return writeScript(scriptName, lines, error);
 }
 
 void Kalvex::plotHPS()

@@ -2,6 +2,8 @@
 
 #include <QTextStream>
 
+#include <cmath>
+
 #include "gnuplotjob.h"
 #include "resultfile.h"
 
@@ -71,6 +73,21 @@ const ColourQuantity &pressure()
 }
 
 namespace {
+
+// gnuplot refuses a colour range whose ends read the same, as on a wall of
+// uniform density. Such a range is widened by 1 % of its value each way (by 1
+// around zero), as gnuplot itself widens an empty autoscaled range.
+QString colourRangeLine(const ValueRange &range)
+{
+    QString low = streamNumber(range.min);
+    QString high = streamNumber(range.max);
+    if (low == high) {
+        const double margin = range.min != 0 ? 0.01 * std::fabs(range.min) : 1.0;
+        low = streamNumber(range.min - margin);
+        high = streamNumber(range.max + margin);
+    }
+    return QStringLiteral("set cbrange [%1:%2]").arg(low, high);
+}
 
 QString outputLine(const QString &mapName)
 {
@@ -143,7 +160,7 @@ QStringList sideColourScriptHead(const ColourQuantity &quantity, const QString &
             QStringLiteral("set parametric"),
             QStringLiteral("set urange[0:3.14]"),
             QStringLiteral("set pm3d"),
-            QStringLiteral("set cbrange [%1:%2]").arg(streamNumber(range.min), streamNumber(range.max))};
+            colourRangeLine(range)};
 }
 
 QString sideColourScriptTail()

@@ -2,6 +2,7 @@
 
 #include <QDebug>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTextStream>
 #include <QTimer>
@@ -73,10 +74,19 @@ JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
     return outcome;
 }
 
+bool openEmptyForWriting(QFile &file)
+{
+    // A file we may not write stays, so that opening it reports why.
+    const QFileInfo info(file);
+    if (info.exists() && info.isFile() && info.isWritable())
+        QFile::remove(file.fileName());
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text);
+}
+
 bool writeScriptFile(const QString &fileName, const QStringList &lines, QString *error)
 {
     QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    if (!openEmptyForWriting(file)) {
         if (error)
             *error = file.errorString();
         return false;

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
 class QObject;
 class QProcess;
 
@@ -42,8 +43,13 @@ private:
     QProcess *m_process;
 };
 
+// Opens `file` write-only in text mode, empty. An old file of that name that
+// may be written is removed rather than truncated: on ext4, a file truncated and written anew is
+// forced to disk when closed, which costs milliseconds per script or map.
+bool openEmptyForWriting(QFile &file);
+
 // Writes script lines, each followed by a line end, to fileName (text mode,
-// truncating). Returns false with the file's reason in *error.
+// replacing the file). Returns false with the file's reason in *error.
 bool writeScriptFile(const QString &fileName, const QStringList &lines, QString *error);
 
 // The list form of the diagnostic lines: ("gp_d.txt", "gp_p.txt").

@@ -1,22 +1,35 @@
 #include "gridcopy.h"
 
 #include <QFile>
-#include <QTextStream>
 
 #include <cmath>
 
+#include "gnuplotjob.h"
 #include "resultfile.h"
 
 namespace FieldMaps {
 
-int copyGrid(QTextStream &in, QTextStream &out, const ResultLayout &layout,
+int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
              const LineVisitor &onLine)
 {
+    // Whole files at once: result files are a few hundred kilobytes, and one
+    // read and one write per file keep the copy cheap beside the plotting.
+    const QByteArray data = in.readAll();
+    QByteArray copy;
+    copy.reserve(data.size() + data.size() / 32);
+    Fields fields;
     int copied = 0;
     int previousRow = 0;
-    QString line;
-    while (in.readLineInto(&line)) {
-        const QStringList fields = ResultFile::splitFields(line);
+    qsizetype position = 0;
+    while (position < data.size()) {
+        qsizetype end = data.indexOf('\n', position);
+        if (end < 0)
+            end = data.size();
+        QByteArrayView line(data.constData() + position, end - position);
+        position = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        ResultFile::splitFields(line, &fields);
         if (fields.size() < layout.minFields)
             continue;
         bool isRow = false;
@@ -26,12 +39,13 @@ int copyGrid(QTextStream &in, QTextStream &out, const ResultLayout &layout,
         if (onLine)
             onLine(fields);
         if (row != previousRow)
-            out << '\n';
-        out << line << '\n';
+            copy.append('\n');
+        copy.append(line.data(), line.size());
+        copy.append('\n');
         previousRow = row;
         ++copied;
     }
-    return copied;
+    return out.write(copy) == copy.size() ? copied : -1;
 }
 
 CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
@@ -39,7 +53,7 @@ CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyNam
 {
     CopyOutcome outcome;
     QFile gridCopy(gridCopyName);
-    if (!gridCopy.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+    if (!openEmptyForWriting(gridCopy)) {
         outcome.status = CopyOutcome::GridCopyFailed;
         outcome.error = QStringLiteral("%1: %2").arg(gridCopyName, gridCopy.errorString());
         return outcome;
@@ -50,12 +64,9 @@ CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyNam
         outcome.error = QStringLiteral("%1: %2").arg(resultName, result.errorString());
         return outcome;
     }
-    QTextStream in(&result);
-    QTextStream out(&gridCopy);
-    outcome.lines = copyGrid(in, out, layout, onLine);
-    out.flush();
+    outcome.lines = copyGrid(result, gridCopy, layout, onLine);
     gridCopy.close();
-    if (gridCopy.error() != QFileDevice::NoError) {
+    if (outcome.lines < 0 || gridCopy.error() != QFileDevice::NoError) {
         outcome.status = CopyOutcome::GridCopyFailed;
         outcome.error = QStringLiteral("%1: %2").arg(gridCopyName, gridCopy.errorString());
     }
@@ -72,7 +83,7 @@ void raise(double &extent, double value)
 
 } // namespace
 
-void PlanarExtents::add(const QStringList &fields)
+void PlanarExtents::add(const Fields &fields)
 {
     const double x = ResultFile::number(fields, 4);
     raise(xmax, x);
@@ -82,7 +93,7 @@ void PlanarExtents::add(const QStringList &fields)
     raise(vmax, std::fabs(ResultFile::number(fields, 10)));
 }
 
-void SideExtents::add(const QStringList &fields)
+void SideExtents::add(const Fields &fields)
 {
     raise(xmax, ResultFile::number(fields, 7));
     raise(zmax, ResultFile::number(fields, 6));
@@ -97,7 +108,7 @@ void ValueRange::add(double value)
         min = value;
 }
 
-void ColourRanges::add(const QStringList &fields)
+void ColourRanges::add(const Fields &fields)
 {
     bool ok = false;
     const double rho = ResultFile::number(fields, 8, &ok);

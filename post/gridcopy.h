@@ -1,11 +1,12 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
-class QTextStream;
+#include "resultfile.h"
+
+class QIODevice;
 
 // Reading the solver's per-step result files of one surface and writing their
 // grid copies: the same lines with an empty line before every change of the
@@ -25,13 +26,16 @@ inline constexpr ResultLayout planarLayout{2, 10};
 inline constexpr ResultLayout sideLayout{3, 11};
 
 // Called with the fields of every data line that goes into a grid copy.
-using LineVisitor = std::function<void(const QStringList &fields)>;
+using Fields = ResultFile::FieldViews;
+using LineVisitor = std::function<void(const Fields &fields)>;
 
 // Copies the data lines of `in` to `out`, writing an empty line before each
 // line whose row index differs from the previous one (0 before the first).
 // Lines with too few fields or a row index that is not an integer (empty
-// lines, headers) are skipped. Returns the number of lines copied.
-int copyGrid(QTextStream &in, QTextStream &out, const ResultLayout &layout,
+// lines, headers) are skipped. Lines are copied byte for byte; their line
+// ends are the devices' (text mode). Returns the number of lines copied, or
+// -1 when `out` does not take them.
+int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
              const LineVisitor &onLine = {});
 
 // How copying one result file into its grid copy went.
@@ -43,7 +47,7 @@ struct CopyOutcome
     QString error;   // the system's reason, naming the file
 };
 
-// Opens the grid copy (truncating it) and the result file, then copies. A
+// Opens the grid copy (replacing it) and the result file, then copies. A
 // result file that cannot be opened leaves an empty grid copy.
 CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
                            const ResultLayout &layout, const LineVisitor &onLine = {});
@@ -56,7 +60,7 @@ struct PlanarExtents
     double umax = 0.0;
     double vmax = 0.0;
 
-    void add(const QStringList &fields);
+    void add(const Fields &fields);
     double span() const { return xmax - xmin; }
 };
 
@@ -68,7 +72,7 @@ struct SideExtents
     double umax = 0.0;
     double vmax = 0.0;
 
-    void add(const QStringList &fields);
+    void add(const Fields &fields);
 };
 
 // A colour range of one output step; [1e10, 0] until a value arrives.
@@ -86,7 +90,7 @@ struct ColourRanges
     ValueRange density;
     ValueRange pressure;
 
-    void add(const QStringList &fields);
+    void add(const Fields &fields);
 };
 
 // Arrow scale of the velocity maps: the longest arrow gets a tenth of the span.

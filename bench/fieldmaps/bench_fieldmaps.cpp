@@ -25,34 +25,63 @@ const QString caseName = QStringLiteral("BenchCase");
 constexpr SyntheticCase::Grid planarGrid{40, 72};
 constexpr SyntheticCase::Grid sideGrid{60, 72};
 
-// ./wgnuplot.exe that adds the time gnuplot itself took to a log.
-bool installTimedPlotter(const QString &executingFiles, const QString &log)
+bool installPlotter(const QString &directory, const QByteArray &script)
 {
-    QFile plotter(executingFiles + QStringLiteral("/wgnuplot.exe"));
-    if (!plotter.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    QFile plotter(directory + QStringLiteral("/wgnuplot.exe"));
+    if (!plotter.open(QIODevice::WriteOnly | QIODevice::Truncate) || plotter.write(script) != script.size())
         return false;
-    QTextStream(&plotter) << "#!/bin/sh\n"
-                          << "start=$(date +%s%N)\n"
-                          << "gnuplot \"$@\"\n"
-                          << "rc=$?\n"
-                          << "echo $(( $(date +%s%N) - start )) >> '" << log << "'\n"
-                          << "exit $rc\n";
     plotter.close();
     return plotter.setPermissions(plotter.permissions() | QFile::ExeOwner | QFile::ExeUser);
+}
+
+// ./wgnuplot.exe that adds the time gnuplot itself took to a log, in
+// microseconds. The clock is bash's own, so timing starts no further process.
+bool installTimedPlotter(const QString &executingFiles, const QString &log)
+{
+    return installPlotter(executingFiles, "#!/bin/bash\n"
+                                          "start=${EPOCHREALTIME/[.,]/}\n"
+                                          "gnuplot \"$@\"\n"
+                                          "rc=$?\n"
+                                          "echo $(( ${EPOCHREALTIME/[.,]/} - start )) >> '"
+                                              + log.toLocal8Bit() + "'\nexit $rc\n");
 }
 
 double loggedSeconds(const QString &log, int *runs)
 {
     QFile file(log);
-    double nanoseconds = 0;
+    double microseconds = 0;
     *runs = 0;
     if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         while (!file.atEnd()) {
-            nanoseconds += file.readLine().trimmed().toDouble();
+            microseconds += file.readLine().trimmed().toDouble();
             ++*runs;
         }
     }
-    return nanoseconds * 1e-9;
+    return microseconds * 1e-6;
+}
+
+// Mean time of one GnuplotJob run of a plotter that does nothing: a bash
+// script like the timing wrapper, or a program started directly.
+double emptyRunSeconds(const QString &directory, bool throughBash)
+{
+    const QString previous = QDir::currentPath();
+    QDir(directory).removeRecursively();
+    QDir().mkpath(directory);
+    QDir::setCurrent(directory);
+    if (throughBash)
+        installPlotter(directory, "#!/bin/bash\nexit 0\n");
+    else
+        QFile::link(QStringLiteral("/bin/true"), directory + QStringLiteral("/wgnuplot.exe"));
+    QObject parent;
+    GnuplotJob job(&parent);
+    constexpr int runs = 30;
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < runs; ++i)
+        job.run(QStringLiteral("none.txt"));
+    const double seconds = timer.nsecsElapsed() * 1e-9 / runs;
+    QDir::setCurrent(previous);
+    return seconds;
 }
 
 // Our own share without any plotting: what the slots do besides waiting for
@@ -68,7 +97,7 @@ double ownWorkSeconds(const QString &root, int steps)
         for (int step = 1; step <= steps; ++step)
             copyResultFile(dir.filePath(resultFileName(*surface, step)),
                            dir.filePath(gridCopyFileName(*surface, step)), surface->layout,
-                           [&extents](const QStringList &fields) { extents.add(fields); });
+                           [&extents](const Fields &fields) { extents.add(fields); });
         const double scale = arrowScale(extents.umax, extents.vmax, extents.span());
         for (int step = 1; step <= steps; ++step) {
             const StepFiles files = stepFiles(caseName, *surface, step);
@@ -93,6 +122,25 @@ void quietMessages(QtMsgType type, const QMessageLogContext &, const QString &te
 {
     if (type != QtDebugMsg)
         std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+
+void fillForm(Kalvex &window, int steps)
+{
+    setField(window, "lineEdit_CA", caseName);
+    setField(window, "lineEdit_PA_16", QString::number(steps));
+    setField(window, "lineEdit_PA_1", QString::number(SyntheticCase::pistonDiameter));
+    setField(window, "lineEdit_PA_17", QString::number(SyntheticCase::valveDiameter));
+    setField(window, "lineEdit_PA_18", QStringLiteral("2"));
+    setField(window, "lineEdit_PA_28", QStringLiteral("2"));
+    setField(window, "lineEdit_PA_19a", QStringLiteral("45"));
+    setField(window, "lineEdit_PA_19b", QStringLiteral("135"));
+    setField(window, "lineEdit_PA_29a", QStringLiteral("225"));
+    setField(window, "lineEdit_PA_29b", QStringLiteral("315"));
+}
+
+void printShare(const char *what, double seconds, double total)
+{
+    std::printf("%-34s %8.2f s  %6.2f %%\n", what, seconds, 100 * seconds / total);
 }
 
 } // namespace
@@ -120,17 +168,7 @@ int main(int argc, char **argv)
 
     QDir::setCurrent(executingFiles);
     Kalvex window;
-    setField(window, "lineEdit_CA", caseName);
-    setField(window, "lineEdit_PA_16", QString::number(steps));
-    setField(window, "lineEdit_PA_1", QString::number(SyntheticCase::pistonDiameter));
-    setField(window, "lineEdit_PA_17", QString::number(SyntheticCase::valveDiameter));
-    setField(window, "lineEdit_PA_18", QStringLiteral("2"));
-    setField(window, "lineEdit_PA_28", QStringLiteral("2"));
-    setField(window, "lineEdit_PA_19a", QStringLiteral("45"));
-    setField(window, "lineEdit_PA_19b", QStringLiteral("135"));
-    setField(window, "lineEdit_PA_29a", QStringLiteral("225"));
-    setField(window, "lineEdit_PA_29b", QStringLiteral("315"));
-
+    fillForm(window, steps);
     const QtMessageHandler previous = qInstallMessageHandler(quietMessages);
     QElapsedTimer timer;
     timer.start();
@@ -140,16 +178,19 @@ int main(int argc, char **argv)
 
     int runs = 0;
     const double inGnuplot = loggedSeconds(log, &runs);
-    const double own = ownWorkSeconds(root, steps);
-    const double overhead = total - inGnuplot;
-    std::printf("plotHPS total:               %9.2f s (%d gnuplot runs)\n", total, runs);
-    std::printf("inside gnuplot:              %9.2f s (%.1f ms per map)\n", inGnuplot,
-                runs ? 1e3 * inGnuplot / runs : 0.0);
-    std::printf("own overhead (total - gnuplot): %6.2f s = %.2f %% of total\n", overhead,
-                100 * overhead / total);
-    std::printf("  parsing, copies, scripts:  %9.2f s = %.2f %% of total\n", own, 100 * own / total);
-    std::printf("  process starts and waits:  %9.2f s = %.2f %% of total\n", overhead - own,
-                100 * (overhead - own) / total);
-    std::printf("target: own overhead < 5 %%: %s\n", overhead < 0.05 * total ? "met" : "NOT met");
+    const double own = total - inGnuplot;
+    const QString empty = root + QStringLiteral("/empty");
+    const double wrapper = runs * (emptyRunSeconds(empty, true) - emptyRunSeconds(empty, false));
+    const double reading = ownWorkSeconds(root, steps);
+    std::printf("%d gnuplot runs, %.1f ms each inside gnuplot\n", runs, runs ? 1e3 * inGnuplot / runs : 0.0);
+    printShare("plotHPS total", total, total);
+    printShare("inside gnuplot", inGnuplot, total);
+    printShare("own overhead (total - gnuplot)", own, total);
+    printShare("  parsing, copies, scripts", reading, total);
+    printShare("  process starts and waits", own - reading, total);
+    printShare("    of which the timing wrapper's bash", wrapper, total);
+    printShare("own overhead without the wrapper", own - wrapper, total);
+    std::printf("target: own overhead < 5 %% of total: %s (%s with the wrapper's start-up)\n",
+                own - wrapper < 0.05 * total ? "met" : "NOT met", own < 0.05 * total ? "met" : "not met");
     return 0;
 }

@@ -56,7 +56,8 @@ QByteArray planarStep(Grid grid, int step)
     return data;
 }
 
-// Side wall: circles around the axis, row index = height level.
+// Side wall: circles around the axis, row index = height level. Its density is
+// uniform in each step, as the solver's well-mixed wall state gives it.
 QByteArray sideStep(Grid grid, int step)
 {
     QByteArray data;
@@ -69,7 +70,7 @@ QByteArray sideStep(Grid grid, int step)
             const double wave = std::cos(2 * phi + 0.1 * step) * (1 - z / height);
             appendLine(data, {++id, c, level},
                        {radius * std::cos(phi), radius * std::sin(phi), z, radius * phi,
-                       1.2 + 0.1 * wave, 1.0e5 * (1 + 0.05 * wave), 15 * wave, 5 * wave});
+                       1.2 + 0.01 * step, 1.0e5 * (1 + 0.05 * wave), 15 * wave, 5 * wave});
         }
     }
     return data;

@@ -9,6 +9,7 @@
 
 #include <cmath>
 
+#include "post/gnuplotjob.h"
 #include "post/gridcopy.h"
 #include "post/resultfile.h"
 #include "post/surfacedirs.h"
@@ -35,14 +36,12 @@ QStringList gridCopyOf(const QString &fixture, const ResultLayout &layout, int *
     QFile file(fixture);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
-    QTextStream in(&file);
-    QString text;
-    QTextStream out(&text);
-    const int lines = copyGrid(in, out, layout, onLine);
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    const int lines = copyGrid(file, out, layout, onLine);
     if (copied)
         *copied = lines;
-    out.flush();
-    QStringList result = text.split(QLatin1Char('\n'));
+    QStringList result = QString::fromUtf8(out.data()).split(QLatin1Char('\n'));
     result.removeLast();   // after the last line end
     return result;
 }
@@ -54,10 +53,16 @@ class TestFieldMapData : public QObject
     Q_OBJECT
 
 private slots:
+    void resultFields_data();
+    void resultFields();
+    void resultNumbers_data();
+    void resultNumbers();
+
     void gridCopyBreaksRows_data();
     void gridCopyBreaksRows();
     void gridCopySkipsNonDataLines();
     void copyResultFileReportsMissingFiles();
+    void rewritesReplaceOldContent();
 
     void planarExtents();
     void sideExtentsAndColourRanges();
@@ -75,6 +80,88 @@ private slots:
     void locatesDirectories();
     void restorerReturnsToExecutingFiles();
 };
+
+void TestFieldMapData::resultFields_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("fields");
+
+    QTest::newRow("blanks and tabs") << "  1\t 2   3 " << QStringList{"1", "2", "3"};
+    QTest::newRow("equals signs") << "p=1.5e5 rho = 1.2" << QStringList{"p", "1.5e5", "rho", "1.2"};
+    QTest::newRow("carriage return") << "4 5\r" << QStringList{"4", "5"};
+    QTest::newRow("empty") << "" << QStringList();
+    QTest::newRow("only separators") << " = \t" << QStringList();
+}
+
+// The byte path used for grid copies splits exactly like the text path.
+void TestFieldMapData::resultFields()
+{
+    QFETCH(QString, line);
+    QFETCH(QStringList, fields);
+    QCOMPARE(ResultFile::splitFields(line), fields);
+
+    const QByteArray bytes = line.toLatin1();
+    ResultFile::FieldViews views;
+    ResultFile::splitFields(bytes, &views);
+    QStringList fromViews;
+    for (QByteArrayView view : views)
+        fromViews << QString::fromLatin1(view);
+    QCOMPARE(fromViews, fields);
+}
+
+void TestFieldMapData::resultNumbers_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<bool>("isNumber");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("isInteger");
+
+    QTest::newRow("solver form") << "-1.234560e+05" << true << -123456.0 << false;
+    QTest::newRow("integer") << "42" << true << 42.0 << true;
+    QTest::newRow("negative integer") << "-7" << true << -7.0 << true;
+    QTest::newRow("leading plus") << "+1.5" << true << 1.5 << false;
+    QTest::newRow("plus integer") << "+3" << true << 3.0 << true;
+    QTest::newRow("point only after") << "1." << true << 1.0 << false;
+    QTest::newRow("nan") << "nan" << true << qQNaN() << false;
+    QTest::newRow("Infinity is no number") << "Infinity" << false << 0.0 << false;
+    QTest::newRow("overflow") << "1e500" << false << 0.0 << false;
+    QTest::newRow("hex") << "0x10" << false << 0.0 << false;
+    QTest::newRow("comma") << "1,5" << false << 0.0 << false;
+    QTest::newRow("word") << "rho" << false << 0.0 << false;
+    QTest::newRow("trailing e") << "1e" << false << 0.0 << false;
+    QTest::newRow("integer out of range") << "99999999999" << true << 99999999999.0 << false;
+}
+
+// Both paths convert like QString::toDouble and QString::toInt.
+void TestFieldMapData::resultNumbers()
+{
+    QFETCH(QString, field);
+    QFETCH(bool, isNumber);
+    QFETCH(double, value);
+    QFETCH(bool, isInteger);
+    const QStringList fields{QStringLiteral("x"), field};
+    const QByteArray bytes = field.toLatin1();
+    const ResultFile::FieldViews views{QByteArrayView("x"), QByteArrayView(bytes)};
+    bool ok = !isNumber;
+    const double fromText = ResultFile::number(fields, 2, &ok);
+    QCOMPARE(ok, isNumber);
+    ok = !isNumber;
+    const double fromBytes = ResultFile::number(views, 2, &ok);
+    QCOMPARE(ok, isNumber);
+    if (qIsNaN(value)) {
+        QVERIFY(qIsNaN(fromText) && qIsNaN(fromBytes));
+    } else {
+        QCOMPARE(fromText, value);
+        QCOMPARE(fromBytes, value);
+    }
+    bool intOk = !isInteger;
+    QCOMPARE(ResultFile::integer(views, 2, &intOk), isInteger ? int(value) : 0);
+    QCOMPARE(intOk, isInteger);
+    QCOMPARE(ResultFile::integer(fields, 2, &intOk), isInteger ? int(value) : 0);
+    QCOMPARE(intOk, isInteger);
+    QCOMPARE(ResultFile::number(views, 3, &ok), 0.0);   // missing field
+    QVERIFY(!ok);
+}
 
 void TestFieldMapData::gridCopyBreaksRows_data()
 {
@@ -113,7 +200,7 @@ void TestFieldMapData::gridCopySkipsNonDataLines()
     int copied = 0;
     int visited = 0;
     const QStringList copy = gridCopyOf(QFINDTESTDATA("data/head_noise.txt"), planarLayout, &copied,
-                                        [&visited](const QStringList &) { ++visited; });
+                                        [&visited](const Fields &) { ++visited; });
     QCOMPARE(copy, (QStringList{QString(), QStringLiteral("1 1 1 0.2 0.0 0.0 1.2 1e5 0.1 0.0"),
                                 QStringLiteral("2 1 2 0.4 0.0 0.0 1.2 1e5 0.0 0.1")}));
     QCOMPARE(copied, 2);
@@ -144,11 +231,29 @@ void TestFieldMapData::copyResultFileReportsMissingFiles()
     QCOMPARE(readLines(gridCopy).size(), 8);
 }
 
+// Scripts and grid copies are replaced, not truncated: nothing of a longer
+// old file may remain.
+void TestFieldMapData::rewritesReplaceOldContent()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString script = dir.filePath(QStringLiteral("gp_d.txt"));
+    QString error;
+    QVERIFY(writeScriptFile(script, {"set pm3d map", "set size square", "set output"}, &error));
+    QVERIFY(writeScriptFile(script, {"set output"}, &error));
+    QCOMPARE(readLines(script), QStringList{"set output"});
+
+    const QString gridCopy = dir.filePath(QStringLiteral("head001_mod.txt"));
+    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout).lines, 6);
+    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_row0.txt"), gridCopy, planarLayout).lines, 4);
+    QCOMPARE(readLines(gridCopy).size(), 5);
+}
+
 void TestFieldMapData::planarExtents()
 {
     PlanarExtents extents;
     gridCopyOf(QFINDTESTDATA("data/head_rows.txt"), planarLayout, nullptr,
-               [&extents](const QStringList &fields) { extents.add(fields); });
+               [&extents](const Fields &fields) { extents.add(fields); });
     QCOMPARE(extents.xmin, -0.1);
     QCOMPARE(extents.xmax, 0.1);
     QCOMPARE(extents.umax, 3.0);
@@ -166,7 +271,7 @@ void TestFieldMapData::sideExtentsAndColourRanges()
     SideExtents extents;
     ColourRanges ranges;
     gridCopyOf(QFINDTESTDATA("data/side_ranges.txt"), sideLayout, nullptr,
-               [&](const QStringList &fields) {
+               [&](const Fields &fields) {
                    extents.add(fields);
                    ranges.add(fields);
                });

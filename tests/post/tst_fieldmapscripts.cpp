@@ -124,6 +124,13 @@ void TestFieldMapScripts::sideColourScript_data()
                               << "set cbrange [99500.5:1.2e+06]";
     QTest::newRow("missing result file") << true << 1e10 << 0.0 << "set cblabel 'density [kg/m3]'"
                                          << "set cbrange [1e+10:0]";
+    // gnuplot cannot draw an empty range: a uniform wall gets 1 % each way.
+    QTest::newRow("uniform density") << true << 1.2 << 1.2 << "set cblabel 'density [kg/m3]'"
+                                     << "set cbrange [1.188:1.212]";
+    QTest::newRow("equal to 6 digits") << false << 100000.01 << 100000.02
+                                       << "set cblabel 'pressure [Pa]'" << "set cbrange [99000:101000]";
+    QTest::newRow("uniform zero") << true << 0.0 << 0.0 << "set cblabel 'density [kg/m3]'"
+                                  << "set cbrange [-1:1]";
 }
 
 void TestFieldMapScripts::sideColourScript()

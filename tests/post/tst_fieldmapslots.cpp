@@ -2,6 +2,7 @@
 // temporary workspace with the real gnuplot behind ./wgnuplot.exe.
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <QtTest>
 
 #include "kalvex.h"
+#include "post/gnuplotjob.h"
 #include "syntheticcase.h"
 
 namespace {
@@ -81,6 +83,11 @@ private slots:
     void missingPlottingProgramReportedOnce();
     void missingDirectoriesStopTheirSurface();
     void noStepsWritesNothing();
+    void missingResultFileSkipsItsMaps();
+    void failingRunsReportedInOneMessage();
+    void sideWithoutDischargeValvesDrawsVelocityOnly();
+    void overlongRunStopped();
+    void cancelStopsAfterCurrentMap_data();
     void cancelStopsAfterCurrentMap();
     void headDiagnosticLines();
     void gnuplotScriptReadsPocketAngles();
@@ -89,7 +96,7 @@ private slots:
 
 private:
     void setField(const char *name, const QString &text);
-    void installPlotter();
+    void installPlotter(const QByteArray &script = "#!/bin/sh\nexec gnuplot \"$@\"\n");
     QString casePath(const QString &relative) const;
     QStringList mapsIn(const QString &subdir) const;
 
@@ -134,11 +141,11 @@ void TestFieldMapSlots::setField(const char *name, const QString &text)
     field->setText(text);
 }
 
-void TestFieldMapSlots::installPlotter()
+void TestFieldMapSlots::installPlotter(const QByteArray &script)
 {
     QFile plotter(m_root->filePath(QStringLiteral("ExecutingFiles/wgnuplot.exe")));
     QVERIFY(plotter.open(QIODevice::WriteOnly));
-    plotter.write("#!/bin/sh\nexec gnuplot \"$@\"\n");
+    plotter.write(script);
     plotter.close();
     QVERIFY(plotter.setPermissions(plotter.permissions() | QFile::ExeOwner | QFile::ExeUser));
 }
@@ -243,28 +250,103 @@ void TestFieldMapSlots::noStepsWritesNothing()
     QCOMPARE(boxes.texts().size(), 1);   // nothing to plot is said, not hidden
 }
 
+void TestFieldMapSlots::missingResultFileSkipsItsMaps()
+{
+    installPlotter();
+    QVERIFY(QFile::remove(casePath(QStringLiteral("head/head002.txt"))));
+    MessageBoxWatcher boxes;
+    m_window->plotHead();
+
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts().first().contains(QStringLiteral("head002.txt")), qPrintable(boxes.texts().first()));
+    QCOMPARE(mapsIn(QStringLiteral("head")),
+             (QStringList{"head001_density.png", "head001_pressure.png", "head001_velocity.png"}));
+    const QFileInfo emptyCopy(casePath(QStringLiteral("head/head002_mod.txt")));
+    QVERIFY(emptyCopy.exists());
+    QCOMPARE(emptyCopy.size(), 0);
+}
+
+void TestFieldMapSlots::failingRunsReportedInOneMessage()
+{
+    installPlotter("#!/bin/sh\necho \"line 3: undefined variable\" >&2\nexit 1\n");
+    MessageBoxWatcher boxes;
+    m_window->plotPiston();
+
+    QCOMPARE(boxes.texts().size(), 1);
+    const QString text = boxes.texts().first();
+    for (const char *map : {"piston001_density.png", "piston001_velocity.png", "piston002_pressure.png"})
+        QVERIFY2(text.contains(QString::fromLatin1(map)), qPrintable(text));
+    QCOMPARE(text.count(QStringLiteral("exit code 1 (line 3: undefined variable)")), 6);
+}
+
+void TestFieldMapSlots::sideWithoutDischargeValvesDrawsVelocityOnly()
+{
+    installPlotter();
+    setField("lineEdit_PA_28", QStringLiteral("0"));
+    MessageBoxWatcher boxes;
+    m_window->plotSide();
+
+    QCOMPARE(mapsIn(QStringLiteral("side")),
+             (QStringList{"side001_velocity.png", "side002_velocity.png"}));
+    QCOMPARE(boxes.texts().size(), 1);
+    QVERIFY2(boxes.texts().first().contains(QStringLiteral("found 2 and 0")), qPrintable(boxes.texts().first()));
+    QFile script(QStringLiteral("gp_d.txt"));   // still written, without a plot command
+    QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString text = QString::fromUtf8(script.readAll());
+    QVERIFY(text.contains(QStringLiteral("\nSV1z(u)=r2*sin(u)\nset output\n")));
+    QVERIFY(!text.contains(QStringLiteral("splot")));
+}
+
+void TestFieldMapSlots::overlongRunStopped()
+{
+    installPlotter("#!/bin/sh\nexec sleep 20\n");
+    QObject parent;
+    GnuplotJob job(&parent);
+    QElapsedTimer timer;
+    timer.start();
+    const JobOutcome outcome = job.run(QStringLiteral("gp_d.txt"), 300);
+    QCOMPARE(outcome.status, JobOutcome::TimedOut);
+    QVERIFY(timer.elapsed() < 10000);
+    QVERIFY(!outcome.describe().isEmpty());
+}
+
+void TestFieldMapSlots::cancelStopsAfterCurrentMap_data()
+{
+    QTest::addColumn<QString>("cancelAt");   // start of the progress label
+    QTest::addColumn<QStringList>("headMaps");
+
+    QTest::newRow("while reading") << "Head: reading step 1 of 2" << QStringList();
+    QTest::newRow("while drawing") << "Head: step 1 of 2" << QStringList{"head001_density.png"};
+}
+
 void TestFieldMapSlots::cancelStopsAfterCurrentMap()
 {
+    QFETCH(QString, cancelAt);
+    QFETCH(QStringList, headMaps);
     installPlotter();
     bool cancelled = false;
     std::function<void()> cancelWhenShown = [&] {
-        if (auto *progress = m_window->findChild<QProgressDialog *>()) {
+        auto *progress = m_window->findChild<QProgressDialog *>();
+        if (progress && progress->labelText() == cancelAt) {
             progress->cancel();
             cancelled = true;
             return;
         }
-        QTimer::singleShot(5, cancelWhenShown);
+        QTimer::singleShot(1, cancelWhenShown);
     };
     QTimer::singleShot(0, cancelWhenShown);
     MessageBoxWatcher boxes;
     m_window->plotHPS();
 
     QVERIFY(cancelled);
-    QCOMPARE(mapsIn(QStringLiteral("head")), QStringList{QStringLiteral("head001_density.png")});
+    QCOMPARE(mapsIn(QStringLiteral("head")), headMaps);
+    // Cancelled while reading step 1: step 2 is not read.
+    QCOMPARE(QFile::exists(casePath(QStringLiteral("head/head002_mod.txt"))), !headMaps.isEmpty());
     QCOMPARE(mapsIn(QStringLiteral("piston")), QStringList());
     QCOMPARE(mapsIn(QStringLiteral("side")), QStringList());
     QCOMPARE(boxes.texts(), QStringList());
     QVERIFY(!m_window->findChild<QProgressDialog *>());
+    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
 }
 
 void TestFieldMapSlots::headDiagnosticLines()
