@@ -14,6 +14,7 @@
 #include "post/fieldmapscripts.h"
 #include "post/gnuplotjob.h"
 #include "post/resultfile.h"
+#include "calc/currentdirguard.h"
 #include "post/surfacedirs.h"
 
 using namespace FieldMaps;
@@ -199,7 +200,7 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
         return;
     const Surface &surface = plot.surface;
     const QString start = QDir::currentPath();
-    const CurrentDirRestorer restorer(returnDirectory(start));
+    const CurrentDirGuard restorer(returnDirectory(start));
     SurfaceDirs dirs;
     QString missing;
     if (!locateSurfaceDirs(start, m_window->lineEdit_CA->text(), surface.subdir, &dirs, &missing)) {

@@ -7,6 +7,11 @@ CurrentDirGuard::CurrentDirGuard()
 {
 }
 
+CurrentDirGuard::CurrentDirGuard(const QString &returnTo)
+    : m_saved(returnTo)
+{
+}
+
 CurrentDirGuard::~CurrentDirGuard()
 {
     QDir::setCurrent(m_saved);

@@ -2,12 +2,13 @@
 
 #include <QString>
 
-// Puts the process's current directory back where it was when the guard was
-// made, on every way out of a scope that moves it.
+// Puts the process's current directory back, on every way out of a scope that
+// moves it: to where it was when the guard was made, or to a given directory.
 class CurrentDirGuard
 {
 public:
     CurrentDirGuard();
+    explicit CurrentDirGuard(const QString &returnTo);
     ~CurrentDirGuard();
     CurrentDirGuard(const CurrentDirGuard &) = delete;
     CurrentDirGuard &operator=(const CurrentDirGuard &) = delete;

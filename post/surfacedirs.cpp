@@ -49,9 +49,4 @@ QString returnDirectory(const QString &startDir)
     return startDir;
 }
 
-CurrentDirRestorer::~CurrentDirRestorer()
-{
-    QDir::setCurrent(m_directory);
-}
-
 } // namespace FieldMaps

@@ -24,18 +24,4 @@ bool locateSurfaceDirs(const QString &startDir, const QString &caseName,
 // it exists, otherwise startDir itself.
 QString returnDirectory(const QString &startDir);
 
-// Makes `directory` the process's current directory when it goes out of scope,
-// on every path out of a run.
-class CurrentDirRestorer
-{
-public:
-    explicit CurrentDirRestorer(QString directory) : m_directory(std::move(directory)) {}
-    ~CurrentDirRestorer();
-    CurrentDirRestorer(const CurrentDirRestorer &) = delete;
-    CurrentDirRestorer &operator=(const CurrentDirRestorer &) = delete;
-
-private:
-    QString m_directory;
-};
-
 } // namespace FieldMaps

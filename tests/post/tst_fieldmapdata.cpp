@@ -12,6 +12,7 @@
 #include "post/gnuplotjob.h"
 #include "post/gridcopy.h"
 #include "post/resultfile.h"
+#include "calc/currentdirguard.h"
 #include "post/surfacedirs.h"
 
 using namespace FieldMaps;
@@ -413,7 +414,7 @@ void TestFieldMapData::restorerReturnsToExecutingFiles()
     const QString executing = QDir(root.filePath(QStringLiteral("ExecutingFiles"))).absolutePath();
     {
         // Started beside ExecutingFiles: ends in ExecutingFiles all the same.
-        const CurrentDirRestorer restorer(returnDirectory(root.filePath(QStringLiteral("Other"))));
+        const CurrentDirGuard restorer(returnDirectory(root.filePath(QStringLiteral("Other"))));
         QVERIFY(QDir::setCurrent(root.path()));
     }
     QCOMPARE(QDir::currentPath(), executing);
