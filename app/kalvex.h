@@ -49,14 +49,10 @@ private:
     bool writeCylinderFile(const QString &fileName);
     bool writeValveFile(const QString &fileName);
 
-
-
     // Pocket mesh input and mapping (kalvex_mesh.cpp), relative to the current
     // directory; same contract as the writers above.
     bool writeMeshInput();
     bool mapPocketMesh();
-
-
 
     // Calculation run (kalvex_calc.cpp). Each step reports its own failure
     // and returns whether the run may go on.
@@ -66,13 +62,9 @@ private:
     bool writeSolverInputs(const QString &dir, bool withPocketMesh);
     void reportCalcStopped(const QString &what);
 
-
-
     // Field maps (kalvex_fieldmaps.cpp). A run plots one or more surfaces,
     // shows its progress and reports the problems of all of them at once.
     class FieldMapRun;
-
-
 
     // Valve diagrams and heat-transfer coefficients (kalvex_diagrams.cpp).
     // Each helper reports its own failure in a message box; false means stop.
@@ -82,5 +74,4 @@ private:
     void runDiagramJob(const QString &scriptName, const QString &imageName, int timeoutMs,
                        const QString &title);
     bool writeAlphaTable(const QString &caseDirPath);
-
 };
