@@ -226,7 +226,8 @@ void TestFieldMapSlots::missingResultFileSkipsItsMaps()
 
 void TestFieldMapSlots::failingRunsReportedInOneMessage()
 {
-    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"), "#!/bin/sh\necho \"line 3: undefined variable\" >&2\nexit 1\n"));
+    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"),
+                               "#!/bin/sh\necho \"line 3: undefined variable\" >&2\nexit 1\n"));
     DialogAnswerer dialogs;
     m_window->plotPiston();
 
