@@ -138,6 +138,7 @@ bool DialogAnswerer::answerUnqueued(QDialog *dialog)
 void DialogAnswerer::refuse(QWidget *modal)
 {
     const QString title = modal->windowTitle();
+    m_unexpected << title;
     if (auto *dialog = qobject_cast<QDialog *>(modal))
         dialog->reject();
     else

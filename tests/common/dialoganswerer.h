@@ -38,6 +38,8 @@ public:
     const QStringList &messages() const { return m_messages; }
     // Name filters of the file dialogs answered, joined by ';'.
     const QStringList &fileFilters() const { return m_fileFilters; }
+    // Window titles of the dialogs refused, for a test to stop at once.
+    const QStringList &unexpected() const { return m_unexpected; }
 
 private:
     using Answer = std::function<bool(QDialog *)>;
@@ -53,4 +55,5 @@ private:
     QStringList m_titles;
     QStringList m_messages;
     QStringList m_fileFilters;
+    QStringList m_unexpected;
 };
