@@ -16,14 +16,6 @@ namespace {
 // while a slot waits for a program.
 constexpr int lookAgainMs = 10;
 
-void acceptBox(QMessageBox *box)
-{
-    if (QAbstractButton *ok = box->button(QMessageBox::Ok))
-        ok->click();
-    else
-        box->accept();
-}
-
 // The deepest directory of path that exists, so that a name in a missing
 // folder can still be typed relative to it.
 QString existingAncestor(const QString &path)
@@ -78,15 +70,21 @@ void DialogAnswerer::answerFileDialog(const QString &path, bool unchecked)
 
 void DialogAnswerer::acceptMessageBox()
 {
-    m_answers << [this](QDialog *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (!box)
-            return false;
-        m_titles << box->windowTitle();
-        m_messages << box->text();
-        acceptBox(box);
-        return true;
-    };
+    m_answers << [this](QDialog *dialog) { return acceptBox(dialog); };
+}
+
+bool DialogAnswerer::acceptBox(QDialog *dialog)
+{
+    auto *box = qobject_cast<QMessageBox *>(dialog);
+    if (!box)
+        return false;
+    m_titles << box->windowTitle();
+    m_messages << box->text();
+    if (QAbstractButton *ok = box->button(QMessageBox::Ok))
+        ok->click();
+    else
+        box->accept();
+    return true;
 }
 
 void DialogAnswerer::rejectNext()
@@ -108,30 +106,20 @@ void DialogAnswerer::lookSoon(int delayMs)
 void DialogAnswerer::look()
 {
     QWidget *modal = QApplication::activeModalWidget();
-    auto *dialog = qobject_cast<QDialog *>(modal);
-    if (modal && !qobject_cast<QProgressDialog *>(modal)) {
-        bool answered = false;
-        if (dialog && !m_answers.isEmpty()) {
-            answered = m_answers.first()(dialog);
-            if (answered)
-                m_answers.removeFirst();
-        } else if (dialog) {
-            answered = answerUnqueued(dialog);
-        }
-        if (!answered)
-            refuse(modal);
-    }
+    if (modal && !qobject_cast<QProgressDialog *>(modal) && !answer(qobject_cast<QDialog *>(modal)))
+        refuse(modal);
     lookSoon(lookAgainMs);
 }
 
-bool DialogAnswerer::answerUnqueued(QDialog *dialog)
+bool DialogAnswerer::answer(QDialog *dialog)
 {
-    auto *box = qobject_cast<QMessageBox *>(dialog);
-    if (!box || m_mode == Strict)
+    if (!dialog)
         return false;
-    m_titles << box->windowTitle();
-    m_messages << box->text();
-    acceptBox(box);
+    if (m_answers.isEmpty())
+        return m_mode == AcceptMessageBoxes && acceptBox(dialog);
+    if (!m_answers.first()(dialog))
+        return false;
+    m_answers.removeFirst();
     return true;
 }
 

@@ -46,7 +46,8 @@ private:
 
     void lookSoon(int delayMs);
     void look();
-    bool answerUnqueued(QDialog *dialog);
+    bool answer(QDialog *dialog);
+    bool acceptBox(QDialog *dialog);
     void answerFileDialog(const QString &path, bool unchecked);
     void refuse(QWidget *modal);
 

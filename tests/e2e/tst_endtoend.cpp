@@ -104,8 +104,8 @@ void TestEndToEnd::calculateAndPlot()
     button("plothps")->click();
     QVERIFY2(dialogs.unexpected().isEmpty(), qPrintable(dialogs.unexpected().join(", ")));
     for (int k = 1; k <= steps; ++k) {
-        for (const QString surface : {QStringLiteral("head"), QStringLiteral("piston"), QStringLiteral("side")}) {
-            for (const QString map : {QStringLiteral("density"), QStringLiteral("pressure"), QStringLiteral("velocity")}) {
+        for (const QString &surface : {QStringLiteral("head"), QStringLiteral("piston"), QStringLiteral("side")}) {
+            for (const QString &map : {QStringLiteral("density"), QStringLiteral("pressure"), QStringLiteral("velocity")}) {
                 const QString png = caseDir.filePath(QStringLiteral("%1/%1%2_%3.png")
                                                          .arg(surface, ResultFile::stepNumber(k), map));
                 QCOMPARE(imageSize(png), QSize(1024, 768));
