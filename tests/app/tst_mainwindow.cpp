@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
@@ -13,7 +12,6 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
@@ -22,7 +20,9 @@
 
 #include <memory>
 
+#include "dialoganswerer.h"
 #include "kalvex.h"
+#include "testworkspace.h"
 
 class TestMainWindow : public QObject
 {
@@ -314,8 +314,9 @@ void TestMainWindow::exitEndsEventLoopWithZero()
     QCOMPARE(QCoreApplication::exec(), 0);
 }
 
-// Each slot shows exactly one dialog when started outside a workspace with an
-// empty form, so the dialogs tell which slot ran and how often.
+// Each slot shows exactly one dialog when started in a workspace root (not in
+// its ExecutingFiles) with an empty form, so the dialogs tell which slot ran
+// and how often.
 void TestMainWindow::everyControlReachesItsSlotOnce_data()
 {
     QTest::addColumn<QString>("dialogTitle");
@@ -332,27 +333,19 @@ void TestMainWindow::everyControlReachesItsSlotOnce_data()
 void TestMainWindow::everyControlReachesItsSlotOnce()
 {
     QFETCH(QString, dialogTitle);
-    QTemporaryDir elsewhere;
-    const QString startDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(elsewhere.path()));
+    TestWorkspace elsewhere;
+    QVERIFY(elsewhere.isValid());
+    QVERIFY(QDir::setCurrent(elsewhere.root()));
 
-    QStringList seen;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&seen] {
-        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
-            seen << dialog->windowTitle();
-            dialog->reject();
-        }
-    });
-    answer.start(10);
+    DialogAnswerer dialogs;
+    dialogs.rejectNext();
 
     const QString sender = QString::fromLatin1(QTest::currentDataTag());
     if (auto *action = m_window->findChild<QAction *>(sender))
         action->trigger();
     else
         child<QAbstractButton>(sender)->click();
-    QDir::setCurrent(startDir);
-    QCOMPARE(seen, QStringList{dialogTitle});
+    QCOMPARE(dialogs.titles(), QStringList{dialogTitle});
 }
 
 QTEST_MAIN(TestMainWindow)

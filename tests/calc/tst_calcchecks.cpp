@@ -220,17 +220,19 @@ void TstCalcChecks::workspace()
 {
     QFETCH(QString, breakage);
     QFETCH(QString, problem);
-    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    TestWorkspace ws;
     QVERIFY(ws.isValid());
+    QVERIFY(ws.writeProgram("euler.exe", "#!/bin/sh\n"));
+    QVERIFY(ws.copyReferenceMesh(QFINDTESTDATA("data/reference_valve_pocket.msh")));
     QString dir = ws.executingDir();
     if (breakage == "root")
         dir = ws.root();
     else if (breakage == "no solver")
-        QVERIFY(QFile::remove(ws.solver()));
+        QVERIFY(QFile::remove(ws.program("euler.exe")));
     else if (breakage == "solver not executable")
-        QVERIFY(QFile::setPermissions(ws.solver(), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        QVERIFY(QFile::setPermissions(ws.program("euler.exe"), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     else if (breakage == "solver directory")
-        QVERIFY(QFile::remove(ws.solver()) && QDir(ws.executingDir()).mkdir("euler.exe"));
+        QVERIFY(QFile::remove(ws.program("euler.exe")) && QDir(ws.executingDir()).mkdir("euler.exe"));
     else if (breakage == "no reference")
         QVERIFY(QFile::remove(ws.root() + "/reference_valve_pocket.msh"));
 

@@ -1,5 +1,6 @@
 #include "kalvex.h"
 
+#include "dialoganswerer.h"
 #include "samplefields.h"
 #include "testworkspace.h"
 
@@ -24,26 +25,24 @@ void captureDebug(QtMsgType type, const QMessageLogContext &context, const QStri
         previousHandler(type, context, message);
 }
 
-// Answers every message box that opens while it lives, keeping title and text.
-class MessageCatcher : public QObject
-{
-public:
-    MessageCatcher() { arm(); }
-    QStringList titles;
-    QStringList texts;
+// Stands in for euler.exe: records its arguments and working directory in
+// ROOT/launch.log, written whole so that a reader never sees half of it.
+const QByteArray recordingSolver =
+    "#!/bin/sh\n"
+    "log=\"$(dirname \"$0\")/../launch.log\"\n"
+    "{ echo \"args=$#\"; for a in \"$@\"; do echo \"arg=[$a]\"; done;"
+    " echo \"cwd=$(pwd -P)\"; } > \"$log.tmp\" && mv \"$log.tmp\" \"$log\"\n";
 
-private:
-    void arm() { QTimer::singleShot(0, this, [this] { answer(); }); }
-    void answer()
-    {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            titles << box->windowTitle();
-            texts << box->text();
-            box->accept();
-        }
-        arm();
-    }
-};
+bool prepare(const TestWorkspace &ws)
+{
+    return ws.isValid() && ws.writeProgram(QStringLiteral("euler.exe"), recordingSolver)
+        && ws.copyReferenceMesh(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+}
+
+QString launchLog(const TestWorkspace &ws)
+{
+    return ws.path(QStringLiteral("launch.log"));
+}
 
 struct RunResult
 {
@@ -60,10 +59,10 @@ RunResult pressCalculate(Kalvex &window)
     previousHandler = qInstallMessageHandler(captureDebug);
     RunResult result;
     {
-        MessageCatcher catcher;
+        DialogAnswerer answerer;
         window.findChild<QPushButton *>(QStringLiteral("startEuler"))->click();
-        result.titles = catcher.titles;
-        result.messages = catcher.texts;
+        result.titles = answerer.titles();
+        result.messages = answerer.messages();
     }
     qInstallMessageHandler(previousHandler);
     capturedDebug = nullptr;
@@ -116,8 +115,6 @@ class TstStartCalc : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void runLaysDownCaseAndStartsSolver();
     void secondRunKeepsResultsAndOverwritesInputs();
     void refusalTouchesNothing_data();
@@ -125,25 +122,12 @@ private slots:
     void failedStepStopsRun_data();
     void failedStepStopsRun();
     void solverThatCannotStartIsReported();
-
-private:
-    QString m_testCwd;
 };
-
-void TstStartCalc::init()
-{
-    m_testCwd = QDir::currentPath();
-}
-
-void TstStartCalc::cleanup()
-{
-    QDir::setCurrent(m_testCwd);
-}
 
 void TstStartCalc::runLaysDownCaseAndStartsSolver()
 {
-    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
-    QVERIFY(ws.isValid());
+    TestWorkspace ws;
+    QVERIFY(prepare(ws));
     QVERIFY(QDir::setCurrent(ws.executingDir()));
     Kalvex window;
     fill(window, sampleFieldTexts());
@@ -164,8 +148,8 @@ void TstStartCalc::runLaysDownCaseAndStartsSolver()
     QVERIFY(!contents(ws.root() + "/dP=680mm.msh").isEmpty());
     QVERIFY(!QFile::exists(ws.root() + "/Case680mm/dP=680mm.msh"));
 
-    QTRY_VERIFY(QFile::exists(ws.launchLog()));
-    QCOMPARE(QString::fromUtf8(contents(ws.launchLog())),
+    QTRY_VERIFY(QFile::exists(launchLog(ws)));
+    QCOMPARE(QString::fromUtf8(contents(launchLog(ws))),
              QString("args=1\narg=[]\ncwd=%1\n").arg(ws.executingDir()));
 
     const QString exec = ws.executingDir();
@@ -183,13 +167,14 @@ void TstStartCalc::runLaysDownCaseAndStartsSolver()
 
 void TstStartCalc::secondRunKeepsResultsAndOverwritesInputs()
 {
-    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    TestWorkspace ws;
+    QVERIFY(prepare(ws));
     QVERIFY(QDir::setCurrent(ws.executingDir()));
     Kalvex window;
     fill(window, sampleFieldTexts());
     QCOMPARE(pressCalculate(window).messages, QStringList());
-    QTRY_VERIFY(QFile::exists(ws.launchLog()));
-    QVERIFY(QFile::remove(ws.launchLog()));
+    QTRY_VERIFY(QFile::exists(launchLog(ws)));
+    QVERIFY(QFile::remove(launchLog(ws)));
 
     QFile result(ws.root() + "/Case680mm/head/head001.txt");
     QVERIFY(result.open(QIODevice::WriteOnly));
@@ -203,7 +188,7 @@ void TstStartCalc::secondRunKeepsResultsAndOverwritesInputs()
     QCOMPARE(contents(result.fileName()), QByteArray("1 2 3\n"));
     for (const QString &dir : {ws.root(), ws.root() + "/Case680mm"})
         QVERIFY(contents(dir + "/InputCylinder.txt").contains("\n400.00000\n"));
-    QTRY_VERIFY(QFile::exists(ws.launchLog()));
+    QTRY_VERIFY(QFile::exists(launchLog(ws)));
 }
 
 void TstStartCalc::refusalTouchesNothing_data()
@@ -247,9 +232,10 @@ void TstStartCalc::refusalTouchesNothing()
     QFETCH(QStringList, fields);
     QFETCH(QStringList, values);
     QFETCH(QStringList, expected);
-    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    TestWorkspace ws;
+    QVERIFY(prepare(ws));
     if (breakage == "no solver")
-        QVERIFY(QFile::remove(ws.solver()));
+        QVERIFY(QFile::remove(ws.program("euler.exe")));
     else if (breakage == "no reference")
         QVERIFY(QFile::remove(ws.root() + "/reference_valve_pocket.msh"));
     const QString start = breakage == "root" ? ws.root() : ws.executingDir();
@@ -297,7 +283,8 @@ void TstStartCalc::failedStepStopsRun()
     QFETCH(bool, obstacleIsDir);
     QFETCH(QString, expected);
     QFETCH(bool, rootInputsWritten);
-    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
+    TestWorkspace ws;
+    QVERIFY(prepare(ws));
     const QString path = ws.root() + '/' + obstacle;
     QVERIFY(QDir().mkpath(obstacleIsDir ? path : QFileInfo(path).absolutePath()));
     if (!obstacleIsDir) {
@@ -316,13 +303,14 @@ void TstStartCalc::failedStepStopsRun()
     QCOMPARE(QDir::currentPath(), ws.executingDir());
     QCOMPARE(QFile::exists(ws.root() + "/InputPocketMesh.txt"), rootInputsWritten);
     QTest::qWait(50);
-    QVERIFY(!QFile::exists(ws.launchLog()));
+    QVERIFY(!QFile::exists(launchLog(ws)));
 }
 
 void TstStartCalc::solverThatCannotStartIsReported()
 {
-    TestWorkspace ws(QFINDTESTDATA("data/reference_valve_pocket.msh"));
-    ws.writeSolver("#!/nonexistent/interpreter\n");
+    TestWorkspace ws;
+    QVERIFY(prepare(ws));
+    QVERIFY(ws.writeProgram("euler.exe", "#!/nonexistent/interpreter\n"));
     QVERIFY(QDir::setCurrent(ws.executingDir()));
     Kalvex window;
     fill(window, sampleFieldTexts());

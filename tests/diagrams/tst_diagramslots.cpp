@@ -1,4 +1,6 @@
+#include "dialoganswerer.h"
 #include "kalvex.h"
+#include "testworkspace.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -9,31 +11,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
 
 const QString caseName = QStringLiteral("Case680mm");
-
-// Answers every message box that shows up while it lives and keeps its text.
-class MessageCatcher : public QObject
-{
-public:
-    MessageCatcher() { QTimer::singleShot(0, this, &MessageCatcher::look); }
-    QStringList texts;
-
-private:
-    void look()
-    {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            texts << box->text();
-            box->button(QMessageBox::Ok)->click();
-        }
-        // The slots run gnuplot in a local event loop; keep looking until they return.
-        QTimer::singleShot(5, this, &MessageCatcher::look);
-    }
-};
 
 bool copyTree(const QString &from, const QString &to)
 {
@@ -50,16 +32,6 @@ bool copyTree(const QString &from, const QString &to)
             return false;
     }
     return true;
-}
-
-bool writeProgram(const QString &fileName, const QByteArray &body)
-{
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write("#!/bin/sh\n" + body + "\n");
-    file.close();
-    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser);
 }
 
 QStringList fileLines(const QString &fileName)
@@ -111,19 +83,14 @@ private slots:
     void alphaAllUndefined();
 
 private:
-    QString exec(const QString &name = QString()) const { return m_exec.filePath(name); }
-    QString casePath(const QString &name = QString()) const
-    {
-        return m_root->filePath(caseName + QLatin1Char('/') + name);
-    }
+    QString exec(const QString &name) const { return m_ws->program(name); }
+    QString casePath(const QString &name = QString()) const { return m_ws->path(caseName + QLatin1Char('/') + name); }
     template<class W> W *widget(const char *name) { return m_window->findChild<W *>(QLatin1String(name)); }
     void setText(const char *field, const QString &text) { widget<QLineEdit>(field)->setText(text); }
     QPixmap shownPixmap() { return widget<QLabel>("label_gpplot")->pixmap(); }
     void setAlphaInputs(const QString &steps);
 
-    QString m_startDir;
-    std::unique_ptr<QTemporaryDir> m_root;
-    QDir m_exec;
+    std::unique_ptr<TestWorkspace> m_ws;
     std::unique_ptr<Kalvex> m_window;
 };
 
@@ -131,19 +98,15 @@ void TestDiagramSlots::initTestCase()
 {
     if (QStandardPaths::findExecutable(QStringLiteral("gnuplot")).isEmpty())
         QSKIP("gnuplot is not installed");
-    m_startDir = QDir::currentPath();
 }
 
 void TestDiagramSlots::init()
 {
-    m_root = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_root->isValid());
-    QDir root(m_root->path());
-    QVERIFY(root.mkdir(QStringLiteral("ExecutingFiles")));
-    m_exec = QDir(root.filePath(QStringLiteral("ExecutingFiles")));
-    QVERIFY(writeProgram(exec(QStringLiteral("wgnuplot.exe")), "exec gnuplot \"$@\""));
-    QVERIFY(copyTree(QFINDTESTDATA("data/Case"), root.filePath(caseName)));
-    QVERIFY(QDir::setCurrent(m_exec.path()));
+    m_ws = std::make_unique<TestWorkspace>();
+    QVERIFY(m_ws->isValid());
+    QVERIFY(m_ws->installGnuplot());
+    QVERIFY(copyTree(QFINDTESTDATA("data/Case"), m_ws->path(caseName)));
+    QVERIFY(QDir::setCurrent(m_ws->executingDir()));
 
     m_window = std::make_unique<Kalvex>();
     setText("lineEdit_CA", caseName);
@@ -154,8 +117,7 @@ void TestDiagramSlots::init()
 void TestDiagramSlots::cleanup()
 {
     m_window.reset();
-    QDir::setCurrent(m_startDir);
-    m_root.reset();
+    m_ws.reset();
 }
 
 void TestDiagramSlots::valvesShowDiagram_data()
@@ -173,12 +135,12 @@ void TestDiagramSlots::valvesShowDiagram()
     QFETCH(QString, button);
     QFETCH(QString, yLabelLine);
     m_window->findChild<QRadioButton *>(button)->setChecked(true);
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotValves();
-    QCOMPARE(messages.texts, QStringList());
+    QCOMPARE(dialogs.messages(), QStringList());
     QCOMPARE(fileLines(exec(QStringLiteral("gp.txt"))).value(3), yLabelLine);
     QCOMPARE(shownPixmap().size(), QSize(600, 350));
-    QCOMPARE(QDir::currentPath(), m_exec.path());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
 }
 
 void TestDiagramSlots::valvesDiagnosticLines()
@@ -193,9 +155,10 @@ void TestDiagramSlots::valvesDiagnosticLines()
 void TestDiagramSlots::valvesDeleteOldImageBeforeStart()
 {
     QVERIFY(writeStaleImage(exec(QStringLiteral("Valves.png"))));
-    QVERIFY(writeProgram(exec(QStringLiteral("wgnuplot.exe")),
-                         "if [ -e Valves.png ]; then echo present > seen.txt; else echo absent > seen.txt; fi\n"
-                         "exec gnuplot \"$@\""));
+    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"),
+                               "#!/bin/sh\n"
+                               "if [ -e Valves.png ]; then echo present > seen.txt; else echo absent > seen.txt; fi\n"
+                               "exec gnuplot \"$@\"\n"));
     m_window->plotValves();
     QCOMPARE(fileLines(exec(QStringLiteral("seen.txt"))), QStringList{"absent"});
     QCOMPARE(shownPixmap().size(), QSize(600, 350));
@@ -206,36 +169,36 @@ void TestDiagramSlots::valvesReportMissingHistory()
     QVERIFY(writeStaleImage(exec(QStringLiteral("old.png"))));
     widget<QLabel>("label_gpplot")->setPixmap(QPixmap(exec(QStringLiteral("old.png"))));
     QVERIFY(QFile::remove(casePath(QStringLiteral("Output.txt"))));
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotValves();
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY2(messages.texts.first().contains(QLatin1String("Output.txt")), qPrintable(messages.texts.first()));
-    QVERIFY(messages.texts.first().contains(QLatin1String("Valves.png")));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(QLatin1String("Output.txt")), qPrintable(dialogs.messages().first()));
+    QVERIFY(dialogs.messages().first().contains(QLatin1String("Valves.png")));
     QVERIFY(shownPixmap().isNull()); // the earlier picture is gone
 }
 
 void TestDiagramSlots::valvesReportProgramWithoutImage()
 {
     // Ends at once without drawing: the slot must not wait for an image.
-    QVERIFY(writeProgram(exec(QStringLiteral("wgnuplot.exe")), "echo 'cannot draw' >&2\nexit 0"));
-    MessageCatcher messages;
+    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"), "#!/bin/sh\necho 'cannot draw' >&2\nexit 0\n"));
+    DialogAnswerer dialogs;
     QElapsedTimer clock;
     clock.start();
     m_window->plotValves();
     QVERIFY(clock.elapsed() < 30000);
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY(messages.texts.first().contains(QLatin1String("cannot draw")));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY(dialogs.messages().first().contains(QLatin1String("cannot draw")));
     QVERIFY(shownPixmap().isNull());
 }
 
 void TestDiagramSlots::valvesReportMissingProgram()
 {
     QVERIFY(QFile::remove(exec(QStringLiteral("wgnuplot.exe"))));
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotValves();
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY2(messages.texts.first().contains(QLatin1String("could not be started")),
-             qPrintable(messages.texts.first()));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(QLatin1String("could not be started")),
+             qPrintable(dialogs.messages().first()));
 }
 
 void TestDiagramSlots::valvesRefuseCounts_data()
@@ -263,10 +226,10 @@ void TestDiagramSlots::valvesRefuseCounts()
     QFETCH(QString, label);
     m_window->findChild<QRadioButton *>(button)->setChecked(true);
     m_window->findChild<QLineEdit *>(field)->setText(text);
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotValves();
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY2(messages.texts.first().contains(label), qPrintable(messages.texts.first()));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(label), qPrintable(dialogs.messages().first()));
     QVERIFY(!QFile::exists(exec(QStringLiteral("gp.txt"))));
     QVERIFY(!QFile::exists(exec(QStringLiteral("Valves.png"))));
 }
@@ -275,20 +238,20 @@ void TestDiagramSlots::valvesSuctionFlowIgnoresDischargeCount()
 {
     widget<QRadioButton>("radioButton_2")->setChecked(true);
     setText("lineEdit_PA_28", QStringLiteral("none"));
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotValves();
-    QCOMPARE(messages.texts, QStringList());
+    QCOMPARE(dialogs.messages(), QStringList());
     QCOMPARE(shownPixmap().size(), QSize(600, 350));
 }
 
 void TestDiagramSlots::valvesReportUnwritableScript()
 {
-    QVERIFY(m_exec.mkdir(QStringLiteral("gp.txt")));
+    QVERIFY(QDir().mkdir(exec(QStringLiteral("gp.txt"))));
     QVERIFY(writeStaleImage(exec(QStringLiteral("Valves.png"))));
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotValves();
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY(messages.texts.first().contains(QLatin1String("gp.txt")));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY(dialogs.messages().first().contains(QLatin1String("gp.txt")));
     // Nothing ran on an old script.
     QCOMPARE(QImage(exec(QStringLiteral("Valves.png"))).size(), QSize(10, 10));
 }
@@ -308,9 +271,9 @@ void TestDiagramSlots::alphaTableAndDiagram()
     const QString firstSurface = QDir::cleanPath(casePath(QStringLiteral("head")));
     QTest::ignoreMessage(QtDebugMsg,
                          qPrintable(QStringLiteral("Our current working directory is: \"%1\"").arg(firstSurface)));
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotAlpha();
-    QCOMPARE(messages.texts, QStringList());
+    QCOMPARE(dialogs.messages(), QStringList());
     // piston003 is missing, side002 has no positive pressure, head003 no speed:
     // those points are left out of the curves.
     const QStringList expected{
@@ -320,7 +283,7 @@ void TestDiagramSlots::alphaTableAndDiagram()
     };
     QCOMPARE(fileLines(casePath(QStringLiteral("alpha_on_HPS.txt"))), expected);
     QCOMPARE(shownPixmap().size(), QSize(600, 350));
-    QCOMPARE(QDir::currentPath(), m_exec.path());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
     QCOMPARE(fileLines(exec(QStringLiteral("gp_a.txt"))).size(), 7);
 }
 
@@ -337,13 +300,13 @@ void TestDiagramSlots::alphaMissingCase()
     QFETCH(QString, name);
     setAlphaInputs(QStringLiteral("3"));
     setText("lineEdit_CA", name);
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotAlpha();
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY(messages.texts.first().contains(QLatin1String("case directory")));
-    QCOMPARE(QDir::currentPath(), m_exec.path());
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY(dialogs.messages().first().contains(QLatin1String("case directory")));
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
     QVERIFY(!QFile::exists(exec(QStringLiteral("alpha_on_HPS.txt"))));
-    QVERIFY(!QFile::exists(m_root->filePath(QStringLiteral("alpha_on_HPS.txt"))));
+    QVERIFY(!QFile::exists(m_ws->path(QStringLiteral("alpha_on_HPS.txt"))));
     QVERIFY(!QFile::exists(exec(QStringLiteral("gp_a.txt"))));
 }
 
@@ -351,11 +314,11 @@ void TestDiagramSlots::alphaUnwritableTable()
 {
     setAlphaInputs(QStringLiteral("3"));
     QVERIFY(QDir().mkpath(casePath(QStringLiteral("alpha_on_HPS.txt"))));
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotAlpha();
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY(messages.texts.first().contains(QLatin1String("alpha_on_HPS.txt")));
-    QCOMPARE(QDir::currentPath(), m_exec.path());
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY(dialogs.messages().first().contains(QLatin1String("alpha_on_HPS.txt")));
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
     QVERIFY(!QFile::exists(exec(QStringLiteral("gp_a.txt"))));
 }
 
@@ -368,29 +331,29 @@ void TestDiagramSlots::alphaNoStepsKeepsTable()
         file.write(table);
     }
     setAlphaInputs(QStringLiteral("0"));
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotAlpha();
-    QCOMPARE(messages.texts, QStringList());
+    QCOMPARE(dialogs.messages(), QStringList());
     QFile file(casePath(QStringLiteral("alpha_on_HPS.txt")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), table);
     QVERIFY(!QFile::exists(exec(QStringLiteral("alpha_on_HPS.txt"))));
     QCOMPARE(shownPixmap().size(), QSize(600, 350));
-    QCOMPARE(QDir::currentPath(), m_exec.path());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
 }
 
 void TestDiagramSlots::alphaReportsMissingImage()
 {
     setAlphaInputs(QStringLiteral("3"));
     QVERIFY(writeStaleImage(exec(QStringLiteral("Alpha.png"))));
-    QVERIFY(writeProgram(exec(QStringLiteral("wgnuplot.exe")), "exit 1"));
-    MessageCatcher messages;
+    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"), "#!/bin/sh\nexit 1\n"));
+    DialogAnswerer dialogs;
     m_window->plotAlpha();
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY(messages.texts.first().contains(QLatin1String("Alpha.png")));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY(dialogs.messages().first().contains(QLatin1String("Alpha.png")));
     QVERIFY(!QFile::exists(exec(QStringLiteral("Alpha.png"))));
     QVERIFY(shownPixmap().isNull());
-    QCOMPARE(QDir::currentPath(), m_exec.path());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
 }
 
 void TestDiagramSlots::alphaAllUndefined()
@@ -399,13 +362,13 @@ void TestDiagramSlots::alphaAllUndefined()
     // has nothing to draw and says so.
     setAlphaInputs(QStringLiteral("2"));
     setText("lineEdit_PA_29", QString());
-    MessageCatcher messages;
+    DialogAnswerer dialogs;
     m_window->plotAlpha();
     QCOMPARE(fileLines(casePath(QStringLiteral("alpha_on_HPS.txt"))),
              (QStringList{"                 1               nan               nan               nan",
                           "                 2               nan               nan               nan"}));
-    QCOMPARE(messages.texts.size(), 1);
-    QVERIFY2(messages.texts.first().contains(QLatin1String("undefined")), qPrintable(messages.texts.first()));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(QLatin1String("undefined")), qPrintable(dialogs.messages().first()));
     QVERIFY(shownPixmap().isNull());
 }
 

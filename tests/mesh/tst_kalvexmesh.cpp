@@ -1,14 +1,12 @@
 // The window's pocket mesh slots: what they write, and that every refusal is
 // reported and leaves the previous mesh as it was.
+#include "dialoganswerer.h"
 #include "kalvex.h"
+#include "testworkspace.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -47,25 +45,24 @@ private slots:
 
 private:
     void setField(const QString &name, const QString &text);
-    // Runs a slot, accepting and recording the message box it shows.
+    // Runs a slot, accepting and recording (title, new line, text) the message boxes it shows.
     void runAnswering(void (Kalvex::*slot)());
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestWorkspace> m_ws;
     std::unique_ptr<Kalvex> m_window;
-    QString m_startDir;
     QByteArray m_reference;
     QStringList m_messages;
 };
 
 void TestKalvexMesh::init()
 {
-    m_startDir = QDir::currentPath();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    m_reference = contents(QFINDTESTDATA("../../data/reference_valve_pocket.msh"));
+    m_ws = std::make_unique<TestWorkspace>();
+    QVERIFY(m_ws->isValid());
+    QVERIFY(QDir::setCurrent(m_ws->root()));
+    const QString reference = QFINDTESTDATA("../../data/reference_valve_pocket.msh");
+    m_reference = contents(reference);
     QVERIFY(!m_reference.isEmpty());
-    QVERIFY(writeFile("reference_valve_pocket.msh", m_reference));
+    QVERIFY(m_ws->copyReferenceMesh(reference));
     m_window = std::make_unique<Kalvex>();
     setField("lineEdit_PA_1", "0.68");
     setField("lineEdit_PA_38", "100");
@@ -78,8 +75,7 @@ void TestKalvexMesh::init()
 void TestKalvexMesh::cleanup()
 {
     m_window.reset();
-    QDir::setCurrent(m_startDir);
-    m_dir.reset();
+    m_ws.reset();
 }
 
 void TestKalvexMesh::setField(const QString &name, const QString &text)
@@ -91,17 +87,10 @@ void TestKalvexMesh::setField(const QString &name, const QString &text)
 
 void TestKalvexMesh::runAnswering(void (Kalvex::*slot)())
 {
-    QTimer answer;
-    answer.setInterval(0);
-    connect(&answer, &QTimer::timeout, this, [this] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            m_messages << box->windowTitle() + '\n' + box->text();
-            box->accept();
-        }
-    });
-    answer.start();
+    DialogAnswerer dialogs;
     (m_window.get()->*slot)();
-    answer.stop();
+    for (int i = 0; i < dialogs.messages().size(); ++i)
+        m_messages << dialogs.titles().at(i) + '\n' + dialogs.messages().at(i);
 }
 
 void TestKalvexMesh::inputFileHasFiveLines()

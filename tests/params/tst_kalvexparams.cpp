@@ -1,14 +1,12 @@
+#include "dialoganswerer.h"
 #include "kalvex.h"
 #include "sampledata.h"
+#include "testworkspace.h"
 
-#include <QFileDialog>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
+#include <memory>
 
 namespace {
 
@@ -36,8 +34,9 @@ QByteArray fixture(bool valveSet)
 } // namespace
 
 // Drives the window's parameter slots through real file dialogs and message
-// boxes, answered in order by a zero-time timer while they are shown; any
-// other dialog is rejected and fails the test.
+// boxes, answered in order while they are shown; any other dialog is rejected
+// and fails the test. The test's folder is the workspace's ExecutingFiles, where
+// the solver inputs are written.
 class TestKalvexParams : public QObject
 {
     Q_OBJECT
@@ -59,66 +58,36 @@ private slots:
     void unwritableTargetWarns();
 
 private:
-    using Answer = std::function<bool(QWidget *)>;
-
     QString field(const QString &name) const;
     void setField(const QString &name, const QString &text);
     void typeSample(bool valveSet);
     QHash<QString, QString> formTexts(bool valveSet) const;
-    void answerFileDialog(const QString &path, bool acceptUnchecked = false);
-    void answerMessageBox();
+    QString inFolder(const QString &name) const { return QDir(folder()).filePath(name); }
+    QString folder() const { return m_ws->executingDir(); }
     void runSlot(bool valveSet, bool save);
 
     Kalvex *m_window = nullptr;
-    QTemporaryDir *m_dir = nullptr;
-    QString m_previousDir;
-    QTimer m_answerTimer;
-    QList<Answer> m_answers;
-    QStringList m_dialogTitles;
-    QStringList m_dialogFilters;
-    QStringList m_boxTitles;
-    QStringList m_boxTexts;
-    QStringList m_unexpected;
+    std::unique_ptr<TestWorkspace> m_ws;
+    std::unique_ptr<DialogAnswerer> m_dialogs;
 };
 
 void TestKalvexParams::init()
 {
     m_window = new Kalvex;
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
+    m_ws = std::make_unique<TestWorkspace>();
+    QVERIFY(m_ws->isValid());
     // The solver inputs are written into the current directory.
-    m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    m_answers.clear();
-    m_dialogTitles.clear();
-    m_dialogFilters.clear();
-    m_boxTitles.clear();
-    m_boxTexts.clear();
-    m_unexpected.clear();
-    m_answerTimer.setInterval(0);
-    connect(&m_answerTimer, &QTimer::timeout, this, [this] {
-        auto *modal = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        if (!modal)
-            return;
-        if (!m_answers.isEmpty() && m_answers.first()(modal)) {
-            m_answers.removeFirst();
-        } else {
-            m_unexpected << modal->windowTitle();
-            modal->reject();
-        }
-    });
-    m_answerTimer.start();
+    QVERIFY(QDir::setCurrent(folder()));
+    m_dialogs = std::make_unique<DialogAnswerer>(DialogAnswerer::Strict);
 }
 
 void TestKalvexParams::cleanup()
 {
-    m_answerTimer.stop();
-    m_answerTimer.disconnect();
-    QVERIFY2(m_answers.isEmpty(), "an expected dialog was not shown");
-    QVERIFY2(m_unexpected.isEmpty(), qPrintable("unexpected dialog: " + m_unexpected.join(", ")));
+    const int notShown = m_dialogs->pendingAnswers();
+    m_dialogs.reset();
     delete m_window;
-    QDir::setCurrent(m_previousDir);
-    delete m_dir;
+    m_ws.reset();
+    QVERIFY2(notShown == 0, "an expected dialog was not shown");
 }
 
 QString TestKalvexParams::field(const QString &name) const
@@ -146,44 +115,6 @@ QHash<QString, QString> TestKalvexParams::formTexts(bool valveSet) const
     for (const SampleData::Field &sample : SampleData::fields(valveSet))
         texts.insert(sample.name, field(sample.name));
     return texts;
-}
-
-// Paths lie in the test's folder. An empty path cancels the dialog. acceptUnchecked closes it as accepted
-// without the dialog's own checks, for names it would not let through.
-void TestKalvexParams::answerFileDialog(const QString &path, bool acceptUnchecked)
-{
-    m_answers << [this, path, acceptUnchecked](QWidget *modal) {
-        auto *dialog = qobject_cast<QFileDialog *>(modal);
-        if (!dialog)
-            return false;
-        m_dialogTitles << dialog->windowTitle();
-        m_dialogFilters << dialog->nameFilters().join(u';');
-        if (path.isEmpty()) {
-            dialog->reject();
-        } else {
-            dialog->setDirectory(m_dir->path());
-            dialog->selectFile(QDir(m_dir->path()).relativeFilePath(path));
-            QDialog *plain = dialog;
-            if (acceptUnchecked)
-                plain->done(QDialog::Accepted);
-            else
-                plain->accept();
-        }
-        return true;
-    };
-}
-
-void TestKalvexParams::answerMessageBox()
-{
-    m_answers << [this](QWidget *modal) {
-        auto *box = qobject_cast<QMessageBox *>(modal);
-        if (!box)
-            return false;
-        m_boxTitles << box->windowTitle();
-        m_boxTexts << box->text();
-        box->button(QMessageBox::Ok)->click();
-        return true;
-    };
 }
 
 void TestKalvexParams::runSlot(bool valveSet, bool save)
@@ -216,29 +147,29 @@ void TestKalvexParams::saveAndReadRestoreEveryField()
     QFETCH(QString, openTitle);
     QFETCH(int, roundedLine);
     QFETCH(QByteArray, roundedValue);
-    const QString path = m_dir->filePath("set.txt");
-    const QString again = m_dir->filePath("again.txt");
+    const QString path = inFolder("set.txt");
+    const QString again = inFolder("again.txt");
 
     typeSample(valveSet);
-    answerFileDialog(path);
+    m_dialogs->chooseFile(path);
     runSlot(valveSet, true);
     QCOMPARE(fileBytes(path), fixture(valveSet));
 
     for (const SampleData::Field &sample : SampleData::fields(valveSet))
         setField(sample.name, QStringLiteral("wiped"));
-    answerFileDialog(path);
+    m_dialogs->chooseFile(path);
     runSlot(valveSet, false);
     for (const SampleData::Field &sample : SampleData::fields(valveSet))
         QCOMPARE(field(sample.name), QString::fromUtf8(sample.shown));
 
-    answerFileDialog(again);
+    m_dialogs->chooseFile(again);
     runSlot(valveSet, true);
     const QByteArrayList lines = fileBytes(again).split('\n');
     QCOMPARE(lines.value(roundedLine - 1).trimmed(), roundedValue);
 
-    QCOMPARE(m_dialogTitles, QStringList({saveTitle, openTitle, saveTitle}));
-    QCOMPARE(m_dialogFilters.value(1), QString("All files (*.*)"));
-    QVERIFY(m_boxTexts.isEmpty());
+    QCOMPARE(m_dialogs->titles(), QStringList({saveTitle, openTitle, saveTitle}));
+    QCOMPARE(m_dialogs->fileFilters().value(1), QString("All files (*.*)"));
+    QVERIFY(m_dialogs->messages().isEmpty());
 }
 
 void TestKalvexParams::solverInputsMatchFixtures_data()
@@ -257,8 +188,8 @@ void TestKalvexParams::solverInputsMatchFixtures()
     writeBytes(fileName, QByteArray(10000, 'x'));
     typeSample(valveSet);
     valveSet ? m_window->startSaveValveData() : m_window->startSaveCylData();
-    QCOMPARE(fileBytes(m_dir->filePath(fileName)), fixture(valveSet));
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{fileName});
+    QCOMPARE(fileBytes(inFolder(fileName)), fixture(valveSet));
+    QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList{fileName});
 }
 
 void TestKalvexParams::cancelledDialogChangesNothing_data()
@@ -277,11 +208,11 @@ void TestKalvexParams::cancelledDialogChangesNothing()
     QFETCH(bool, save);
     typeSample(valveSet);
     const QHash<QString, QString> before = formTexts(valveSet);
-    answerFileDialog(QString());
+    m_dialogs->chooseFile(QString());
     runSlot(valveSet, save);
     QCOMPARE(formTexts(valveSet), before);
-    QVERIFY(QDir(m_dir->path()).isEmpty());
-    QVERIFY(m_boxTexts.isEmpty());
+    QVERIFY(QDir(folder()).isEmpty());
+    QVERIFY(m_dialogs->messages().isEmpty());
 }
 
 void TestKalvexParams::unreadableFileWarnsAndKeepsForm_data()
@@ -297,22 +228,23 @@ void TestKalvexParams::unreadableFileWarnsAndKeepsForm()
 {
     QFETCH(bool, valveSet);
     QFETCH(bool, directory);
-    QString path = m_dir->filePath("missing.txt");
+    QString path = inFolder("missing.txt");
     QString reason = "No such file or directory";
     if (directory) {
-        path = m_dir->filePath("folder");
+        path = inFolder("folder");
         QVERIFY(QDir().mkdir(path));
         reason = "directory";
     }
     typeSample(valveSet);
     const QHash<QString, QString> before = formTexts(valveSet);
-    answerFileDialog(path, true);
-    answerMessageBox();
+    m_dialogs->chooseFileUnchecked(path);
+    m_dialogs->acceptMessageBox();
     runSlot(valveSet, false);
     QCOMPARE(formTexts(valveSet), before);
-    QCOMPARE(m_boxTitles, QStringList{QString::fromUtf8("Fehler beim Öffnen")});
-    QVERIFY2(m_boxTexts.value(0).contains(path), qPrintable(m_boxTexts.value(0)));
-    QVERIFY2(m_boxTexts.value(0).contains(reason), qPrintable(m_boxTexts.value(0)));
+    // The file dialog, then the one box.
+    QCOMPARE(m_dialogs->titles().mid(1), QStringList{QString::fromUtf8("Fehler beim Öffnen")});
+    QVERIFY2(m_dialogs->messages().value(0).contains(path), qPrintable(m_dialogs->messages().value(0)));
+    QVERIFY2(m_dialogs->messages().value(0).contains(reason), qPrintable(m_dialogs->messages().value(0)));
 }
 
 void TestKalvexParams::setThatWouldNotReadBackIsRefused_data()
@@ -336,22 +268,22 @@ void TestKalvexParams::setThatWouldNotReadBackIsRefused()
     QFETCH(QString, text);
     QFETCH(QString, caption);
     QFETCH(QString, reason);
-    const QString path = m_dir->filePath("earlier.txt");
+    const QString path = inFolder("earlier.txt");
     writeBytes(path, "earlier\n");
     typeSample(valveSet);
     setField(field, text);
 
-    answerFileDialog(path, true);
-    answerMessageBox();
+    m_dialogs->chooseFileUnchecked(path);
+    m_dialogs->acceptMessageBox();
     runSlot(valveSet, true);
     QCOMPARE(fileBytes(path), QByteArray("earlier\n"));
 
-    answerMessageBox();
+    m_dialogs->acceptMessageBox();
     valveSet ? m_window->startSaveValveData() : m_window->startSaveCylData();
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{"earlier.txt"});
+    QCOMPARE(QDir(folder()).entryList(QDir::Files), QStringList{"earlier.txt"});
 
-    QCOMPARE(m_boxTexts.size(), 2);
-    for (const QString &boxText : std::as_const(m_boxTexts)) {
+    QCOMPARE(m_dialogs->messages().size(), 2);
+    for (const QString &boxText : m_dialogs->messages()) {
         QVERIFY2(boxText.contains(caption), qPrintable(boxText));
         QVERIFY2(boxText.contains(reason), qPrintable(boxText));
     }
@@ -372,22 +304,23 @@ void TestKalvexParams::unwritableTargetWarns()
     QFETCH(bool, valveSet);
     QFETCH(bool, throughDialog);
     typeSample(valveSet);
-    QString path = m_dir->filePath("no such folder/set.txt");
+    QString path = inFolder("no such folder/set.txt");
     if (throughDialog) {
-        answerFileDialog(path, true);
-        answerMessageBox();
+        m_dialogs->chooseFileUnchecked(path);
+        m_dialogs->acceptMessageBox();
         runSlot(valveSet, true);
         QVERIFY(!QFile::exists(path));
     } else {
         path = valveSet ? "InputValves.txt" : "InputCylinder.txt";
         QVERIFY(QDir().mkdir(path));
-        answerMessageBox();
+        m_dialogs->acceptMessageBox();
         valveSet ? m_window->startSaveValveData() : m_window->startSaveCylData();
         QVERIFY(QFileInfo(path).isDir());
     }
-    QCOMPARE(m_boxTitles, QStringList{QString::fromUtf8("Fehler beim Öffnen")});
-    QVERIFY2(m_boxTexts.value(0).startsWith("Datei nicht in Datei schreiben " + path + ":\n"),
-             qPrintable(m_boxTexts.value(0) + " / " + path));
+    QCOMPARE(m_dialogs->messages().size(), 1);
+    QCOMPARE(m_dialogs->titles().constLast(), QString::fromUtf8("Fehler beim Öffnen"));
+    QVERIFY2(m_dialogs->messages().value(0).startsWith("Datei nicht in Datei schreiben " + path + ":\n"),
+             qPrintable(m_dialogs->messages().value(0) + " / " + path));
 }
 
 QTEST_MAIN(TestKalvexParams)

@@ -14,6 +14,7 @@
 #include "post/resultfile.h"
 #include "calc/currentdirguard.h"
 #include "post/surfacedirs.h"
+#include "testworkspace.h"
 
 using namespace FieldMaps;
 
@@ -406,21 +407,17 @@ void TestFieldMapData::locatesDirectories()
 
 void TestFieldMapData::restorerReturnsToExecutingFiles()
 {
-    QTemporaryDir root;
+    TestWorkspace root;   // puts the test's own directory back when it goes
     QVERIFY(root.isValid());
-    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("ExecutingFiles")));
-    QVERIFY(QDir(root.path()).mkpath(QStringLiteral("Other")));
-    const QString original = QDir::currentPath();
-    const QString executing = QDir(root.filePath(QStringLiteral("ExecutingFiles"))).absolutePath();
+    QVERIFY(QDir(root.root()).mkpath(QStringLiteral("Other")));
     {
         // Started beside ExecutingFiles: ends in ExecutingFiles all the same.
-        const CurrentDirGuard restorer(returnDirectory(root.filePath(QStringLiteral("Other"))));
-        QVERIFY(QDir::setCurrent(root.path()));
+        const CurrentDirGuard restorer(returnDirectory(root.path(QStringLiteral("Other"))));
+        QVERIFY(QDir::setCurrent(root.root()));
     }
-    QCOMPARE(QDir::currentPath(), executing);
+    QCOMPARE(QDir::currentPath(), root.executingDir());
     QTemporaryDir lone;
     QCOMPARE(returnDirectory(lone.path()), lone.path());   // no ExecutingFiles beside it
-    QDir::setCurrent(original);
 }
 
 QTEST_GUILESS_MAIN(TestFieldMapData)

@@ -9,47 +9,19 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 #include <QtTest>
 
+#include "dialoganswerer.h"
 #include "kalvex.h"
 #include "post/gnuplotjob.h"
 #include "syntheticcase.h"
+#include "testworkspace.h"
 
 namespace {
 
 const QString caseName = QStringLiteral("CaseT");
-
-// Answers every message box that turns up while it lives, keeping their texts.
-class MessageBoxWatcher
-{
-public:
-    MessageBoxWatcher() { poll(); }
-    ~MessageBoxWatcher() { *m_alive = false; }
-    const QStringList &texts() const { return *m_texts; }
-
-private:
-    void poll()
-    {
-        QTimer::singleShot(0, [alive = m_alive, texts = m_texts, this] {
-            if (!*alive)
-                return;
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                *texts << box->text();
-                box->accept();
-            }
-            QTimer::singleShot(20, [alive, this] {
-                if (*alive)
-                    poll();
-            });
-        });
-    }
-
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
-    std::shared_ptr<QStringList> m_texts = std::make_shared<QStringList>();
-};
 
 // Keeps the debug lines printed while it lives.
 class DebugLines
@@ -96,24 +68,20 @@ private slots:
 
 private:
     void setField(const char *name, const QString &text);
-    void installPlotter(const QByteArray &script = "#!/bin/sh\nexec gnuplot \"$@\"\n");
     QString casePath(const QString &relative) const;
     QStringList mapsIn(const QString &subdir) const;
 
-    QTemporaryDir *m_root = nullptr;
+    TestWorkspace *m_ws = nullptr;
     Kalvex *m_window = nullptr;
-    QString m_originalDir;
 };
 
 void TestFieldMapSlots::init()
 {
-    m_originalDir = QDir::currentPath();
-    m_root = new QTemporaryDir;
-    QVERIFY(m_root->isValid());
-    QVERIFY(QDir(m_root->path()).mkpath(QStringLiteral("ExecutingFiles")));
+    m_ws = new TestWorkspace;
+    QVERIFY(m_ws->isValid());
     QString error;
     QVERIFY2(SyntheticCase::write(casePath(QString()), 2, {3, 8}, {4, 12}, &error), qPrintable(error));
-    QVERIFY(QDir::setCurrent(m_root->filePath(QStringLiteral("ExecutingFiles"))));
+    QVERIFY(QDir::setCurrent(m_ws->executingDir()));
 
     m_window = new Kalvex;
     setField("lineEdit_CA", caseName);
@@ -130,8 +98,7 @@ void TestFieldMapSlots::init()
 void TestFieldMapSlots::cleanup()
 {
     delete m_window;
-    QDir::setCurrent(m_originalDir);
-    delete m_root;
+    delete m_ws;
 }
 
 void TestFieldMapSlots::setField(const char *name, const QString &text)
@@ -141,18 +108,9 @@ void TestFieldMapSlots::setField(const char *name, const QString &text)
     field->setText(text);
 }
 
-void TestFieldMapSlots::installPlotter(const QByteArray &script)
-{
-    QFile plotter(m_root->filePath(QStringLiteral("ExecutingFiles/wgnuplot.exe")));
-    QVERIFY(plotter.open(QIODevice::WriteOnly));
-    plotter.write(script);
-    plotter.close();
-    QVERIFY(plotter.setPermissions(plotter.permissions() | QFile::ExeOwner | QFile::ExeUser));
-}
-
 QString TestFieldMapSlots::casePath(const QString &relative) const
 {
-    return QDir::cleanPath(m_root->filePath(caseName + QLatin1Char('/') + relative));
+    return QDir::cleanPath(m_ws->path(caseName + QLatin1Char('/') + relative));
 }
 
 QStringList TestFieldMapSlots::mapsIn(const QString &subdir) const
@@ -162,12 +120,12 @@ QStringList TestFieldMapSlots::mapsIn(const QString &subdir) const
 
 void TestFieldMapSlots::plotHpsDrawsEveryMap()
 {
-    installPlotter();
-    MessageBoxWatcher boxes;
+    QVERIFY(m_ws->installGnuplot());
+    DialogAnswerer dialogs;
     m_window->plotHPS();
 
-    QCOMPARE(boxes.texts(), QStringList());
-    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QCOMPARE(dialogs.messages(), QStringList());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
     for (const QString surface : {"head", "piston", "side"}) {
         QStringList expected;
         for (const QString step : {"001", "002"})
@@ -193,12 +151,12 @@ void TestFieldMapSlots::plotHpsDrawsEveryMap()
 
 void TestFieldMapSlots::missingPlottingProgramReportedOnce()
 {
-    MessageBoxWatcher boxes;
+    DialogAnswerer dialogs;
     m_window->plotHPS();
 
-    QCOMPARE(boxes.texts().size(), 1);
-    QCOMPARE(boxes.texts().first().count(QStringLiteral("./wgnuplot.exe")), 1);
-    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QCOMPARE(dialogs.messages().size(), 1);
+    QCOMPARE(dialogs.messages().first().count(QStringLiteral("./wgnuplot.exe")), 1);
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
     QVERIFY(QFile::exists(casePath(QStringLiteral("head/head002_mod.txt"))));
     QCOMPARE(mapsIn(QStringLiteral("head")), QStringList());
 }
@@ -206,39 +164,39 @@ void TestFieldMapSlots::missingPlottingProgramReportedOnce()
 void TestFieldMapSlots::missingDirectoriesStopTheirSurface()
 {
     QVERIFY(QDir(casePath(QStringLiteral("piston"))).removeRecursively());
-    installPlotter();
+    QVERIFY(m_ws->installGnuplot());
     setField("lineEdit_PA_16", QStringLiteral("1"));
-    MessageBoxWatcher boxes;
+    DialogAnswerer dialogs;
     m_window->plotHPS();
 
-    QCOMPARE(boxes.texts().size(), 1);
-    QVERIFY2(boxes.texts().first().contains(casePath(QStringLiteral("piston"))),
-             qPrintable(boxes.texts().first()));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(casePath(QStringLiteral("piston"))),
+             qPrintable(dialogs.messages().first()));
     QCOMPARE(mapsIn(QStringLiteral("head")).size(), 3);
     QCOMPARE(mapsIn(QStringLiteral("side")).size(), 3);
-    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
 
     // Without the case directory nothing is written anywhere.
     QVERIFY(QDir(casePath(QString())).removeRecursively());
-    const QStringList before = QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList before = QDir(m_ws->root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
     QFile::remove(QStringLiteral("gp_d.txt"));
     m_window->plotHead();
-    QCOMPARE(boxes.texts().size(), 2);
-    QVERIFY2(boxes.texts().last().contains(casePath(QString())), qPrintable(boxes.texts().last()));
+    QCOMPARE(dialogs.messages().size(), 2);
+    QVERIFY2(dialogs.messages().last().contains(casePath(QString())), qPrintable(dialogs.messages().last()));
     QVERIFY(!QFile::exists(QStringLiteral("gp_d.txt")));
-    QCOMPARE(QDir(m_root->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
-    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QCOMPARE(QDir(m_ws->root()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
 }
 
 void TestFieldMapSlots::noStepsWritesNothing()
 {
-    installPlotter();
+    QVERIFY(m_ws->installGnuplot());
     setField("lineEdit_PA_16", QString());
-    MessageBoxWatcher boxes;
+    DialogAnswerer dialogs;
     DebugLines debug;
     m_window->plotPiston();
 
-    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
     QVERIFY(!QFile::exists(casePath(QStringLiteral("piston/piston001_mod.txt"))));
     QVERIFY(!QFile::exists(QStringLiteral("gp_d.txt")));
     const QStringList lines = debug.lines();
@@ -247,18 +205,18 @@ void TestFieldMapSlots::noStepsWritesNothing()
                               .arg(casePath(QStringLiteral("piston"))));
     QCOMPARE(lines.mid(1), (QStringList{"Anzahl Out-Files: 0", "xmin= 1", "xmax= -1", "umax= 0",
                                         "vmax= 0"}));
-    QCOMPARE(boxes.texts().size(), 1);   // nothing to plot is said, not hidden
+    QCOMPARE(dialogs.messages().size(), 1);   // nothing to plot is said, not hidden
 }
 
 void TestFieldMapSlots::missingResultFileSkipsItsMaps()
 {
-    installPlotter();
+    QVERIFY(m_ws->installGnuplot());
     QVERIFY(QFile::remove(casePath(QStringLiteral("head/head002.txt"))));
-    MessageBoxWatcher boxes;
+    DialogAnswerer dialogs;
     m_window->plotHead();
 
-    QCOMPARE(boxes.texts().size(), 1);
-    QVERIFY2(boxes.texts().first().contains(QStringLiteral("head002.txt")), qPrintable(boxes.texts().first()));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(QStringLiteral("head002.txt")), qPrintable(dialogs.messages().first()));
     QCOMPARE(mapsIn(QStringLiteral("head")),
              (QStringList{"head001_density.png", "head001_pressure.png", "head001_velocity.png"}));
     const QFileInfo emptyCopy(casePath(QStringLiteral("head/head002_mod.txt")));
@@ -268,12 +226,13 @@ void TestFieldMapSlots::missingResultFileSkipsItsMaps()
 
 void TestFieldMapSlots::failingRunsReportedInOneMessage()
 {
-    installPlotter("#!/bin/sh\necho \"line 3: undefined variable\" >&2\nexit 1\n");
-    MessageBoxWatcher boxes;
+    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"),
+                               "#!/bin/sh\necho \"line 3: undefined variable\" >&2\nexit 1\n"));
+    DialogAnswerer dialogs;
     m_window->plotPiston();
 
-    QCOMPARE(boxes.texts().size(), 1);
-    const QString text = boxes.texts().first();
+    QCOMPARE(dialogs.messages().size(), 1);
+    const QString text = dialogs.messages().first();
     for (const char *map : {"piston001_density.png", "piston001_velocity.png", "piston002_pressure.png"})
         QVERIFY2(text.contains(QString::fromLatin1(map)), qPrintable(text));
     QCOMPARE(text.count(QStringLiteral("exit code 1 (line 3: undefined variable)")), 6);
@@ -281,15 +240,15 @@ void TestFieldMapSlots::failingRunsReportedInOneMessage()
 
 void TestFieldMapSlots::sideWithoutDischargeValvesDrawsVelocityOnly()
 {
-    installPlotter();
+    QVERIFY(m_ws->installGnuplot());
     setField("lineEdit_PA_28", QStringLiteral("0"));
-    MessageBoxWatcher boxes;
+    DialogAnswerer dialogs;
     m_window->plotSide();
 
     QCOMPARE(mapsIn(QStringLiteral("side")),
              (QStringList{"side001_velocity.png", "side002_velocity.png"}));
-    QCOMPARE(boxes.texts().size(), 1);
-    QVERIFY2(boxes.texts().first().contains(QStringLiteral("found 2 and 0")), qPrintable(boxes.texts().first()));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(QStringLiteral("found 2 and 0")), qPrintable(dialogs.messages().first()));
     QFile script(QStringLiteral("gp_d.txt"));   // still written, without a plot command
     QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
     const QString text = QString::fromUtf8(script.readAll());
@@ -299,7 +258,7 @@ void TestFieldMapSlots::sideWithoutDischargeValvesDrawsVelocityOnly()
 
 void TestFieldMapSlots::overlongRunStopped()
 {
-    installPlotter("#!/bin/sh\nexec sleep 20\n");
+    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"), "#!/bin/sh\nexec sleep 20\n"));
     QObject parent;
     GnuplotJob job(&parent);
     QElapsedTimer timer;
@@ -323,7 +282,7 @@ void TestFieldMapSlots::cancelStopsAfterCurrentMap()
 {
     QFETCH(QString, cancelAt);
     QFETCH(QStringList, headMaps);
-    installPlotter();
+    QVERIFY(m_ws->installGnuplot());
     bool cancelled = false;
     std::function<void()> cancelWhenShown = [&] {
         auto *progress = m_window->findChild<QProgressDialog *>();
@@ -335,7 +294,7 @@ void TestFieldMapSlots::cancelStopsAfterCurrentMap()
         QTimer::singleShot(1, cancelWhenShown);
     };
     QTimer::singleShot(0, cancelWhenShown);
-    MessageBoxWatcher boxes;
+    DialogAnswerer dialogs;
     m_window->plotHPS();
 
     QVERIFY(cancelled);
@@ -344,14 +303,14 @@ void TestFieldMapSlots::cancelStopsAfterCurrentMap()
     QCOMPARE(QFile::exists(casePath(QStringLiteral("head/head002_mod.txt"))), !headMaps.isEmpty());
     QCOMPARE(mapsIn(QStringLiteral("piston")), QStringList());
     QCOMPARE(mapsIn(QStringLiteral("side")), QStringList());
-    QCOMPARE(boxes.texts(), QStringList());
+    QCOMPARE(dialogs.messages(), QStringList());
     QVERIFY(!m_window->findChild<QProgressDialog *>());
-    QCOMPARE(QDir::currentPath(), QDir(m_root->filePath(QStringLiteral("ExecutingFiles"))).absolutePath());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
 }
 
 void TestFieldMapSlots::headDiagnosticLines()
 {
-    installPlotter();
+    QVERIFY(m_ws->installGnuplot());
     setField("lineEdit_PA_16", QStringLiteral("1"));
     const QString result = casePath(QStringLiteral("head/head001.txt"));
     QVERIFY(QFile::remove(result));
@@ -393,8 +352,8 @@ void TestFieldMapSlots::gnuplotScriptReadsPocketAngles()
 
 void TestFieldMapSlots::testPlot()
 {
-    installPlotter();
-    MessageBoxWatcher boxes;
+    QVERIFY(m_ws->installGnuplot());
+    DialogAnswerer dialogs;
     m_window->plotResults();
 
     QFile script(QStringLiteral("gp.txt"));
@@ -402,7 +361,7 @@ void TestFieldMapSlots::testPlot()
     QCOMPARE(QString::fromUtf8(script.readAll()),
              QStringLiteral("set terminal png size 480,320\nset output 'test.png'\na = 0.9\n"
                             "f(x) = a * sin(x)\nplot f(x) title 'sin(x)' with lines\n"));
-    QCOMPARE(boxes.texts(), QStringList());
+    QCOMPARE(dialogs.messages(), QStringList());
     const QPixmap shown = m_window->findChild<QLabel *>(QStringLiteral("label_gpplot"))->pixmap();
     QCOMPARE(shown.size(), QSize(480, 320));
 }
@@ -410,11 +369,11 @@ void TestFieldMapSlots::testPlot()
 void TestFieldMapSlots::testPlotUnwritableScript()
 {
     QVERIFY(QDir().mkdir(QStringLiteral("gp.txt")));   // a directory cannot be opened as a file
-    MessageBoxWatcher boxes;
+    DialogAnswerer dialogs;
     m_window->plotResults();
 
-    QCOMPARE(boxes.texts().size(), 1);
-    QVERIFY(boxes.texts().first().startsWith(QStringLiteral("Datei nicht in Datei schreiben gp.txt:\n")));
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY(dialogs.messages().first().startsWith(QStringLiteral("Datei nicht in Datei schreiben gp.txt:\n")));
     QVERIFY(m_window->findChild<QLabel *>(QStringLiteral("label_gpplot"))->pixmap().isNull());
 }
 

@@ -1,0 +1,50 @@
+#include "testworkspace.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+
+bool makeExecutable(const QString &fileName)
+{
+    return QFile::setPermissions(fileName,
+                                 QFile::permissions(fileName) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
+}
+
+} // namespace
+
+TestWorkspace::TestWorkspace()
+    : m_startDir(QDir::currentPath())
+{
+    if (m_dir.isValid() && QDir(m_dir.path()).mkdir(QStringLiteral("ExecutingFiles")))
+        m_root = QDir(m_dir.path()).canonicalPath();
+}
+
+TestWorkspace::~TestWorkspace()
+{
+    QDir::setCurrent(m_startDir);
+}
+
+bool TestWorkspace::writeProgram(const QString &name, const QByteArray &content) const
+{
+    QFile file(program(name));
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        return false;
+    file.close();
+    return makeExecutable(file.fileName());
+}
+
+bool TestWorkspace::copyProgram(const QString &source, const QString &name) const
+{
+    return QFile::copy(source, program(name)) && makeExecutable(program(name));
+}
+
+bool TestWorkspace::installGnuplot() const
+{
+    return writeProgram(QStringLiteral("wgnuplot.exe"), "#!/bin/sh\nexec gnuplot \"$@\"\n");
+}
+
+bool TestWorkspace::copyReferenceMesh(const QString &source) const
+{
+    return QFile::copy(source, path(referenceMeshName()));
+}
