@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QTest>
@@ -58,7 +59,12 @@ void DialogAnswerer::answerFileDialog(const QString &path, bool unchecked)
         }
         const QString base = existingAncestor(path);
         dialog->setDirectory(base);
-        dialog->selectFile(QDir(base).relativeFilePath(path));
+        const QString name = QDir(base).relativeFilePath(path);
+        dialog->selectFile(name);
+        // selectFile() leaves the name field alone while it has the focus,
+        // which it may have got by the time the dialog is answered.
+        if (auto *nameField = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit")))
+            nameField->setText(name);
         QDialog *plain = dialog;
         if (unchecked)
             plain->done(QDialog::Accepted);
