@@ -3,14 +3,16 @@
 // results into ../<case name>/.
 #include "core/runcase.h"
 
-#if !defined(NDEBUG) && defined(__GLIBC__)
+// Debug builds, and the trap build the tests run, stop at the first invalid,
+// divide-by-zero or overflow instead of carrying NaN into the results.
+#if (!defined(NDEBUG) || defined(EULER_FP_TRAPS)) && defined(__GLIBC__)
+#define EULER_TRAP_FP 1
 #include <fenv.h>
 #endif
 
 int main()
 {
-#if !defined(NDEBUG) && defined(__GLIBC__)
-    // Debug builds stop at the first invalid, divide-by-zero or overflow.
+#ifdef EULER_TRAP_FP
     feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
 #endif
     return euler::runCase("..").exitCode;

@@ -32,6 +32,7 @@ private slots:
     void pocketMeshVolumeAndWidthAreChecked();
     void executableRunsInWorkspace();
     void executableReportsMissingInput();
+    void sampleRevolutionRaisesNoFloatingPointException();
 
 private:
     // A root directory with ExecutingFiles and the sample inputs, with a
@@ -361,6 +362,21 @@ void TstSolverRun::executableReportsMissingInput()
     QCOMPARE(solver.exitCode(), 1);
     QVERIFY(readAll(w.caseFile(QStringLiteral("euler.log"))).contains("InputValves.txt: cannot be opened"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+}
+
+// The trap build ends with a signal at the first invalid operation, division by
+// zero or overflow; a whole revolution, valves opening and closing, must not.
+void TstSolverRun::sampleRevolutionRaisesNoFloatingPointException()
+{
+    Workspace w;
+    prepare(w, QStringLiteral("360.00000"));
+    QProcess solver;
+    solver.setWorkingDirectory(w.file(QStringLiteral("ExecutingFiles")));
+    solver.start(QStringLiteral(EULER_FPTRAPS_EXE), {QString()});
+    QVERIFY(solver.waitForFinished(60000));
+    QCOMPARE(solver.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(solver.exitCode(), 0);
+    QVERIFY(QFile::exists(w.caseFile(QStringLiteral("side/side360.txt"))));
 }
 
 QTEST_GUILESS_MAIN(TstSolverRun)
