@@ -91,6 +91,9 @@ QString caseNameProblem(const QString &name)
         return tr("must not contain blanks or \"=\" (the cylinder data file could not carry it)");
     if (name.startsWith(QLatin1Char('#')))
         return tr("must not begin with \"#\" (the cylinder data file would read it as a comment)");
+    // The plot scripts quote the case's paths with single quotes.
+    if (name.contains(QLatin1Char('\'')))
+        return tr("must not contain \"'\" (the plot scripts could not name the case)");
     return takenNameProblem(name, tr("\"%1\" is the name of a file in the workspace"));
 }
 

@@ -51,6 +51,7 @@ void TstCalcChecks::names_data()
     QTest::newRow("case: inner blank") << true << "Case 1" << "blanks or \"=\"";
     QTest::newRow("case: equals") << true << "d=680" << "blanks or \"=\"";
     QTest::newRow("case: hash") << true << "#1" << "comment";
+    QTest::newRow("case: apostrophe") << true << "Case'1" << "plot scripts";
     QTest::newRow("case: program dir") << true << "executingfiles" << "program directory";
     QTest::newRow("case: input file") << true << "InputCylinder.txt" << "file in the workspace";
     QTest::newRow("case: reference mesh") << true << "reference_valve_pocket.msh" << "file in the workspace";
