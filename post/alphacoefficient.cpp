@@ -1,5 +1,6 @@
 #include "alphacoefficient.h"
 
+#include "fieldmapscripts.h"
 #include "resultfile.h"
 #include "valvediagram.h"
 
@@ -29,22 +30,28 @@ SurfaceFields fieldsOf(Surface surface)
     return {7, 8, 9, 10};
 }
 
-QString subdirectory(Surface surface)
+// The names of each surface's files belong to the field maps' surface table.
+static const FieldMaps::Surface &namesOf(Surface surface)
 {
     switch (surface) {
     case Surface::Head:
-        return QStringLiteral("head");
+        return FieldMaps::headSurface();
     case Surface::Piston:
-        return QStringLiteral("piston");
+        return FieldMaps::pistonSurface();
     case Surface::Side:
-        return QStringLiteral("side");
+        break;
     }
-    return {};
+    return FieldMaps::sideSurface();
+}
+
+QString subdirectory(Surface surface)
+{
+    return namesOf(surface).subdir;
 }
 
 QString resultFileName(Surface surface, int step)
 {
-    return subdirectory(surface) + ResultFile::stepNumber(step) + QStringLiteral(".txt");
+    return FieldMaps::resultFileName(namesOf(surface), step);
 }
 
 double gasConstant(double molarMass)
