@@ -1,7 +1,7 @@
 // euler.exe: started by the front end in ExecutingFiles with one empty
 // argument; reads the case inputs from the parent directory and writes the
 // results into ../<case name>/.
-#include "core/runcase.h"
+#include "lumped/runcase.h"
 
 // Debug builds, and the trap build the tests run, stop at the first invalid,
 // divide-by-zero or overflow instead of carrying NaN into the results.

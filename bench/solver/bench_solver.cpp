@@ -1,7 +1,7 @@
 // Prints the wall time of one crank revolution (phiMax 360) of the sample
 // case Case680mm: the full run with every result file, and the same run
 // without the per-degree surface files, for comparison. Target: < 0.5 s.
-#include "core/runcase.h"
+#include "lumped/runcase.h"
 
 #include <chrono>
 #include <cstdio>

@@ -2,8 +2,8 @@
 
 // Inputs of the sample case Case680mm, and small variations of them, for the
 // solver tests.
-#include "core/inputfiles.h"
-#include "core/runcase.h"
+#include "io/inputfiles.h"
+#include "lumped/runcase.h"
 
 #include <QString>
 #include <QtTest>

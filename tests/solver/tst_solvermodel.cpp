@@ -1,12 +1,12 @@
 // The solver's model pieces one by one: kinematics, flow area, orifice flow,
 // plate stops, pocket volume, surface grid, number formatting.
-#include "core/kinematics.h"
-#include "core/numberformat.h"
-#include "core/pocketmesh.h"
-#include "core/surfaceflow.h"
-#include "core/surfacegrid.h"
-#include "core/valvedynamics.h"
-#include "core/valveflow.h"
+#include "models/kinematics.h"
+#include "io/numberformat.h"
+#include "io/pocketmesh.h"
+#include "lumped/surfaceflow.h"
+#include "io/surfacegrid.h"
+#include "models/valvedynamics.h"
+#include "models/valveflow.h"
 
 #include <QRandomGenerator>
 #include <QtTest>

@@ -1,9 +1,9 @@
 // Physics checks of the chamber model on short runs of the sample case.
 #include "solvertestcase.h"
 
-#include "core/cyclestats.h"
-#include "core/inputerror.h"
-#include "core/simulation.h"
+#include "lumped/cyclestats.h"
+#include "io/inputerror.h"
+#include "lumped/simulation.h"
 
 #include <QtTest>
 

@@ -3,8 +3,8 @@
 // read back with the front end's own field splitting.
 #include "solvertestcase.h"
 
-#include "core/historywriter.h"
-#include "core/kinematics.h"
+#include "lumped/historywriter.h"
+#include "models/kinematics.h"
 #include "post/resultfile.h"
 
 #include <QDir>

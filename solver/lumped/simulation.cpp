@@ -1,8 +1,8 @@
-#include "simulation.h"
+#include "lumped/simulation.h"
 
-#include "inputerror.h"
-#include "numberformat.h"
-#include "timestep.h"
+#include "io/inputerror.h"
+#include "io/numberformat.h"
+#include "lumped/timestep.h"
 
 #include <algorithm>
 #include <cmath>

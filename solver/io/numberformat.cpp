@@ -1,6 +1,6 @@
-#include "numberformat.h"
+#include "io/numberformat.h"
 
-#include "inputerror.h"
+#include "io/inputerror.h"
 
 #include <cerrno>
 #include <cmath>

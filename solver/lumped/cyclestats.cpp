@@ -1,4 +1,4 @@
-#include "cyclestats.h"
+#include "lumped/cyclestats.h"
 
 #include <cmath>
 

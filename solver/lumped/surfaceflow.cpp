@@ -1,4 +1,4 @@
-#include "surfaceflow.h"
+#include "lumped/surfaceflow.h"
 
 #include <algorithm>
 #include <cmath>

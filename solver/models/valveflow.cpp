@@ -1,4 +1,4 @@
-#include "valveflow.h"
+#include "models/valveflow.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
-#include "surfacewriter.h"
+#include "lumped/surfacewriter.h"
 
-#include "numberformat.h"
+#include "io/numberformat.h"
 
 #include <cmath>
 #include <initializer_list>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "simulation.h"
+#include "lumped/simulation.h"
 
 #include <vector>
 

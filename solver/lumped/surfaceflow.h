@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pocketmesh.h"
+#include "io/pocketmesh.h"
 
 #include <vector>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "gas.h"
-#include "kinematics.h"
-#include "valvedynamics.h"
-#include "valveflow.h"
+#include "models/gas.h"
+#include "models/kinematics.h"
+#include "models/valvedynamics.h"
+#include "models/valveflow.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "chamber.h"
+#include "lumped/chamber.h"
 
 namespace euler {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cyclestats.h"
+#include "lumped/cyclestats.h"
 
 #include <filesystem>
 #include <string>

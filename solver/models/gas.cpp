@@ -1,4 +1,4 @@
-#include "gas.h"
+#include "models/gas.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "surfaceflow.h"
-#include "surfacegrid.h"
+#include "lumped/surfaceflow.h"
+#include "io/surfacegrid.h"
 
 #include <filesystem>
 #include <string>

@@ -1,7 +1,7 @@
-#include "inputfiles.h"
+#include "io/inputfiles.h"
 
-#include "inputerror.h"
-#include "textinput.h"
+#include "io/inputerror.h"
+#include "io/textinput.h"
 
 #include <cmath>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "textinput.h"
+#include "io/textinput.h"
 
-#include "inputerror.h"
+#include "io/inputerror.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,7 @@
-#include "historywriter.h"
+#include "lumped/historywriter.h"
 
-#include "inputerror.h"
-#include "numberformat.h"
+#include "io/inputerror.h"
+#include "io/numberformat.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,13 +1,13 @@
-#include "runcase.h"
+#include "lumped/runcase.h"
 
-#include "historywriter.h"
-#include "inputerror.h"
-#include "numberformat.h"
-#include "pocketmesh.h"
-#include "runlog.h"
-#include "summarywriter.h"
-#include "surfacegrid.h"
-#include "surfacewriter.h"
+#include "lumped/historywriter.h"
+#include "io/inputerror.h"
+#include "io/numberformat.h"
+#include "io/pocketmesh.h"
+#include "io/runlog.h"
+#include "lumped/summarywriter.h"
+#include "io/surfacegrid.h"
+#include "lumped/surfacewriter.h"
 
 #include <cmath>
 #include <sstream>

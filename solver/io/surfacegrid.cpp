@@ -1,4 +1,4 @@
-#include "surfacegrid.h"
+#include "io/surfacegrid.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "chamber.h"
+#include "lumped/chamber.h"
 
 #include <functional>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "valvedynamics.h"
+#include "models/valvedynamics.h"
 
 namespace euler {
 

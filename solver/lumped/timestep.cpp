@@ -1,4 +1,4 @@
-#include "timestep.h"
+#include "lumped/timestep.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cyclestats.h"
-#include "inputfiles.h"
-#include "simulation.h"
+#include "lumped/cyclestats.h"
+#include "io/inputfiles.h"
+#include "lumped/simulation.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "summarywriter.h"
+#include "lumped/summarywriter.h"
 
-#include "numberformat.h"
+#include "io/numberformat.h"
 
 namespace euler {
 namespace {

@@ -1,4 +1,4 @@
-#include "kinematics.h"
+#include "models/kinematics.h"
 
 #include <cmath>
 

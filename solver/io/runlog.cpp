@@ -1,4 +1,4 @@
-#include "runlog.h"
+#include "io/runlog.h"
 
 namespace euler {
 

@@ -1,7 +1,7 @@
-#include "pocketmesh.h"
+#include "io/pocketmesh.h"
 
-#include "inputerror.h"
-#include "textinput.h"
+#include "io/inputerror.h"
+#include "io/textinput.h"
 
 #include <cmath>
 #include <string>
