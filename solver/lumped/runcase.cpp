@@ -6,6 +6,7 @@
 #include "io/pocketmesh.h"
 #include "io/runlog.h"
 #include "lumped/summarywriter.h"
+#include "formats/solverlog.h"
 #include "io/surfacegrid.h"
 #include "lumped/surfacewriter.h"
 
@@ -121,7 +122,7 @@ SurfaceInstant surfaceInstant(const Simulation &sim, double coreRadius)
 std::string progressLine(const Simulation &sim)
 {
     const ChamberSnapshot s = sim.snapshot();
-    std::string line = "crank angle " + fmt(s.phi * 180 / M_PI) + " deg: p " + fmt(s.pressure) + " Pa, T "
+    std::string line = formats::solverlog::progressPrefix + fmt(s.phi * 180 / M_PI) + " deg: p " + fmt(s.pressure) + " Pa, T "
                        + fmt(s.temperature) + " K, lifts (mm)";
     for (size_t j = 0; j < s.valves.size(); ++j)
         line += " " + fmt(sim.state().lift(j) * 1e3);
@@ -150,7 +151,7 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     const long long lines = static_cast<long long>(std::ceil(cyl.phiMax / interval - 1e-9));
     const int steps = static_cast<int>(std::trunc(cyl.phiMax));
 
-    log.line("Run from crank angle 0 to " + fmt(cyl.phiMax) + " deg: " + std::to_string(steps)
+    log.line(formats::solverlog::targetPrefix + fmt(cyl.phiMax) + " deg: " + std::to_string(steps)
              + " result steps, Output.txt every " + fmt(interval) + " deg.");
     history.append(0, sim, result.start);
     Totals revolutionStart = totalsOf(sim);
@@ -188,7 +189,7 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     log.line("Mass flow " + fmt(result.cycle.massFlow) + " kg/s, volumetric efficiency "
              + fmt(result.cycle.volumetricEfficiency) + ", indicated power " + fmt(result.cycle.indicatedPower)
              + " W, discharge temperature " + fmt(result.cycle.dischargeTemperature) + " K");
-    log.line("Finished after " + std::to_string(sim.stepCount()) + " time steps.");
+    log.line(formats::solverlog::finishedPrefix + std::to_string(sim.stepCount()) + " time steps.");
 }
 
 } // namespace
@@ -219,8 +220,8 @@ RunResult runCase(const std::filesystem::path &root, const RunOptions &options)
         std::error_code ec;
         for (const char *sub : {"head", "piston", "side"})
             std::filesystem::create_directories(result.caseDirectory / sub, ec);
-        if (!log.open(result.caseDirectory / "euler.log"))
-            log.line("Warning: cannot write " + (result.caseDirectory / "euler.log").string());
+        if (!log.open(result.caseDirectory / formats::solverlog::fileName))
+            log.line("Warning: cannot write " + (result.caseDirectory / formats::solverlog::fileName).string());
         const CylinderInput cyl = readCylinderInput(root / "InputCylinder.txt");
         validate(cyl, (root / "InputCylinder.txt").string());
         const ValveInput valves = readValveInput(root / "InputValves.txt");
@@ -239,13 +240,13 @@ RunResult runCase(const std::filesystem::path &root, const RunOptions &options)
         result.message = e.what();
         // Without a case directory the log goes beside the input files.
         if (result.caseDirectory.empty())
-            log.open(root / "euler.log");
-        log.line(std::string("ERROR: ") + e.what());
-        log.line("Stopped with exit status " + std::to_string(result.exitCode) + ".");
+            log.open(root / formats::solverlog::fileName);
+        log.line(formats::solverlog::errorPrefix + std::string(e.what()));
+        log.line(formats::solverlog::stoppedPrefix + std::to_string(result.exitCode) + ".");
     } catch (const std::exception &e) {
         result.exitCode = RunError::OutputFailed;
         result.message = e.what();
-        log.line(std::string("ERROR: ") + e.what());
+        log.line(formats::solverlog::errorPrefix + std::string(e.what()));
     }
     return result;
 }
