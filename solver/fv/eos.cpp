@@ -1,0 +1,56 @@
+#include "fv/eos.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace euler::fv {
+
+Index toPrimitive(const IdealGasEos &eos, const ConservedFields &q, const std::vector<double> &volume,
+                  PrimitiveFields &w)
+{
+    const Index cells = q.size();
+    constexpr Index none = std::numeric_limits<Index>::max();
+    Index bad = none;
+#pragma omp parallel for schedule(static) reduction(min : bad)
+    for (Index c = 0; c < cells; ++c) {
+        const double inv = 1.0 / volume[c];
+        const double rho = q[Density][c] * inv;
+        const double mx = q[MomentumX][c] * inv, my = q[MomentumY][c] * inv, mz = q[MomentumZ][c] * inv;
+        const double E = q[Energy][c] * inv;
+        // The comparisons are false for NaN, so a NaN density or energy is
+        // caught before it reaches a division or a square root.
+        if (!(rho > 0) || !std::isfinite(rho) || !std::isfinite(E) || !std::isfinite(mx + my + mz)) {
+            bad = std::min(bad, c);
+            continue;
+        }
+        const double p = eos.pressure(rho, mx, my, mz, E);
+        if (!(p > 0) || !std::isfinite(p))
+            bad = std::min(bad, c);
+        const double invRho = 1.0 / rho;
+        w[Rho][c] = rho;
+        w[VelocityX][c] = mx * invRho;
+        w[VelocityY][c] = my * invRho;
+        w[VelocityZ][c] = mz * invRho;
+        w[Pressure][c] = p;
+    }
+    return bad == none ? -1 : bad;
+}
+
+void toIntegrated(const IdealGasEos &eos, const PrimitiveFields &w, const std::vector<double> &volume,
+                  ConservedFields &q)
+{
+    const Index cells = w.size();
+#pragma omp parallel for schedule(static)
+    for (Index c = 0; c < cells; ++c) {
+        const PointState s{w[Rho][c], w[VelocityX][c], w[VelocityY][c], w[VelocityZ][c], w[Pressure][c]};
+        const double v = volume[c];
+        q[Density][c] = v * s.rho;
+        q[MomentumX][c] = v * s.rho * s.u;
+        q[MomentumY][c] = v * s.rho * s.v;
+        q[MomentumZ][c] = v * s.rho * s.w;
+        q[Energy][c] = v * eos.totalEnergy(s);
+    }
+}
+
+} // namespace euler::fv
