@@ -158,25 +158,27 @@ void Geometry::updateCells(const Mesh &mesh)
 
 namespace {
 
-// Six times the volume face f sweeps; see sweptVolumes.
+// Six times the volume face f sweeps; see sweptVolumes. Points are taken
+// relative to the face's old mean point m0. The old face's triangles contain
+// m0 and add nothing; each new triangle (m1, a1, b1) adds a tetrahedron with
+// apex m0. Each edge's quadrilateral a0 b0 b1 a1 is written with the node
+// displacements da, db, so that it is exactly zero for nodes that stay:
+//   diagonal a0-b1: (a0 b0 b1) + (a0 b1 a1) = p.(q x db) + p.((q + db) x da)
+//   diagonal b0-a1: (a0 b0 a1) + (b0 b1 a1) = p.(q x da) + q.(db x (p + da))
+// with p = a0 - m0, q = b0 - m0.
 double sixSweptVolume(const Index *n, const NodePositions &p0, const NodePositions &p1)
 {
-    const Vec3 m0 = faceMean(p0, n), m1 = faceMean(p1, n);
+    const Vec3 m0 = faceMean(p0, n), dm = faceMean(p1, n) - m0;
     double six = 0;
     for (int e = 0; e < 4; ++e) {
         const Index ia = n[e], ib = n[(e + 1) % 4];
-        const Vec3 a0 = node(p0, ia), b0 = node(p0, ib), a1 = node(p1, ia), b1 = node(p1, ib);
-        // The face's triangle at the new position; the old one contains m0,
-        // the reference point, and adds nothing.
-        six += sixTetVolume(m0, m1, a1, b1);
-        // The quadrilateral a0 b0 b1 a1 swept by the edge.
-        if (ia < ib) {
-            six += sixTetVolume(m0, a0, b0, b1);
-            six += sixTetVolume(m0, a0, b1, a1);
-        } else {
-            six += sixTetVolume(m0, a0, b0, a1);
-            six += sixTetVolume(m0, b0, b1, a1);
-        }
+        const Vec3 p = node(p0, ia) - m0, q = node(p0, ib) - m0;
+        const Vec3 da = node(p1, ia) - node(p0, ia), db = node(p1, ib) - node(p0, ib);
+        six += dot(dm, cross(node(p1, ia) - m0, node(p1, ib) - m0));
+        if (ia < ib)
+            six += dot(p, cross(q, db)) + dot(p, cross(q + db, da));
+        else
+            six += dot(p, cross(q, da)) + dot(q, cross(db, p + da));
     }
     return six;
 }

@@ -104,8 +104,8 @@ void classify(const FaceKey *first, const FaceKey *last, const HexMesh &hex,
     for (const FaceKey *k = first; k != last; ++k)
         (k->isQuad() ? quads : cells).push_back(k);
     if (quads.size() > 1)
-        throw MeshError("boundary quads " + std::to_string(~quads[0]->item) + " and "
-                        + std::to_string(~quads[1]->item) + " are the same face");
+        throw MeshError("boundary quads " + std::to_string(std::min(~quads[0]->item, ~quads[1]->item)) + " and "
+                        + std::to_string(std::max(~quads[0]->item, ~quads[1]->item)) + " are the same face");
     if (cells.empty())
         throw MeshError("boundary quad " + std::to_string(~quads[0]->item) + " is not a face of any cell");
     if (cells.size() > 2)
