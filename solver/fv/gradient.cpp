@@ -4,66 +4,61 @@ namespace euler::fv {
 
 void LeastSquaresGradient::resize(const Mesh &mesh)
 {
-    for (auto &a : inverse_)
-        a.resize(mesh.cellCount());
+    coefficient_.resize(3 * mesh.cellFaces.size());
+    offset_.resize(3 * mesh.cellFaces.size());
 }
 
-void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &geometry)
+void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
 {
     const Index cells = mesh.cellCount();
 #pragma omp parallel for schedule(static)
     for (Index c = 0; c < cells; ++c) {
+        const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
         double xx = 0, xy = 0, xz = 0, yy = 0, yz = 0, zz = 0;
-        for (Index i = mesh.cellFaceStart[c]; i < mesh.cellFaceStart[c + 1]; ++i) {
-            const NeighbourPoint k = neighbourPoint(mesh, geometry, c, mesh.cellFaces[i]);
-            const double w = 1.0 / (k.dx * k.dx + k.dy * k.dy + k.dz * k.dz);
-            xx += w * k.dx * k.dx;
-            xy += w * k.dx * k.dy;
-            xz += w * k.dx * k.dz;
-            yy += w * k.dy * k.dy;
-            yz += w * k.dy * k.dz;
-            zz += w * k.dz * k.dz;
-        }
-        // Inverse of the symmetric matrix by cofactors.
-        const double cxx = yy * zz - yz * yz, cxy = xz * yz - xy * zz, cxz = xy * yz - xz * yy;
-        const double det = xx * cxx + xy * cxy + xz * cxz;
-        const double inv = 1.0 / det;
-        inverse_[0][c] = cxx * inv;
-        inverse_[1][c] = cxy * inv;
-        inverse_[2][c] = cxz * inv;
-        inverse_[3][c] = (xx * zz - xz * xz) * inv;
-        inverse_[4][c] = (xy * xz - xx * yz) * inv;
-        inverse_[5][c] = (xx * yy - xy * xy) * inv;
-    }
-}
-
-void LeastSquaresGradient::compute(const Mesh &mesh, const Geometry &geometry, const BoundaryConditions &bc,
-                                   const FaceMotion &motion, const PrimitiveFields &w, Gradients &out) const
-{
-    const Index cells = mesh.cellCount();
-#pragma omp parallel for schedule(static)
-    for (Index c = 0; c < cells; ++c) {
-        const PointState own = cellState(w, c);
-        const double q0[PrimitiveCount] = {own.rho, own.u, own.v, own.w, own.p};
-        double rhs[PrimitiveCount][3] = {};
-        for (Index i = mesh.cellFaceStart[c]; i < mesh.cellFaceStart[c + 1]; ++i) {
-            const NeighbourPoint k = neighbourPoint(mesh, geometry, c, mesh.cellFaces[i]);
-            const PointState o = neighbourState(mesh, bc, motion, w, own, k);
-            const double q[PrimitiveCount] = {o.rho, o.u, o.v, o.w, o.p};
-            const double wt = 1.0 / (k.dx * k.dx + k.dy * k.dy + k.dz * k.dz);
-            for (int v = 0; v < PrimitiveCount; ++v) {
-                const double dq = wt * (q[v] - q0[v]);
-                rhs[v][0] += dq * k.dx;
-                rhs[v][1] += dq * k.dy;
-                rhs[v][2] += dq * k.dz;
+        for (Index i = begin; i < end; ++i) {
+            const Index e = mesh.cellFaces[i];
+            const Index f = e >= 0 ? e : ~e;
+            double d[3];
+            if (f < mesh.internalFaceCount()) {
+                const Index o = e >= 0 ? mesh.neighbour[f] : mesh.owner[f];
+                d[0] = g.cellX[o] - g.cellX[c];
+                d[1] = g.cellY[o] - g.cellY[c];
+                d[2] = g.cellZ[o] - g.cellZ[c];
+            } else {
+                // The centroid mirrored at the face's plane.
+                const double s = 1.0 / g.area[f];
+                const double n[3] = {s * g.areaX[f], s * g.areaY[f], s * g.areaZ[f]};
+                const double dn = 2.0 * ((g.centreX[f] - g.cellX[c]) * n[0] + (g.centreY[f] - g.cellY[c]) * n[1]
+                                         + (g.centreZ[f] - g.cellZ[c]) * n[2]);
+                for (int a = 0; a < 3; ++a)
+                    d[a] = dn * n[a];
             }
+            const double w = 1.0 / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
+            for (int a = 0; a < 3; ++a)
+                wd[a] = w * d[a];
+            xx += wd[0] * d[0];
+            xy += wd[0] * d[1];
+            xz += wd[0] * d[2];
+            yy += wd[1] * d[1];
+            yz += wd[1] * d[2];
+            zz += wd[2] * d[2];
+            double *r = &offset_[3 * static_cast<std::size_t>(i)];
+            r[0] = g.centreX[f] - g.cellX[c];
+            r[1] = g.centreY[f] - g.cellY[c];
+            r[2] = g.centreZ[f] - g.cellZ[c];
         }
-        const double ixx = inverse_[0][c], ixy = inverse_[1][c], ixz = inverse_[2][c];
-        const double iyy = inverse_[3][c], iyz = inverse_[4][c], izz = inverse_[5][c];
-        for (int v = 0; v < PrimitiveCount; ++v) {
-            out(v, 0)[c] = ixx * rhs[v][0] + ixy * rhs[v][1] + ixz * rhs[v][2];
-            out(v, 1)[c] = ixy * rhs[v][0] + iyy * rhs[v][1] + iyz * rhs[v][2];
-            out(v, 2)[c] = ixz * rhs[v][0] + iyz * rhs[v][1] + izz * rhs[v][2];
+        // M^-1 by cofactors (M is symmetric), applied to every w_k d_k.
+        const double cxx = yy * zz - yz * yz, cxy = xz * yz - xy * zz, cxz = xy * yz - xz * yy;
+        const double inv = 1.0 / (xx * cxx + xy * cxy + xz * cxz);
+        const double ixx = cxx * inv, ixy = cxy * inv, ixz = cxz * inv;
+        const double iyy = (xx * zz - xz * xz) * inv, iyz = (xy * xz - xx * yz) * inv, izz = (xx * yy - xy * xy) * inv;
+        for (Index i = begin; i < end; ++i) {
+            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
+            const double x = wd[0], y = wd[1], z = wd[2];
+            wd[0] = ixx * x + ixy * y + ixz * z;
+            wd[1] = ixy * x + iyy * y + iyz * z;
+            wd[2] = ixz * x + iyz * y + izz * z;
         }
     }
 }

@@ -1,6 +1,5 @@
 #include "fv/solver.h"
 
-#include "fv/limiter.h"
 #include "fv/reconstruction.h"
 #include "fv/timestep.h"
 
@@ -220,8 +219,7 @@ void Solver::stageMeshFlux(int k, double dt, bool moving)
 
 void Solver::gradientsAndLimiters()
 {
-    lsq_.compute(mesh_, geometry_, bc_, motion_, w_, grad_);
-    limitGradients(mesh_, geometry_, bc_, motion_, w_, grad_);
+    limitedGradients(mesh_, geometry_, lsq_, bc_, motion_, w_, grad_);
 }
 
 void Solver::refreshGradients()
@@ -240,27 +238,32 @@ void Solver::computeFluxes()
     const Index internal = mesh_.internalFaceCount(), faces = mesh_.faceCount();
     const double gamma = eos_.gamma;
     const Geometry &g = geometry_;
-#pragma omp parallel for schedule(static)
-    for (Index f = 0; f < faces; ++f) {
-        const double area = g.area[f], inv = 1.0 / area;
-        const FaceFrame frame{g.areaX[f] * inv, g.areaY[f] * inv, g.areaZ[f] * inv, motion_.normalSpeed[f]};
-        const PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
-        FaceFlux flux;
-        if (f < internal) {
-            const PointState R = fv::faceState(w_, grad_, g, mesh_.neighbour[f], f);
-            flux = hllcFlux(L, R, frame, gamma);
-            for (double &v : flux.f)
-                v *= area;
-        } else {
-            const Index b = f - internal;
-            switch (bc_.kind[b]) {
-            case BoundaryKind::Wall: flux = wallFlux(L, frame, area, gamma); break;
-            case BoundaryKind::Exchange: flux = exchangeFlux(L, frame, area, gamma, bc_.exchange[b]); break;
-            case BoundaryKind::Interface: flux = FaceFlux{{0, 0, 0, 0, 0}}; break;
-            }
-        }
+    auto frameOf = [&](Index f) {
+        const double inv = 1.0 / g.area[f];
+        return FaceFrame{g.areaX[f] * inv, g.areaY[f] * inv, g.areaZ[f] * inv, motion_.normalSpeed[f]};
+    };
+    auto store = [&](Index f, const FaceFlux &flux) {
         for (int v = 0; v < ConservedCount; ++v)
             flux_[v][f] = flux.f[v];
+    };
+#pragma omp parallel for schedule(static)
+    for (Index f = 0; f < internal; ++f) {
+        const PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
+        const PointState R = fv::faceState(w_, grad_, g, mesh_.neighbour[f], f);
+        FaceFlux flux = hllcFlux(L, R, frameOf(f), gamma);
+        for (double &v : flux.f)
+            v *= g.area[f];
+        store(f, flux);
+    }
+#pragma omp parallel for schedule(static)
+    for (Index f = internal; f < faces; ++f) {
+        const PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
+        const Index b = f - internal;
+        switch (bc_.kind[b]) {
+        case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma)); break;
+        case BoundaryKind::Exchange: store(f, exchangeFlux(L, frameOf(f), g.area[f], gamma, bc_.exchange[b])); break;
+        case BoundaryKind::Interface: store(f, FaceFlux{{0, 0, 0, 0, 0}}); break;
+        }
     }
 
     const InterfacePieces &p = pieces_;
@@ -427,20 +430,19 @@ std::size_t Solver::memoryInUse() const
     for (const auto *v : {&g.areaX, &g.areaY, &g.areaZ, &g.area, &g.centreX, &g.centreY, &g.centreZ, &g.meanX,
                           &g.meanY, &g.meanZ, &g.volume, &g.cellX, &g.cellY, &g.cellZ, &g.lengthScale})
         n += bytes(*v);
-    n += 6 * mesh_.cellCount() * sizeof(double); // least-squares inverses
+    n += 6 * mesh_.cellFaces.size() * sizeof(double); // least-squares coefficients and offsets
     n += bytes(bc_.kind) + bytes(bc_.exchange);
     n += bytes(motion_.normalSpeed) + bytes(meshFlux_);
     n += fieldBytes(q_) + fieldBytes(qn_) + fieldBytes(residual_) + fieldBytes(flux_) + fieldBytes(w_);
     n += bytes(volume_) + bytes(volumeN_) + bytes(volumeRate_);
-    for (const auto &a : grad_.g)
-        n += bytes(a);
+    n += bytes(grad_.g);
     n += bytes(pieceStart_) + bytes(pieceEntries_) + fieldBytes(pieceFlux_);
     return n;
 }
 
 // Per cell: state Q, Q^n, residual, primitives (4 x 5), gradients (15),
-// least-squares inverse (6), volumes and rate (3), cell geometry (5), the
-// gather (7 indices); per face: geometry (10), fluxes (5), w_n and dt Omega
+// least-squares coefficients and face offsets (6 per face, 36), volumes and
+// rate (3), cell geometry (5), the gather (7 indices); per face: geometry (10), fluxes (5), w_n and dt Omega
 // (2), swept volumes at two stage times (2), nodes, owner, neighbour (6
 // indices), boundary data (at most 32 bytes); per node: positions now and
 // at two stage times (9). Building the mesh needs, per cell, 6 keyed faces
@@ -450,7 +452,7 @@ std::size_t Solver::memoryInUse() const
 std::size_t solverMemoryEstimate(std::size_t cells, std::size_t nodes, std::size_t faces)
 {
     constexpr std::size_t d = sizeof(double), i = sizeof(Index);
-    const std::size_t perCell = (4 * ConservedCount + 3 * PrimitiveCount + 6 + 3 + 5) * d + 7 * i;
+    const std::size_t perCell = (4 * ConservedCount + 3 * PrimitiveCount + 36 + 3 + 5) * d + 7 * i;
     const std::size_t perFace = (10 + 5 + 2 + 2) * d + 6 * i + 32;
     const std::size_t perNode = 9 * d;
     const std::size_t build = cells * (6 * 24 + 6 * 16 + 6 * i);
