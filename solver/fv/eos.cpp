@@ -18,14 +18,14 @@ Index toPrimitive(const IdealGasEos &eos, const ConservedFields &q, const std::v
         const double rho = q[Density][c] * inv;
         const double mx = q[MomentumX][c] * inv, my = q[MomentumY][c] * inv, mz = q[MomentumZ][c] * inv;
         const double E = q[Energy][c] * inv;
-        // The comparisons are false for NaN, so a NaN density or energy is
-        // caught before it reaches a division or a square root.
-        if (!(rho > 0) || !std::isfinite(rho) || !std::isfinite(E) || !std::isfinite(mx + my + mz)) {
+        // Finite first: an ordered comparison with NaN would raise the
+        // invalid-operation trap of a debug run.
+        if (!std::isfinite(rho) || !std::isfinite(E) || !std::isfinite(mx + my + mz) || !(rho > 0)) {
             bad = std::min(bad, c);
             continue;
         }
         const double p = eos.pressure(rho, mx, my, mz, E);
-        if (!(p > 0) || !std::isfinite(p))
+        if (!std::isfinite(p) || !(p > 0))
             bad = std::min(bad, c);
         const double invRho = 1.0 / rho;
         w[Rho][c] = rho;

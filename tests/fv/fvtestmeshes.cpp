@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#ifdef __GLIBC__
+#include <fenv.h>
+#endif
+
 namespace fvtest {
 
 void distortInterior(HexMesh &hex, const BoxSpec &box, double amplitude)
@@ -39,6 +43,13 @@ Motion interiorStretch(const BoxSpec &box, double amplitude, double omega)
                                       * (1 + 0.3 * std::sin(2 * M_PI * ref.x[n] / box.lx));
         }
     };
+}
+
+void trapFloatingPoint()
+{
+#ifdef __GLIBC__
+    feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
+#endif
 }
 
 IdealGasEos air() { return IdealGasEos(1.4, 287.0); }

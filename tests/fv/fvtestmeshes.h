@@ -42,6 +42,10 @@ private:
     Motion motion_;
 };
 
+// Stops the test at the first invalid operation, division by zero or
+// overflow (glibc), as euler.exe does in debug runs.
+void trapFloatingPoint();
+
 // Gas at rest, p = 1e5 Pa, T = 300 K, air.
 IdealGasEos air();
 PointState restingAir();

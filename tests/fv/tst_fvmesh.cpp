@@ -18,6 +18,7 @@ class TstFvMesh : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { fvtest::trapFloatingPoint(); }
     void boxFacesOwnersAndPatches_data();
     void boxFacesOwnersAndPatches();
     void refusals_data();

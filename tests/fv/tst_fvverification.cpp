@@ -22,6 +22,7 @@ class TstFvVerification : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { fvtest::trapFloatingPoint(); }
     void sodShockTube();
     void acousticWaveConvergesAtSecondOrder();
     void uniformGasStaysUniformOnStretchingMesh();
