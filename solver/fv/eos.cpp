@@ -43,13 +43,8 @@ void toIntegrated(const IdealGasEos &eos, const PrimitiveFields &w, const std::v
     const Index cells = w.size();
 #pragma omp parallel for schedule(static)
     for (Index c = 0; c < cells; ++c) {
-        const PointState s{w[Rho][c], w[VelocityX][c], w[VelocityY][c], w[VelocityZ][c], w[Pressure][c]};
-        const double v = volume[c];
-        q[Density][c] = v * s.rho;
-        q[MomentumX][c] = v * s.rho * s.u;
-        q[MomentumY][c] = v * s.rho * s.v;
-        q[MomentumZ][c] = v * s.rho * s.w;
-        q[Energy][c] = v * eos.totalEnergy(s);
+        setIntegrated(eos, {w[Rho][c], w[VelocityX][c], w[VelocityY][c], w[VelocityZ][c], w[Pressure][c]}, volume[c],
+                      q, c);
     }
 }
 

@@ -34,6 +34,15 @@ struct IdealGasEos
 // answer does not depend on the thread count.
 Index toPrimitive(const IdealGasEos &eos, const ConservedFields &integrated, const std::vector<double> &volume,
                   PrimitiveFields &w);
+// Q = V U of cell c from its primitive state.
+inline void setIntegrated(const IdealGasEos &eos, const PointState &s, double volume, ConservedFields &q, Index c)
+{
+    q[Density][c] = volume * s.rho;
+    q[MomentumX][c] = volume * s.rho * s.u;
+    q[MomentumY][c] = volume * s.rho * s.v;
+    q[MomentumZ][c] = volume * s.rho * s.w;
+    q[Energy][c] = volume * eos.totalEnergy(s);
+}
 // Integrated conservative variables Q = V U of every cell from primitives.
 void toIntegrated(const IdealGasEos &eos, const PrimitiveFields &w, const std::vector<double> &volume,
                   ConservedFields &integrated);

@@ -113,12 +113,7 @@ void Solver::setUniformState(const PointState &s)
 
 void Solver::setCellState(Index c, const PointState &s)
 {
-    const double v = volume_[c];
-    q_[Density][c] = v * s.rho;
-    q_[MomentumX][c] = v * s.rho * s.u;
-    q_[MomentumY][c] = v * s.rho * s.v;
-    q_[MomentumZ][c] = v * s.rho * s.w;
-    q_[Energy][c] = v * eos_.totalEnergy(s);
+    setIntegrated(eos_, s, volume_[c], q_, c);
     primitivesCurrent_ = false;
 }
 

@@ -20,6 +20,28 @@ void distortInterior(HexMesh &hex, const BoxSpec &box, double amplitude)
     }
 }
 
+HexMesh distortedBox(const BoxSpec &box, double amplitude)
+{
+    HexMesh hex = boxMesh(box);
+    distortInterior(hex, box, amplitude);
+    return hex;
+}
+
+NodePositions positionsOf(const HexMesh &hex)
+{
+    NodePositions p;
+    p.assign(hex);
+    return p;
+}
+
+Geometry geometryOf(const Mesh &mesh, const NodePositions &nodes)
+{
+    Geometry g;
+    g.resize(mesh);
+    g.update(mesh, nodes);
+    return g;
+}
+
 Motion pistonStretch(double amplitude, double omega)
 {
     return [=](double t, const HexMesh &ref, NodePositions &out) {

@@ -16,6 +16,12 @@ using namespace euler::fv;
 // non-planar faces while the box stays a box.
 void distortInterior(HexMesh &hex, const BoxSpec &box, double amplitude);
 
+// A box mesh distorted so.
+HexMesh distortedBox(const BoxSpec &box, double amplitude);
+
+NodePositions positionsOf(const HexMesh &hex);
+Geometry geometryOf(const Mesh &mesh, const NodePositions &nodes);
+
 // A node motion: positions at time t from the reference positions.
 using Motion = std::function<void(double t, const HexMesh &reference, NodePositions &out)>;
 

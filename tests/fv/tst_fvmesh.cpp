@@ -99,12 +99,7 @@ void TstFvMesh::boxFacesOwnersAndPatches()
     QVERIFY(std::all_of(seenNeighbour.begin(), seenNeighbour.end(), [](int n) { return n == 1; }));
 
     // Area vectors point from owner to neighbour, and out of the box.
-    Geometry g;
-    g.resize(mesh);
-    NodePositions nodes;
-    const HexMesh hex = boxMesh(spec);
-    nodes.assign(hex);
-    g.update(mesh, nodes);
+    const Geometry g = fvtest::geometryOf(mesh, fvtest::positionsOf(boxMesh(spec)));
     for (Index f = 0; f < mesh.faceCount(); ++f) {
         const auto a = faceArea(g, f);
         const Index o = mesh.owner[f];
@@ -196,14 +191,9 @@ void TstFvMesh::refusals()
 void TstFvMesh::distortedCellsCloseAndMatchHexahedronVolume()
 {
     const BoxSpec spec{6, 5, 4, 0.06, 0.03, 0.004};
-    HexMesh hex = boxMesh(spec);
-    fvtest::distortInterior(hex, spec, 0.3);
+    HexMesh hex = fvtest::distortedBox(spec, 0.3);
     const Mesh mesh(hex);
-    Geometry g;
-    g.resize(mesh);
-    NodePositions nodes;
-    nodes.assign(hex);
-    g.update(mesh, nodes);
+    const Geometry g = fvtest::geometryOf(mesh, fvtest::positionsOf(hex));
 
     double total = 0;
     for (Index c = 0; c < mesh.cellCount(); ++c) {
@@ -237,11 +227,7 @@ void TstFvMesh::boxCellCentroidAndLengthScale()
     for (double &x : hex.x)
         x += 0.4; // away from the origin, where rounding shows
     const Mesh mesh(hex);
-    Geometry g;
-    g.resize(mesh);
-    NodePositions nodes;
-    nodes.assign(hex);
-    g.update(mesh, nodes);
+    const Geometry g = fvtest::geometryOf(mesh, fvtest::positionsOf(hex));
     QVERIFY(std::fabs(g.cellX[0] - 0.415) < 1e-15);
     QVERIFY(std::fabs(g.cellY[0] - 0.01) < 1e-15);
     QVERIFY(std::fabs(g.cellZ[0] - 0.00035) < 1e-16);
@@ -262,23 +248,17 @@ void TstFvMesh::sweptVolumesCloseEveryCell()
 {
     QFETCH(double, step);
     const BoxSpec spec{5, 4, 3, 0.05, 0.04, 0.006};
-    HexMesh hex = boxMesh(spec);
-    fvtest::distortInterior(hex, spec, 0.2);
+    HexMesh hex = fvtest::distortedBox(spec, 0.2);
     const Mesh mesh(hex);
-    NodePositions from, to;
-    from.assign(hex);
-    to = from;
+    const NodePositions from = fvtest::positionsOf(hex);
+    NodePositions to = from;
     QRandomGenerator random(7);
     for (Index n = 0; n < hex.nodeCount(); ++n) {
         to.x[n] += step * 0.01 * std::sin(40 * from.z[n] + 3 * from.y[n]);
         to.y[n] += step * 0.008 * std::cos(50 * from.x[n]);
         to.z[n] += step * 0.002 * (std::sin(30 * from.x[n] + 20 * from.y[n]) + 0.1 * random.generateDouble());
     }
-    Geometry g0, g1;
-    g0.resize(mesh);
-    g1.resize(mesh);
-    g0.update(mesh, from);
-    g1.update(mesh, to);
+    const Geometry g0 = fvtest::geometryOf(mesh, from), g1 = fvtest::geometryOf(mesh, to);
     std::vector<double> swept;
     sweptVolumes(mesh, from, to, swept);
     double worst = 0;
@@ -300,21 +280,17 @@ void TstFvMesh::sweptVolumesCloseEveryCell()
 void TstFvMesh::sweptVolumeOfTranslationIsPrism()
 {
     const BoxSpec spec{2, 2, 2, 1, 1, 1};
-    HexMesh hex = boxMesh(spec);
-    fvtest::distortInterior(hex, spec, 0.4);
+    HexMesh hex = fvtest::distortedBox(spec, 0.4);
     const Mesh mesh(hex);
-    NodePositions from, to;
-    from.assign(hex);
-    to = from;
+    const NodePositions from = fvtest::positionsOf(hex);
+    NodePositions to = from;
     const double d[3] = {0.01, -0.02, 0.03};
     for (Index n = 0; n < hex.nodeCount(); ++n) {
         to.x[n] += d[0];
         to.y[n] += d[1];
         to.z[n] += d[2];
     }
-    Geometry g;
-    g.resize(mesh);
-    g.update(mesh, from);
+    const Geometry g = fvtest::geometryOf(mesh, from);
     std::vector<double> swept;
     sweptVolumes(mesh, from, to, swept);
     for (Index f = 0; f < mesh.faceCount(); ++f) {

@@ -54,11 +54,7 @@ void TstFvNumerics::gradientsAreExactForLinearFields()
     HexMesh hex = boxMesh(box);
     fvtest::distortInterior(hex, box, distortion);
     const Mesh mesh(hex);
-    Geometry g;
-    g.resize(mesh);
-    NodePositions nodes;
-    nodes.assign(hex);
-    g.update(mesh, nodes);
+    const Geometry g = fvtest::geometryOf(mesh, fvtest::positionsOf(hex));
     LeastSquaresGradient lsq;
     lsq.resize(mesh);
     lsq.updateMatrices(mesh, g);
@@ -91,8 +87,7 @@ void TstFvNumerics::gradientsAreExactForLinearFields()
 void TstFvNumerics::limitedFaceValuesStayWithinNeighbours()
 {
     const BoxSpec box{6, 5, 4, 0.06, 0.05, 0.004};
-    HexMesh hex = boxMesh(box);
-    fvtest::distortInterior(hex, box, 0.3);
+    HexMesh hex = fvtest::distortedBox(box, 0.3);
     Solver solver(hex, fvtest::air());
     const Mesh &mesh = solver.mesh();
     QRandomGenerator random(3);

@@ -187,8 +187,7 @@ public:
 void TstFvVerification::uniformGasStaysUniformOnStretchingMesh()
 {
     const BoxSpec box{5, 4, 8, 0.03, 0.02, 0.04};
-    HexMesh hex = boxMesh(box);
-    fvtest::distortInterior(hex, box, 0.2);
+    HexMesh hex = fvtest::distortedBox(box, 0.2);
     Solver solver(hex, fvtest::air());
     solver.setUniformState(fvtest::restingAir());
     const double dt = solver.stableTimeStep(0.8);
@@ -214,8 +213,7 @@ void TstFvVerification::pistonBoxConservesMassAndBalancesEnergy()
 {
     QFETCH(bool, rk3);
     const BoxSpec box{4, 4, 6, 0.02, 0.02, 0.03};
-    HexMesh hex = boxMesh(box);
-    fvtest::distortInterior(hex, box, 0.25);
+    HexMesh hex = fvtest::distortedBox(box, 0.25);
     Solver solver(hex, fvtest::air(), rk3 ? sspRk3 : sspRk2);
     // A random smooth state.
     QRandomGenerator random(11);
@@ -333,8 +331,7 @@ QByteArray pulseOnMovingBox(int threads)
 {
     setThreadCount(threads);
     const BoxSpec box{8, 6, 10, 0.04, 0.03, 0.05};
-    HexMesh hex = boxMesh(box);
-    fvtest::distortInterior(hex, box, 0.2);
+    HexMesh hex = fvtest::distortedBox(box, 0.2);
     Solver solver(hex, fvtest::air());
     const PointState rest = fvtest::restingAir();
     const Geometry &g = solver.geometry();
