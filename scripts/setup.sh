@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian packages) and builds Kalvex and its solver.
-# Usage: scripts/setup.sh [build directory]   (default: build)
+# Usage: scripts/setup.sh [build directory [cmake options...]]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,5 +18,6 @@ if ((${#missing[@]})); then
 fi
 
 build=${1:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${KALVEX_BUILD_TYPE:-RelWithDebInfo}" >/dev/null
+shift || true
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE="${KALVEX_BUILD_TYPE:-RelWithDebInfo}" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"
