@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets of fuzz/ with clang and libFuzzer (build directory
+# build-fuzz) and runs each from its corpus, seeded with the project's
+# fixtures and samples and kept in build-fuzz/corpus/<target>.
+#
+#   scripts/fuzz.sh --ci                  every target for a fixed number of runs (CI)
+#   scripts/fuzz.sh [--time S] [TARGET..] a longer run, S seconds per target (600)
+#   scripts/fuzz.sh --list                the targets
+#
+# Fails on any crash, sanitizer report, timeout (-timeout) or memory blow-up
+# (-rss_limit_mb); the input that did it is left in build-fuzz/artifacts.
+# FUZZ_RUNS sets the runs per target in --ci mode.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/install-packages.sh
+
+mode=long
+seconds=600
+targets=()
+while (($#)); do
+  case $1 in
+    --ci) mode=ci ;;
+    --list) mode=list ;;
+    --time) seconds=$2; shift ;;
+    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    *) targets+=("$1") ;;
+  esac
+  shift
+done
+
+# clang with its sanitizer and fuzzer runtimes, and its OpenMP for the solver.
+install_packages clang libclang-rt-14-dev libomp-14-dev || true
+if ! command -v clang++ >/dev/null; then
+  echo "clang++ not found: fuzz targets skipped."
+  exit 0
+fi
+
+build=build-fuzz
+scripts/setup.sh "$build" -DCMAKE_CXX_COMPILER=clang++ -DKALVEX_FUZZ=ON >/dev/null
+((${#targets[@]})) || mapfile -t targets < "$build/fuzz/targets"
+if [ "$mode" = list ]; then
+  printf '%s\n' "${targets[@]}"
+  exit 0
+fi
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:allocator_may_return_null=0}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+common=(-dict=fuzz/numbers.dict -rss_limit_mb=2048 -malloc_limit_mb=2048 -timeout=10 -max_len=8192
+        -print_final_stats=1)
+if [ "$mode" = ci ]; then
+  # A fixed seed and number of runs: the same inputs on every CI run.
+  limit=(-runs="${FUZZ_RUNS:-20000}" -seed=1)
+else
+  limit=(-max_total_time="$seconds")
+fi
+
+mkdir -p "$build/artifacts" "$build/logs"
+failed=()
+for target in "${targets[@]}"; do
+  corpus=$build/corpus/$target
+  mkdir -p "$corpus"
+  while IFS= read -r seed; do
+    [ -f "$seed" ] && cp "$seed" "$corpus/seed-$(sha1sum < "$seed" | cut -c1-16)"
+  done < "$build/fuzz/$target.seeds"
+  log=$build/logs/$target.log
+  echo "== $target"
+  if "$build/fuzz/$target" "${common[@]}" "${limit[@]}" -artifact_prefix="$build/artifacts/$target-" \
+       "$corpus" > "$log" 2>&1 && ! grep -q "runtime error:" "$log"; then
+    grep -E "^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)|^#[0-9]+.*DONE" "$log" || true
+  else
+    failed+=("$target")
+    tail -n 40 "$log"
+    echo "$target FAILED: the input is in $build/artifacts/$target-*, the whole log in $log"
+  fi
+done
+if ((${#failed[@]})); then
+  echo "Fuzzing failed: ${failed[*]}"
+  exit 1
+fi
+echo "Fuzzing: ${#targets[@]} targets, no crash, report, timeout or memory blow-up."
