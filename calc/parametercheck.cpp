@@ -115,7 +115,7 @@ const QVector<Field> &fields()
                                 &entry, 0, {}};
                     if (entry.tokens > 1) {
                         // An angle list follows the count of its valves.
-                        field.rule = {Kind::AngleOfValveInUse};
+                        field.rule = {Kind::AngleOfValveInUse, &rules::pocketAngle};
                         field.valve = token + 1;
                         field.countField = previous;
                     }
@@ -271,7 +271,8 @@ void Checker::checkAngles()
     for (const Field &field : fields()) {
         if (field.rule.kind == Kind::AngleOfValveInUse && has(field.countField)
             && field.valve <= value(field.countField)) {
-            number(field);
+            if (const auto v = number(field))
+                checkRange(field, *v);
         }
     }
 }

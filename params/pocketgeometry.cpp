@@ -24,8 +24,13 @@ bool readField(const QString &text, const QString &label, const rules::Range &ra
     *value = text.toDouble(&ok);
     if (ok && std::isfinite(*value) && range.contains(*value))
         return true;
-    *error = ok ? tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
-                : tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
+    if (!ok || !std::isfinite(*value))
+        *error = tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
+    else if (*value <= 0)
+        *error = tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed());
+    else
+        *error = tr("\"%1\" must be from %2 to %3 (it is %4).")
+                     .arg(label).arg(range.low).arg(range.high).arg(text.trimmed());
     return false;
 }
 

@@ -1,6 +1,8 @@
 #include "io/pocketmesh.h"
 
+#include "formats/inputrules.h"
 #include "io/inputerror.h"
+#include "io/numberformat.h"
 #include "io/textinput.h"
 
 #include <cmath>
@@ -50,12 +52,18 @@ public:
         throw inputError(file_, std::string("ends early: ") + what + " missing");
     }
 
+    // A block's count, which the lines after it must be able to hold: the
+    // block is read into memory, so a count is never trusted beyond the file.
     int count(const char *what)
     {
         const std::vector<std::string> tokens = next(what);
         int n = 0;
         if (!parseInteger(tokens.front(), n) || n < 0)
             fail(std::string(what) + " is not a count");
+        const size_t following = lines_.size() - pos_;
+        if (static_cast<size_t>(n) > following)
+            fail("ends early: " + std::string(what) + " " + std::to_string(n) + " but only "
+                 + std::to_string(following) + " lines follow");
         return n;
     }
 
@@ -71,6 +79,24 @@ private:
     int lineNumber_ = 0;
 };
 
+// A node's coordinates in metres, each within the shared rule's extent; the
+// bound is compared unscaled so that no coordinate can overflow.
+Vec3 readNode(MeshReader &reader, double scale)
+{
+    const std::vector<std::string> t = reader.next("node line");
+    Vec3 node;
+    if (t.size() < 3 || !parseReal(t[0], node.x) || !parseReal(t[1], node.y) || !parseReal(t[2], node.z))
+        reader.fail("a node needs three numeric coordinates");
+    const double extent = formats::inputrules::meshExtent;
+    for (double *c : {&node.x, &node.y, &node.z}) {
+        if (!(std::fabs(*c) <= extent / scale))
+            reader.fail("node \"" + t[0] + " " + t[1] + " " + t[2] + "\" lies more than " + formatNumber(extent)
+                        + " m from the origin at the scale " + formatNumber(scale) + " m per unit");
+        *c *= scale;
+    }
+    return node;
+}
+
 } // namespace
 
 PocketMeshSummary readPocketMesh(const std::filesystem::path &file, double scale)
@@ -80,10 +106,7 @@ PocketMeshSummary readPocketMesh(const std::filesystem::path &file, double scale
     summary.nodes = reader.count("node count");
     std::vector<Vec3> nodes(static_cast<size_t>(summary.nodes));
     for (Vec3 &node : nodes) {
-        const std::vector<std::string> t = reader.next("node line");
-        if (t.size() < 3 || !parseReal(t[0], node.x) || !parseReal(t[1], node.y) || !parseReal(t[2], node.z))
-            reader.fail("a node needs three numeric coordinates");
-        node = scale * node;
+        node = readNode(reader, scale);
         summary.maxAbsY = std::max(summary.maxAbsY, std::fabs(node.y));
     }
     summary.hexahedra = reader.count("hexahedron count");

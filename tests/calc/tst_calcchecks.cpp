@@ -101,21 +101,21 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("blanks around a number pass") << "PA_5= 300 " << QStringList{};
     QTest::newRow("empty") << "PA_2=" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): is empty"};
     QTest::newRow("negative length")
-        << "PA_4=-1.2" << QStringList{"Conrod length L (m): must be greater than 0 (is -1.2)"};
+        << "PA_4=-1.2" << QStringList{"Conrod length L (m): must be from 1e-06 to 100 (is -1.2)"};
     QTest::newRow("zero speed")
-        << "PA_5=0" << QStringList{"Crank shaft speed omega (rpm): must be greater than 0 (is 0)"};
+        << "PA_5=0" << QStringList{"Crank shaft speed omega (rpm): must be from 0.001 to 100000 (is 0)"};
     QTest::newRow("gamma one")
         << "PA_6=1" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 1)"};
     QTest::newRow("gamma two")
         << "PA_6=2" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 2)"};
     QTest::newRow("cell count zero")
-        << "PA_12=0" << QStringList{"Number of cells in clearance n3: must be at least 1 (is 0)"};
+        << "PA_12=0" << QStringList{"Number of cells in clearance n3: must be from 1 to 10000 (is 0)"};
     QTest::newRow("no cells along the rod radius allowed") << "PA_11=0" << QStringList{};
     QTest::newRow("cells along the rod radius negative")
-        << "PA_11=-1" << QStringList{"Number of cells along piston rod radius n2: must not be negative (is -1)"};
+        << "PA_11=-1" << QStringList{"Number of cells along piston rod radius n2: must be from 0 to 10000 (is -1)"};
     QTest::newRow("no rod allowed") << "PA_1b=0;PA_11=0" << QStringList{};
     QTest::newRow("rod negative")
-        << "PA_1b=-0.1" << QStringList{"Piston rod diameter d_R (m): must not be negative (is -0.1)"};
+        << "PA_1b=-0.1" << QStringList{"Piston rod diameter d_R (m): must be from 0 to 100 (is -0.1)"};
     QTest::newRow("cell count not whole")
         << "PA_12=4.5" << QStringList{"Number of cells in clearance n3: \"4.5\" is not a whole number"};
     QTest::newRow("cell count in real notation") << "PA_12=4.0;PA_10=2e1" << QStringList{};
@@ -130,7 +130,7 @@ void TstCalcChecks::parameterProblems_data()
                                            "must lie between 0 and 1 (is 0.999996, which the data file holds as 1.00000)"};
     QTest::newRow("gap rounded to zero by the data file")
         << "PA_2=0.000004" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): "
-                                          "must be greater than 0 (is 4e-06, which the data file holds as 0.00000)"};
+                                          "must be from 1e-06 to 100 (is 4e-06, which the data file holds as 0.00000)"};
     QTest::newRow("discharge pressure equal to suction pressure")
         << "PA_8=100000" << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
     QTest::newRow("discharge pressure below suction pressure")
@@ -140,12 +140,12 @@ void TstCalcChecks::parameterProblems_data()
         << "PA_8=100000.000001"
         << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
     QTest::newRow("molar mass at the gas constant rule's bound")
-        << "PA_19=0.00001" << QStringList{"Molar mass [g/mol]: must be greater than 1e-05 (is 1e-05)"};
+        << "PA_19=0.00001" << QStringList{"Molar mass [g/mol]: must be greater than 1e-05 and at most 10000 (is 1e-05)"};
     QTest::newRow("courant zero") << "PA_15=0" << QStringList{"CourantNumber: must be greater than 0 (is 0)"};
     QTest::newRow("phiMax negative")
         << "PA_16=-2" << QStringList{"End computation at crank angle phiMax (deg): "
                                      "must be greater than 0 and at most 360000 (is -2)"};
-    QTest::newRow("viscosity zero") << "PA_29=0" << QStringList{"Dynamic viscosity [Pas]: must be greater than 0 (is 0)"};
+    QTest::newRow("viscosity zero") << "PA_29=0" << QStringList{"Dynamic viscosity [Pas]: must be greater than 0 and at most 1000 (is 0)"};
     QTest::newRow("rod as wide as piston")
         << "PA_1b=0.68" << QStringList{"Piston rod diameter d_R (m): must be smaller than the piston diameter d_P (0.68)"};
     QTest::newRow("crank radius as long as conrod")
@@ -172,14 +172,14 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("angle of a valve not in use ignored") << "PA_29c=x" << QStringList{};
     QTest::newRow("negative angle allowed") << "PA_19a=-45" << QStringList{};
     QTest::newRow("lift zero")
-        << "PA_30=0" << QStringList{"Maximum valve plate lift x_max_out of discharge valve (m): must be greater than 0 (is 0)"};
+        << "PA_30=0" << QStringList{"Maximum valve plate lift x_max_out of discharge valve (m): must be from 1e-06 to 100 (is 0)"};
     QTest::newRow("mass negative")
-        << "PA_24=-0.05" << QStringList{"Valve plate mass of suction valve (kg): must be greater than 0 (is -0.05)"};
+        << "PA_24=-0.05" << QStringList{"Valve plate mass of suction valve (kg): must be from 1e-06 to 1000 (is -0.05)"};
     QTest::newRow("stiffness negative")
-        << "PA_36=-1" << QStringList{"Valve spring stiffness of discharge valve (N/m): must not be negative (is -1)"};
+        << "PA_36=-1" << QStringList{"Valve spring stiffness of discharge valve (N/m): must be from 0 to 1e+12 (is -1)"};
     QTest::newRow("no spring allowed") << "PA_26=0;PA_27=0" << QStringList{};
     QTest::newRow("negative beta")
-        << "PA_33=-5" << QStringList{"Valve parameter beta of discharge valve (1/m^2): must not be negative (is -5)"};
+        << "PA_33=-5" << QStringList{"Valve parameter beta of discharge valve (1/m^2): must be from 0 to 1e+12 (is -5)"};
     QTest::newRow("alpha above one")
         << "PA_22=1.2" << QStringList{"Valve parameter alpha of suction valve (1): "
                                       "must be greater than 0 and at most 1 (is 1.2)"};
@@ -188,7 +188,7 @@ void TstCalcChecks::parameterProblems_data()
         << "PA_16=360001" << QStringList{"End computation at crank angle phiMax (deg): "
                                          "must be greater than 0 and at most 360000 (is 360001)"};
     QTest::newRow("pocket height zero")
-        << "PA_40=0" << QStringList{"Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
+        << "PA_40=0" << QStringList{"Height of valve pocket hv1 [mm]: must be from 0.001 to 100000 (is 0)"};
     QTest::newRow("mesh file overwrites reference")
         << "CA_2=reference_valve_pocket.msh"
         << QStringList{"Please enter the name of the mesh file for the valve pockets: "
@@ -199,8 +199,8 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("listed field by field in form order")
         << "PA_40=0;PA_1=x;PA_10=0"
         << QStringList{"Piston diameter d_P (m): \"x\" is not a number",
-                       "Number of cells along piston radius n1: must be at least 1 (is 0)",
-                       "Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
+                       "Number of cells along piston radius n1: must be from 1 to 10000 (is 0)",
+                       "Height of valve pocket hv1 [mm]: must be from 0.001 to 100000 (is 0)"};
 }
 
 void TstCalcChecks::parameterProblems()

@@ -142,6 +142,26 @@ void TstInputRules::bothCheckersAgree_data()
     row("cone just short of the axis", "PA_39=324", false);
     row("valve seat inside the bore", "PA_40=15", true);
     row("valve seat just outside the bore", "PA_40=15.1", false);
+
+    // Magnitudes no compressor has, and subnormal numbers.
+    row("piston diameter 100 m", "PA_1=100;PA_3=1;PA_4=5", false);
+    row("piston diameter beyond 100 m", "PA_1=100.00001;PA_3=1;PA_4=5", true);
+    row("speed 1e300 rpm", "PA_5=1e300", true);
+    row("speed 100000 rpm", "PA_5=100000", false);
+    row("suction pressure 1e300", "PA_7=1e300;PA_8=2e300", true);
+    row("discharge pressure 10 GPa", "PA_8=1e10", false);
+    row("discharge pressure beyond 10 GPa", "PA_8=1.00001e10", true);
+    row("density beyond 1e5", "PA_9=100001", true);
+    row("n1 10000", "PA_10=10000", false);
+    row("n1 10001", "PA_10=10001", true);
+    row("molar mass beyond 1e4", "PA_19=10001", true);
+    row("viscosity subnormal", "PA_29=1e-310", true);
+    row("viscosity beyond 1000", "PA_29=1001", true);
+    row("plate mass beyond 1000 kg", "PA_34=1001", true);
+    row("stiffness beyond 1e12", "PA_26=1.00001e12", true);
+    row("pocket angle 3600", "PA_19a=3600", false);
+    row("pocket angle 1e308", "PA_19a=1e308", true);
+    row("pocket angle of a valve not in use 1e308", "PA_18=1;PA_19b=1e308", false);
 }
 
 void TstInputRules::bothCheckersAgree()

@@ -216,7 +216,7 @@ void TstStartCalc::refusalTouchesNothing_data()
         << "" << QStringList{"lineEdit_PA_1", "lineEdit_PA_10", "lineEdit_PA_18"}
         << QStringList{"0,68", "0", "7"}
         << QStringList{"Piston diameter d_P (m): \"0,68\" is not a number",
-                       "Number of cells along piston radius n1: must be at least 1 (is 0)",
+                       "Number of cells along piston radius n1: must be from 1 to 10000 (is 0)",
                        "Number of suction valves (1): must be from 1 to 5 (is 7)"};
     QTest::newRow("pocket as wide as piston")
         << "" << QStringList{"lineEdit_PA_38"} << QStringList{"400"}
