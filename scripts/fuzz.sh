@@ -9,7 +9,8 @@
 #
 # Fails on any crash, sanitizer report, timeout (-timeout) or memory blow-up
 # (-rss_limit_mb); the input that did it is left in build-fuzz/artifacts.
-# FUZZ_RUNS sets the runs per target in --ci mode.
+# In --ci mode each target runs the number of inputs fuzz/CMakeLists.txt gives
+# it, or FUZZ_RUNS when set.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/install-packages.sh
@@ -22,7 +23,7 @@ while (($#)); do
     --ci) mode=ci ;;
     --list) mode=list ;;
     --time) seconds=$2; shift ;;
-    -h|--help) sed -n '2,14p' "$0"; exit 0 ;;
+    -h|--help) sed -n "2,15p" "$0"; exit 0 ;;
     *) targets+=("$1") ;;
   esac
   shift
@@ -47,12 +48,6 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:allocator_ma
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 common=(-dict=fuzz/numbers.dict -rss_limit_mb=2048 -malloc_limit_mb=2048 -timeout=10 -max_len=8192
         -print_final_stats=1)
-if [ "$mode" = ci ]; then
-  # A fixed seed and number of runs: the same inputs on every CI run.
-  limit=(-runs="${FUZZ_RUNS:-20000}" -seed=1)
-else
-  limit=(-max_total_time="$seconds")
-fi
 
 mkdir -p "$build/artifacts" "$build/logs"
 failed=()
@@ -62,11 +57,17 @@ for target in "${targets[@]}"; do
   while IFS= read -r seed; do
     [ -f "$seed" ] && cp "$seed" "$corpus/seed-$(sha1sum < "$seed" | cut -c1-16)"
   done < "$build/fuzz/$target.seeds"
+  if [ "$mode" = ci ]; then
+    # A fixed seed and number of runs: the same inputs on every CI run.
+    limit=(-runs="${FUZZ_RUNS:-$(cat "$build/fuzz/$target.runs")}" -seed=1)
+  else
+    limit=(-max_total_time="$seconds")
+  fi
   log=$build/logs/$target.log
   echo "== $target"
   if "$build/fuzz/$target" "${common[@]}" "${limit[@]}" -artifact_prefix="$build/artifacts/$target-" \
        "$corpus" > "$log" 2>&1 && ! grep -q "runtime error:" "$log"; then
-    grep -E "^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)|^#[0-9]+.*DONE" "$log" || true
+    grep -E "^#[0-9]+.*DONE|^Done" "$log" || true
   else
     failed+=("$target")
     tail -n 40 "$log"
