@@ -71,6 +71,7 @@ Solver::Solver(const HexMesh &hex, const IdealGasEos &eos, const SspScheme &sche
     volumeN_ = volume_;
     volumeRate_.assign(cells, 0.0);
     w_.resize(cells);
+    primitivesCurrent_ = true; // all zero, like the state, until it is set
     grad_.resize(cells);
     pieceStart_.assign(cells + 1, 0);
 }
@@ -102,7 +103,8 @@ void Solver::setNodePositions(const NodePositions &nodes)
     geometry_.update(mesh_, nodes_);
     lsq_.updateMatrices(mesh_, geometry_);
     volume_ = geometry_.volume;
-    primitivesCurrent_ = false;
+    // The cells keep their primitive state in their new volumes.
+    toIntegrated(eos_, w_, volume_, q_);
 }
 
 void Solver::setUniformState(const PointState &s)
@@ -114,7 +116,11 @@ void Solver::setUniformState(const PointState &s)
 void Solver::setCellState(Index c, const PointState &s)
 {
     setIntegrated(eos_, s, volume_[c], q_, c);
-    primitivesCurrent_ = false;
+    w_[Rho][c] = s.rho;
+    w_[VelocityX][c] = s.u;
+    w_[VelocityY][c] = s.v;
+    w_[VelocityZ][c] = s.w;
+    w_[Pressure][c] = s.p;
 }
 
 void Solver::ensurePrimitives(double t)
@@ -129,7 +135,6 @@ void Solver::ensurePrimitives(double t)
 
 double Solver::stableTimeStep(double courant) const
 {
-    const_cast<Solver *>(this)->ensurePrimitives(time_);
     return fv::stableTimeStep(geometry_, w_, eos_.gamma, courant);
 }
 
@@ -219,7 +224,6 @@ void Solver::gradientsAndLimiters()
 
 void Solver::refreshGradients()
 {
-    ensurePrimitives(time_);
     gradientsAndLimiters();
 }
 
@@ -444,20 +448,20 @@ std::size_t Solver::memoryInUse() const
 // (24 bytes each), 6 face records (16 bytes) and the face map (6 indices)
 // at once with the hexahedron mesh, before the solver's arrays exist; the
 // larger of the two phases counts.
-std::size_t solverMemoryEstimate(std::size_t cells, std::size_t nodes, std::size_t faces)
+double solverMemoryEstimate(double cells, double nodes, double faces)
 {
-    constexpr std::size_t d = sizeof(double), i = sizeof(Index);
-    const std::size_t perCell = (4 * ConservedCount + 3 * PrimitiveCount + 36 + 3 + 5) * d + 7 * i;
-    const std::size_t perFace = (10 + 5 + 2 + 2) * d + 6 * i + 32;
-    const std::size_t perNode = 9 * d;
-    const std::size_t build = cells * (6 * 24 + 6 * 16 + 6 * i);
-    const std::size_t run = cells * perCell + faces * perFace + nodes * perNode;
+    constexpr double d = sizeof(double), i = sizeof(Index);
+    const double perCell = (4 * ConservedCount + 3 * PrimitiveCount + 36 + 3 + 5) * d + 7 * i;
+    const double perFace = (10 + 5 + 2 + 2) * d + 6 * i + 32;
+    const double perNode = 9 * d;
+    const double build = cells * (6 * 24 + 6 * 16 + 6 * i);
+    const double run = cells * perCell + faces * perFace + nodes * perNode;
     return run > build ? run : build;
 }
 
-std::size_t solverMemoryEstimate(std::size_t cells)
+double solverMemoryEstimate(double cells)
 {
-    return solverMemoryEstimate(cells, cells + cells / 8 + 64, 3 * cells + cells / 4 + 64);
+    return solverMemoryEstimate(cells, 1.125 * cells + 64, 3.25 * cells + 64);
 }
 
 } // namespace euler::fv

@@ -103,7 +103,8 @@ public:
     void reserveInterfacePieces(Index pieces);
     const InterfacePieces &interfacePieces() const { return pieces_; }
 
-    // Initial state. Node positions and time may be set first.
+    // Initial state. Between steps the primitives are always those of the
+    // state; moving the nodes keeps each cell's primitive state.
     void setTime(double t) { time_ = t; }
     void setNodePositions(const NodePositions &nodes);
     void setUniformState(const PointState &s);
@@ -189,8 +190,9 @@ private:
 // Bytes the solver will hold for a hexahedron mesh of that many cells,
 // nodes and faces (mesh, its construction, geometry, state, work arrays), so
 // that a caller can refuse a mesh too large for memory before building it.
-std::size_t solverMemoryEstimate(std::size_t cells, std::size_t nodes, std::size_t faces);
+// In floating point, so that absurd counts cannot overflow.
+double solverMemoryEstimate(double cells, double nodes, double faces);
 // The same for a block-structured mesh of N hexahedra (about N nodes and 3 N faces).
-std::size_t solverMemoryEstimate(std::size_t cells);
+double solverMemoryEstimate(double cells);
 
 } // namespace euler::fv
