@@ -90,6 +90,16 @@ void Solver::setBoundaryKind(const std::string &patch, BoundaryKind kind)
     setBoundaryKind(mesh_.patchFaces(patch), kind);
 }
 
+void Solver::shareExchange(const std::vector<Index> &faces, double massInflow, double totalEnthalpy,
+                           double normalSpeed)
+{
+    double area = 0;
+    for (Index f : faces)
+        area += geometry_.area[f];
+    for (Index f : faces)
+        exchangeInput(f) = {massInflow * geometry_.area[f] / area, totalEnthalpy, normalSpeed};
+}
+
 void Solver::reserveInterfacePieces(Index pieces)
 {
     pieces_.reserve(pieces);

@@ -98,6 +98,9 @@ public:
     BoundaryKind boundaryKind(Index face) const { return bc_.kind[face - mesh_.internalFaceCount()]; }
     // The prescribed exchange of an exchange face, set before each stage.
     ExchangeInput &exchangeInput(Index face) { return bc_.exchange[face - mesh_.internalFaceCount()]; }
+    // Shares a mass flow (kg/s into the cells) over exchange faces by their
+    // current areas, each carrying h0 at the normal speed v.
+    void shareExchange(const std::vector<Index> &faces, double massInflow, double totalEnthalpy, double normalSpeed);
 
     // Room for interface pieces (see interface.h), reserved before the run.
     void reserveInterfacePieces(Index pieces);

@@ -260,16 +260,7 @@ class Inflow : public StepHooks
 public:
     Inflow(std::vector<Index> faces, double massFlow, double h0) : faces_(std::move(faces)), mdot_(massFlow), h0_(h0) {}
 
-    void beforeFluxes(const StageInfo &, Solver &solver) override
-    {
-        const double area = solver.faceSetMean(faces_).area;
-        for (Index f : faces_) {
-            ExchangeInput &in = solver.exchangeInput(f);
-            in.massInflow = mdot_ * solver.geometry().area[f] / area;
-            in.totalEnthalpy = h0_;
-            in.normalSpeed = 20;
-        }
-    }
+    void beforeFluxes(const StageInfo &, Solver &solver) override { solver.shareExchange(faces_, mdot_, h0_, 20); }
     void scalarRates(const StageInfo &, const Solver &solver, const double *, double *rates) override
     {
         rates[0] = -solver.faceSetFlux(faces_, Density);
