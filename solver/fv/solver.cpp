@@ -15,13 +15,6 @@ void StepHooks::scalarRates(const StageInfo &, const Solver &, const double *, d
 
 namespace {
 
-template <class Fields>
-void copyFields(const Fields &from, Fields &to)
-{
-    for (std::size_t i = 0; i < from.v.size(); ++i)
-        std::copy(from.v[i].begin(), from.v[i].end(), to.v[i].begin());
-}
-
 std::string nonPhysicalText(double t, Index cell, const ConservedFields &q, const std::vector<double> &volume)
 {
     char text[256];
@@ -160,8 +153,6 @@ void Solver::step(double dt, StepHooks &hooks)
         buildPieceGather();
         piecesSet_ = true;
     }
-    copyFields(q_, qn_);
-    std::copy(volume_.begin(), volume_.end(), volumeN_.begin());
     yn_ = y_;
     rates_.resize(y_.size());
 
@@ -329,13 +320,20 @@ void Solver::gather()
 }
 
 // Q(k+1) = a_k Q^n + b_k (Q(k) + dt R(k)), the same for V (with the swept
-// volumes, already multiplied by dt) and the scalars.
+// volumes, already multiplied by dt) and the scalars. The first stage keeps
+// Q^n and V^n on its way.
 void Solver::stageUpdate(int k, double dt)
 {
     const double a = scheme_.stage[k].a, b = scheme_.stage[k].b;
     const Index cells = mesh_.cellCount();
+    const bool first = k == 0;
 #pragma omp parallel for schedule(static)
     for (Index c = 0; c < cells; ++c) {
+        if (first) {
+            for (int v = 0; v < ConservedCount; ++v)
+                qn_[v][c] = q_[v][c];
+            volumeN_[c] = volume_[c];
+        }
         for (int v = 0; v < ConservedCount; ++v)
             q_[v][c] = a * qn_[v][c] + b * (q_[v][c] + dt * residual_[v][c]);
         volume_[c] = a * volumeN_[c] + b * (volume_[c] + volumeRate_[c]);
