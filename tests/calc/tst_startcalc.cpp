@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDirIterator>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -175,6 +176,9 @@ void TstStartCalc::secondRunKeepsResultsAndOverwritesInputs()
     QCOMPARE(pressCalculate(window).messages, QStringList());
     QTRY_VERIFY(QFile::exists(launchLog(ws)));
     QVERIFY(QFile::remove(launchLog(ws)));
+    // A case whose solver still runs is refused; this one ends without a log.
+    QTRY_COMPARE(window.findChild<QLabel *>("runStatus")->text(),
+                 QString("Case680mm: solver ended without a result"));
 
     QFile result(ws.root() + "/Case680mm/head/head001.txt");
     QVERIFY(result.open(QIODevice::WriteOnly));
