@@ -22,7 +22,8 @@ std::optional<QByteArray> after(const QByteArray &line, const char *prefix)
 // gives 120. A sentence's full stop is not part of it ("3." gives 3).
 std::optional<double> leadingNumber(const QByteArray &text)
 {
-    QByteArray token = text.left(text.indexOf(' '));
+    const qsizetype blank = text.indexOf(' ');
+    QByteArray token = blank < 0 ? text : text.left(blank);
     if (token.endsWith('.'))
         token.chop(1);
     bool ok = false;
