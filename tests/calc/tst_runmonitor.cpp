@@ -10,8 +10,6 @@
 #include "syntheticcase.h"
 #include "testworkspace.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -57,22 +55,6 @@ QByteArray fakeSolver(const QByteArrayList &lines, const QByteArrayList &ending,
     return script + "exit " + QByteArray::number(exitCode) + "\n";
 }
 
-// Every entry below root with a hash of its content.
-QStringList listing(const QString &root)
-{
-    QStringList entries;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        QString entry = QDir(root).relativeFilePath(path);
-        if (it.fileInfo().isFile() && file.open(QIODevice::ReadOnly))
-            entry += ' ' + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex();
-        entries << entry;
-    }
-    entries.sort();
-    return entries;
-}
 
 } // namespace
 
@@ -199,7 +181,7 @@ void TstRunMonitor::secondCalculateOnRunningCaseRefused()
     DialogAnswerer dialogs;
     calculate("Case680mm", dialogs);
     QTRY_COMPARE(status(), QString("Case680mm: solver at 60 of 90 deg"));
-    const QStringList before = listing(m_ws->root());
+    const QStringList before = m_ws->listing();
 
     dialogs.clickButton("Keep it running");
     m_window->findChild<QPushButton *>("startEuler")->click();
@@ -208,7 +190,7 @@ void TstRunMonitor::secondCalculateOnRunningCaseRefused()
     QVERIFY2(dialogs.messages().first().startsWith(
                  "The solver is still running on the case \"Case680mm\" (Case680mm: solver at 60 of 90 deg)."),
              qPrintable(dialogs.messages().first()));
-    QCOMPARE(listing(m_ws->root()), before);
+    QCOMPARE(m_ws->listing(), before);
     QVERIFY(DetachedProcess::isRunning(solverPid("Case680mm")));
 
     // Another case runs beside it; the latest started comes first.
@@ -288,7 +270,7 @@ void TstRunMonitor::noResultsInTheSameWords()
     startWindow(fakeSolver({}, {}, 0));
     if (caseDirExists)
         QVERIFY(QDir(m_ws->root()).mkpath("Case680mm/head"));
-    const QStringList before = listing(m_ws->root());
+    const QStringList before = m_ws->listing();
     DialogAnswerer dialogs;
 
     m_window->findChild<QPushButton *>(button)->click();
@@ -298,7 +280,7 @@ void TstRunMonitor::noResultsInTheSameWords()
              QStringList{QString("The case \"Case680mm\" has no results yet: its case directory %1 holds no "
                                  "solver output. Press \"Calculate\" first.")
                              .arg(QDir::toNativeSeparators(casePath("Case680mm")))});
-    QCOMPARE(listing(m_ws->root()), before);
+    QCOMPARE(m_ws->listing(), before);
     QCOMPARE(QDir::currentPath(), m_ws->executingDir());
 }
 
