@@ -2,24 +2,26 @@
 
 #include "calc/entryname.h"
 #include "calc/solverrun.h"
-#include "post/fieldmapscripts.h"
-#include "post/valvediagram.h"
+#include "formats/caselayout.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
 
-const FieldMaps::Surface *const surfaces[] = {&FieldMaps::headSurface(), &FieldMaps::pistonSurface(),
-                                              &FieldMaps::sideSurface()};
+namespace layout = formats::caselayout;
 
-bool stepFileExists(const QDir &caseDir, const FieldMaps::Surface &surface, int step)
+bool isFile(const QDir &dir, const std::string &relative)
 {
-    return QFileInfo(caseDir.filePath(surface.subdir + QLatin1Char('/')
-                                      + FieldMaps::resultFileName(surface, step)))
-        .isFile();
+    return QFileInfo(dir.filePath(QString::fromStdString(relative))).isFile();
+}
+
+bool stepFileExists(const QDir &caseDir, layout::Surface surface, int step)
+{
+    return isFile(caseDir, std::string(layout::surfaceName(surface)) + '/' + layout::resultFileName(surface, step));
 }
 
 } // namespace
@@ -27,20 +29,18 @@ bool stepFileExists(const QDir &caseDir, const FieldMaps::Surface &surface, int 
 bool CaseResults::hasAny(const QString &caseDir)
 {
     const QDir dir(caseDir);
-    if (QFileInfo(dir.filePath(ValveDiagram::historyFileName())).isFile())
-        return true;
-    return std::any_of(std::begin(surfaces), std::end(surfaces),
-                       [&dir](const FieldMaps::Surface *surface) { return stepFileExists(dir, *surface, 1); });
+    return isFile(dir, layout::historyFile)
+           || std::any_of(layout::surfaces.begin(), layout::surfaces.end(),
+                          [&dir](layout::Surface surface) { return stepFileExists(dir, surface, 1); });
 }
 
 int CaseResults::completeSteps(const QString &caseDir, int steps)
 {
     const QDir dir(caseDir);
     int step = 0;
-    while (step < steps
-           && std::all_of(std::begin(surfaces), std::end(surfaces), [&](const FieldMaps::Surface *surface) {
-                  return stepFileExists(dir, *surface, step + 1);
-              }))
+    while (step < steps && std::all_of(layout::surfaces.begin(), layout::surfaces.end(), [&](layout::Surface surface) {
+               return stepFileExists(dir, surface, step + 1);
+           }))
         ++step;
     return step;
 }

@@ -75,7 +75,7 @@ QString yLabel(Quantity quantity)
 QStringList plotScript(const QString &caseName, Quantity quantity, int suctionValves,
                        int dischargeValves)
 {
-    const QString history = QStringLiteral("../%1/%2").arg(caseName, historyFileName());
+    const QString history = QStringLiteral("../%1/Output.txt").arg(caseName);
     QStringList lines;
     for (const Curve &curve : curves(quantity, suctionValves, dischargeValves)) {
         lines << QStringLiteral("'") + history + QStringLiteral("' every::1 u 4:")

@@ -48,7 +48,6 @@ QString yLabel(Quantity quantity);
 QStringList plotScript(const QString &caseName, Quantity quantity, int suctionValves,
                        int dischargeValves);
 
-inline QString historyFileName() { return QStringLiteral("Output.txt"); }
 inline QString scriptName() { return QStringLiteral("gp.txt"); }
 inline QString imageName() { return QStringLiteral("Valves.png"); }
 
