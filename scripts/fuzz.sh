@@ -5,6 +5,8 @@
 #
 #   scripts/fuzz.sh --ci                  every target for a fixed number of runs (CI)
 #   scripts/fuzz.sh [--time S] [TARGET..] a longer run, S seconds per target (600)
+#   scripts/fuzz.sh --coverage [TARGET..] line and region coverage of the
+#                                         corpora so far (llvm-cov, build-fuzz-cov)
 #   scripts/fuzz.sh --list                the targets
 #
 # Fails on any crash, sanitizer report, timeout (-timeout) or memory blow-up
@@ -22,8 +24,9 @@ while (($#)); do
   case $1 in
     --ci) mode=ci ;;
     --list) mode=list ;;
+    --coverage) mode=coverage ;;
     --time) seconds=$2; shift ;;
-    -h|--help) sed -n "2,15p" "$0"; exit 0 ;;
+    -h|--help) sed -n "2,17p" "$0"; exit 0 ;;
     *) targets+=("$1") ;;
   esac
   shift
@@ -41,6 +44,26 @@ scripts/setup.sh "$build" -DCMAKE_CXX_COMPILER=clang++ -DKALVEX_FUZZ=ON >/dev/nu
 ((${#targets[@]})) || mapfile -t targets < "$build/fuzz/targets"
 if [ "$mode" = list ]; then
   printf '%s\n' "${targets[@]}"
+  exit 0
+fi
+
+# Every corpus input once through a build instrumented for source-based
+# coverage, reported for the sources each target is meant to cover.
+if [ "$mode" = coverage ]; then
+  install_packages llvm
+  scripts/setup.sh build-fuzz-cov -DCMAKE_CXX_COMPILER=clang++ -DKALVEX_FUZZ=ON -DKALVEX_FUZZ_COVERAGE=ON >/dev/null
+  mkdir -p build-fuzz-cov/profiles
+  for target in "${targets[@]}"; do
+    corpus=$build/corpus/$target
+    [ -d "$corpus" ] || { echo "$target: no corpus yet (run the targets first)"; continue; }
+    profile=build-fuzz-cov/profiles/$target
+    LLVM_PROFILE_FILE=$profile.profraw build-fuzz-cov/fuzz/$target -runs=0 "$corpus" >/dev/null 2>&1
+    llvm-profdata merge -sparse "$profile.profraw" -o "$profile.profdata"
+    echo "== $target ($(ls "$corpus" | wc -l) inputs)"
+    mapfile -t covers < "build-fuzz-cov/fuzz/$target.covers"
+    llvm-cov report "build-fuzz-cov/fuzz/$target" -instr-profile="$profile.profdata" "${covers[@]}" \
+      | sed "s#$PWD/##"
+  done
   exit 0
 fi
 
