@@ -66,6 +66,16 @@ public:
     }
     QByteArray standardError() const { return m_stderr; }
 
+    // Replaces line `number` (from 1) of a file of the root.
+    bool replaceLine(const QString &name, int number, const QByteArray &text)
+    {
+        QList<QByteArray> lines = readAll(name).split('\n');
+        if (number < 1 || number > lines.size())
+            return false;
+        lines[number - 1] = text;
+        return write(name, lines.join('\n'));
+    }
+
     QByteArray readAll(const QString &name) const
     {
         QFile in(file(name));
