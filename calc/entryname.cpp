@@ -2,6 +2,8 @@
 
 #include "caselayout.h"
 
+#include "formats/caselayout.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
@@ -77,6 +79,8 @@ QString problem(const QString &name)
         return tr("must not begin with a blank");
     if (isDeviceName(name))
         return tr("\"%1\" is a device name on Windows").arg(name);
+    if (std::size_t(name.toUtf8().size()) > formats::caselayout::longestName)
+        return tr("is longer than %1 bytes, more than a file name can be").arg(formats::caselayout::longestName);
     return QString();
 }
 

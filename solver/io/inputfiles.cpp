@@ -1,5 +1,6 @@
 #include "io/inputfiles.h"
 
+#include "formats/caselayout.h"
 #include "formats/gas.h"
 #include "formats/inputrules.h"
 #include "io/inputerror.h"
@@ -149,6 +150,9 @@ std::string readCaseName(const std::filesystem::path &file)
     require(!name.empty() && name.front() != '#', file.string(), "line 2 holds no case name");
     require(name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos,
             file.string(), "case name \"" + name + "\" is not a single directory name");
+    require(name.size() <= formats::caselayout::longestName, file.string(),
+            "case name is " + std::to_string(name.size()) + " bytes long, more than the "
+                + std::to_string(formats::caselayout::longestName) + " a directory name can be");
     return name;
 }
 

@@ -64,6 +64,10 @@ void TstCalcChecks::names_data()
     QTest::newRow("mesh: valve input") << false << "InputValves.txt" << "overwrite";
     QTest::newRow("mesh: mesh input") << false << "InputPocketMesh.txt" << "overwrite";
     QTest::newRow("mesh: program dir") << false << "ExecutingFiles" << "program directory";
+    QTest::newRow("case: 255 bytes") << true << QString(255, u'c') << "";
+    QTest::newRow("case: 256 bytes") << true << QString(256, u'c') << "longer than 255 bytes";
+    QTest::newRow("case: 128 two-byte letters") << true << QString(128, QChar(0xe4)) << "longer than 255 bytes";
+    QTest::newRow("mesh: 300 bytes") << false << QString(296, u'm') + ".msh" << "longer than 255 bytes";
 }
 
 void TstCalcChecks::names()

@@ -22,6 +22,8 @@ private slots:
     void refusedWithReason();
     void extremeValuesRunOrStopCleanly_data();
     void extremeValuesRunOrStopCleanly();
+    void unusableCaseNameIsLoggedInTheRoot_data();
+    void unusableCaseNameIsLoggedInTheRoot();
 };
 
 void TstHostileInputs::refusedWithReason_data()
@@ -140,6 +142,36 @@ void TstHostileInputs::extremeValuesRunOrStopCleanly()
         QVERIFY2(!content.isEmpty(), name);
         QVERIFY2(!content.contains("nan") && !content.contains("inf"), name);
     }
+}
+
+// Without a case directory the reason goes to euler.log in the root, where
+// the front end looks for it.
+void TstHostileInputs::unusableCaseNameIsLoggedInTheRoot_data()
+{
+    QTest::addColumn<QString>("input"); // a cylinder file under data/inputs
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("reason");
+    QTest::newRow("300 characters") << "cylinder_case_name_300.txt" << 1
+                                    << QByteArray("case name is 300 bytes long, more than the 255 a directory name can be");
+}
+
+void TstHostileInputs::unusableCaseNameIsLoggedInTheRoot()
+{
+    QFETCH(QString, input);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, reason);
+    SolverWorkspace w;
+    QVERIFY(w.prepare());
+    QVERIFY(w.copy(QFINDTESTDATA(QStringLiteral("data/inputs/") + input),
+                   QLatin1String(formats::caselayout::cylinderInput)));
+
+    int status = -1;
+    QVERIFY2(w.run(QStringLiteral(EULER_FPTRAPS_EXE), {QString()}, 60, &status), w.standardError().constData());
+    QCOMPARE(status, exitCode);
+    const QByteArray log = w.readAll(QLatin1String(formats::solverlog::fileName));
+    QVERIFY2(log.contains(QByteArray(formats::solverlog::errorPrefix)), log.constData());
+    QVERIFY2(log.contains(reason), log.constData());
+    QVERIFY(log.contains(QByteArray(formats::solverlog::stoppedPrefix) + QByteArray::number(exitCode) + "."));
 }
 
 QTEST_GUILESS_MAIN(TstHostileInputs)
