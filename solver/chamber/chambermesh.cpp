@@ -186,8 +186,7 @@ void ChamberMesh::addNodes(double gap)
 void ChamberMesh::addCells()
 {
     const int m = section_.coreCells, nc = section_.circumferential, rings = section_.rings();
-    // In-plane quadrilaterals, counter-clockwise seen from +z.
-    std::vector<std::array<Index, 4>> quads;
+    std::vector<std::array<Index, 4>> &quads = planeQuads_;
     quads.reserve(static_cast<size_t>(cellsPerLayer_));
     for (int j = 0; j < m; ++j)
         for (int i = 0; i < m; ++i)

@@ -2,6 +2,7 @@
 
 #include "fv/hexmesh.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -79,6 +80,16 @@ public:
     Index coreNode(int i, int j) const { return j * (section_.coreCells + 1) + i; }
     Index ringNode(int ring, int l) const;
     double boreRadius() const { return section_.ringRadii.back(); }
+    // The cross-section's quadrilaterals (in-plane nodes, counter-clockwise
+    // seen from +z), in the order of the cells of a layer and of the head and
+    // piston quads. Cell c of layer j is j cellsPerLayer() + c.
+    const std::vector<std::array<Index, 4>> &planeQuads() const { return planeQuads_; }
+    // Boundary quads of a patch: [first, first + count) in hex().boundary.
+    // Head and piston hold one per plane quad, in its order; the side holds
+    // layer by layer the 4m faces counter-clockwise from the x axis.
+    Index firstHeadQuad() const { return 0; }
+    Index firstPistonQuad() const { return cellsPerLayer_; }
+    Index firstSideQuad() const { return 2 * cellsPerLayer_; }
 
     static constexpr const char *headPatch = "head";
     static constexpr const char *pistonPatch = "piston";
@@ -93,6 +104,7 @@ private:
     Index nodesPerPlane_ = 0;
     Index cellsPerLayer_ = 0;
     std::vector<Index> boundaryRing_; // in-plane core node of ring 0, per l
+    std::vector<std::array<Index, 4>> planeQuads_;
     fv::HexMesh hex_;
     std::vector<double> zeta_;
 };
