@@ -2,6 +2,8 @@
 
 #include "entryname.h"
 
+#include "formats/inputrules.h"
+#include "params/parameterfile.h"
 #include "params/parameterset.h"
 #include "params/pocketgeometry.h"
 
@@ -19,54 +21,81 @@ QString tr(const char *text)
     return QCoreApplication::translate("ParameterCheck", text);
 }
 
-// What a field must hold.
-enum class Rule {
+namespace rules = formats::inputrules;
+
+// What a field must hold: a number or a whole number within its range of the
+// shared input rules, or something with a check of its own.
+enum class Kind {
     Unchecked, // the case name has its own check
-    Positive,
-    NonNegative,
-    HeatCapacityRatio,
-    Coefficient,
-    EndAngle,
-    OpenUnitInterval,
-    CellCount,
-    ValveCount,
+    Number,
+    WholeNumber,
     AngleOfValveInUse,
     MeshFileName,
 };
 
+struct Rule
+{
+    Kind kind = Kind::Unchecked;
+    const rules::Range *range = nullptr;
+};
+
 Rule ruleOf(const QString &field)
 {
-    static const QHash<QString, Rule> rules = {
-        {"lineEdit_PA_6", Rule::HeatCapacityRatio},
-        {"lineEdit_PA_16", Rule::EndAngle},
-        {"lineEdit_PA_22", Rule::Coefficient},
-        {"lineEdit_PA_32", Rule::Coefficient},
-        {"lineEdit_PA_10", Rule::CellCount},
-        {"lineEdit_PA_11", Rule::CellCount},
-        {"lineEdit_PA_12", Rule::CellCount},
-        {"lineEdit_PA_13", Rule::OpenUnitInterval},
-        {"lineEdit_PA_14", Rule::OpenUnitInterval},
-        {"lineEdit_PA_18", Rule::ValveCount},
-        {"lineEdit_PA_28", Rule::ValveCount},
-        // A valve may have no spring or no preload.
-        {"lineEdit_PA_23", Rule::NonNegative},
-        {"lineEdit_PA_33", Rule::NonNegative},
-        {"lineEdit_PA_26", Rule::NonNegative},
-        {"lineEdit_PA_27", Rule::NonNegative},
-        {"lineEdit_PA_36", Rule::NonNegative},
-        {"lineEdit_PA_37", Rule::NonNegative},
-        {"lineEdit_CA", Rule::Unchecked},
+    auto number = [](const rules::Range &range) { return Rule{Kind::Number, &range}; };
+    auto whole = [](const rules::Range &range) { return Rule{Kind::WholeNumber, &range}; };
+    static const QHash<QString, Rule> table = {
+        {"lineEdit_CA", {Kind::Unchecked}},
+        {"lineEdit_PA_1", number(rules::pistonDiameter)},
+        {"lineEdit_PA_1b", number(rules::rodDiameter)},
+        {"lineEdit_PA_2", number(rules::minimalGap)},
+        {"lineEdit_PA_3", number(rules::crankRadius)},
+        {"lineEdit_PA_4", number(rules::conrodLength)},
+        {"lineEdit_PA_5", number(rules::crankSpeed)},
+        {"lineEdit_PA_6", number(rules::heatCapacityRatio)},
+        {"lineEdit_PA_7", number(rules::suctionPressure)},
+        {"lineEdit_PA_8", number(rules::dischargePressure)},
+        {"lineEdit_PA_9", number(rules::suctionDensity)},
+        {"lineEdit_PA_10", whole(rules::cellsAlongPistonRadius)},
+        {"lineEdit_PA_11", whole(rules::cellsAlongRodRadius)},
+        {"lineEdit_PA_12", whole(rules::cellsInClearance)},
+        {"lineEdit_PA_13", number(rules::grading)},
+        {"lineEdit_PA_14", number(rules::grading)},
+        {"lineEdit_PA_15", number(rules::courantNumber)},
+        {"lineEdit_PA_16", number(rules::endAngle)},
+        {"lineEdit_PA_19", number(rules::molarMass)},
+        {"lineEdit_PA_29", number(rules::viscosity)},
+        {"lineEdit_PA_17", number(rules::valveDiameter)},
+        {"lineEdit_PA_18", whole(rules::valveCount)},
+        {"lineEdit_PA_20", number(rules::maxLift)},
+        {"lineEdit_PA_21", number(rules::fe1mm)},
+        {"lineEdit_PA_22", number(rules::dischargeCoefficient)},
+        {"lineEdit_PA_23", number(rules::areaSaturation)},
+        {"lineEdit_PA_24", number(rules::plateMass)},
+        {"lineEdit_PA_25", number(rules::forceArea)},
+        {"lineEdit_PA_26", number(rules::springStiffness)},
+        {"lineEdit_PA_27", number(rules::springInitialLength)},
+        {"lineEdit_PA_28", whole(rules::valveCount)},
+        {"lineEdit_PA_30", number(rules::maxLift)},
+        {"lineEdit_PA_31", number(rules::fe1mm)},
+        {"lineEdit_PA_32", number(rules::dischargeCoefficient)},
+        {"lineEdit_PA_33", number(rules::areaSaturation)},
+        {"lineEdit_PA_34", number(rules::plateMass)},
+        {"lineEdit_PA_35", number(rules::forceArea)},
+        {"lineEdit_PA_36", number(rules::springStiffness)},
+        {"lineEdit_PA_37", number(rules::springInitialLength)},
+        {"lineEdit_PA_38", number(rules::pocketRadius)},
+        {"lineEdit_PA_39", number(rules::coneHeight)},
+        {"lineEdit_PA_40", number(rules::pocketHeight)},
     };
-    // Every other value is a length, speed, pressure, density, mass, area or
-    // material property.
-    return rules.value(field, Rule::Positive);
+    return table.value(field);
 }
 
 struct Field
 {
     QString name;
     QString label;
-    Rule rule = Rule::Unchecked;
+    Rule rule;
+    const ParameterSet::Entry *entry = nullptr; // how the data file carries it
     int valve = 0;      // 1-based valve number of an angle field
     QString countField; // the valve count an angle field depends on
 };
@@ -82,10 +111,11 @@ const QVector<Field> &fields()
             for (const ParameterSet::Entry &entry : *set) {
                 const QStringList names = entry.fieldNames();
                 for (int token = 0; token < names.size(); ++token) {
-                    Field field{names.at(token), QString::fromUtf8(entry.caption), ruleOf(names.at(token)), 0, {}};
+                    Field field{names.at(token), QString::fromUtf8(entry.caption), ruleOf(names.at(token)),
+                                &entry, 0, {}};
                     if (entry.tokens > 1) {
                         // An angle list follows the count of its valves.
-                        field.rule = Rule::AngleOfValveInUse;
+                        field.rule = {Kind::AngleOfValveInUse};
                         field.valve = token + 1;
                         field.countField = previous;
                     }
@@ -95,7 +125,8 @@ const QVector<Field> &fields()
             }
         }
         all << Field{QStringLiteral("lineEdit_CA_2"),
-                     tr("Please enter the name of the mesh file for the valve pockets"), Rule::MeshFileName, 0, {}};
+                     tr("Please enter the name of the mesh file for the valve pockets"), {Kind::MeshFileName},
+                     nullptr, 0, {}};
         return all;
     }();
     return list;
@@ -130,10 +161,12 @@ private:
     std::optional<double> number(const Field &field);
     std::optional<int> wholeNumber(const Field &field);
     void checkOwnRule(const Field &field);
+    void checkRange(const Field &field, double typed);
     void add(const QString &field, const QString &problem) { m_problems[field] << problem; }
     bool has(const QString &field) const { return m_values.contains(field); }
     double value(const QString &field) const { return m_values.value(field); }
-    void requireBelow(const QString &field, const QString &limitField, const QString &limitName);
+    void requireRelation(const QString &field, const QString &limitField, bool (*holds)(double, double),
+                         const QString &requirement);
     void checkPocketGeometry();
 
     const ParameterCheck::FieldTexts &m_texts;
@@ -170,46 +203,59 @@ std::optional<int> Checker::wholeNumber(const Field &field)
     return std::nullopt;
 }
 
+// What a range asks for, in the words of the messages.
+QString requirement(const rules::Range &r)
+{
+    if (!r.hasHigh) {
+        if (!r.lowIncluded)
+            return tr("must be greater than %1").arg(shown(r.low));
+        return r.low == 0 ? tr("must not be negative") : tr("must be at least %1").arg(shown(r.low));
+    }
+    if (r.lowIncluded && r.highIncluded)
+        return tr("must be from %1 to %2").arg(shown(r.low), shown(r.high));
+    if (r.highIncluded)
+        return tr("must be greater than %1 and at most %2").arg(shown(r.low), shown(r.high));
+    return tr("must lie between %1 and %2").arg(shown(r.low), shown(r.high));
+}
+
+// A number in its range, judged as the data file carries it: the solver sees
+// the written value, which may be rounded onto or past a bound. The written
+// value is kept for the checks between fields.
+void Checker::checkRange(const Field &field, double typed)
+{
+    const rules::Range &range = *field.rule.range;
+    const QString written = ParameterFile::valueText(*field.entry, text(field));
+    const double value = written.toDouble();
+    if (range.contains(value)) {
+        m_values.insert(field.name, value);
+        return;
+    }
+    const QString is = value == typed
+        ? tr(" (is %1)").arg(shown(typed))
+        : tr(" (is %1, which the data file holds as %2)").arg(shown(typed), written);
+    add(field.name, requirement(range) + is);
+}
+
 void Checker::checkOwnRule(const Field &field)
 {
-    auto accept = [&](double v, bool good, const QString &need) {
-        if (good)
-            m_values.insert(field.name, v);
-        else
-            add(field.name, need + tr(" (is %1)").arg(shown(v)));
-    };
-    switch (field.rule) {
-    case Rule::Unchecked:
-    case Rule::AngleOfValveInUse: // needs the valve counts
+    switch (field.rule.kind) {
+    case Kind::Unchecked:
+    case Kind::AngleOfValveInUse: // needs the valve counts
         return;
-    case Rule::CellCount:
+    case Kind::WholeNumber:
         if (const auto n = wholeNumber(field))
-            accept(*n, *n >= 1, tr("must be at least 1"));
+            checkRange(field, *n);
         return;
-    case Rule::ValveCount:
-        if (const auto n = wholeNumber(field))
-            accept(*n, *n >= 1 && *n <= 5, tr("must be from 1 to 5"));
+    case Kind::Number:
+        if (const auto v = number(field))
+            checkRange(field, *v);
         return;
-    case Rule::MeshFileName: {
+    case Kind::MeshFileName: {
         const QString problem = EntryName::meshFileNameProblem(m_texts.value(field.name));
         if (!problem.isEmpty())
             add(field.name, problem);
         return;
     }
-    default:
-        break;
-    }
-    const auto v = number(field);
-    if (!v)
-        return;
-    switch (field.rule) {
-    case Rule::Positive: accept(*v, *v > 0, tr("must be greater than 0")); break;
-    case Rule::NonNegative: accept(*v, *v >= 0, tr("must not be negative")); break;
-    case Rule::HeatCapacityRatio: accept(*v, *v > 1 && *v < 2, tr("must lie between 1 and 2")); break;
-    case Rule::Coefficient: accept(*v, *v > 0 && *v <= 1, tr("must be greater than 0 and at most 1")); break;
-    case Rule::EndAngle: accept(*v, *v > 0 && *v <= 360000, tr("must be greater than 0 and at most 360000")); break;
-    case Rule::OpenUnitInterval: accept(*v, *v > 0 && *v < 1, tr("must lie between 0 and 1")); break;
-    default: break;
     }
 }
 
@@ -223,43 +269,46 @@ void Checker::checkOwnRules()
 void Checker::checkAngles()
 {
     for (const Field &field : fields()) {
-        if (field.rule == Rule::AngleOfValveInUse && has(field.countField)
+        if (field.rule.kind == Kind::AngleOfValveInUse && has(field.countField)
             && field.valve <= value(field.countField)) {
             number(field);
         }
     }
 }
 
-void Checker::requireBelow(const QString &field, const QString &limitField, const QString &limitName)
+// A rule between two fields that passed their own: "field holds(field, limit)".
+// The requirement names the other field, %1 standing for its value.
+void Checker::requireRelation(const QString &field, const QString &limitField, bool (*holds)(double, double),
+                              const QString &requirement)
 {
-    if (!has(field) || !has(limitField))
-        return;
-    const double limit = value(limitField);
-    if (value(field) >= limit)
-        add(field, tr("must be smaller than the %1 (%2)").arg(limitName, shown(limit)));
+    if (has(field) && has(limitField) && !holds(value(field), value(limitField)))
+        add(field, requirement.arg(shown(value(limitField))));
 }
 
-// The pocket mapping's own geometry rules, so that a pocket it would refuse
-// is refused here, before anything is written. Its message names the field.
+// The pocket's fit in the bore, so that a pocket the mapping would refuse is
+// refused here, before anything is written. Its message names the field.
 void Checker::checkPocketGeometry()
 {
-    const QStringList names{"lineEdit_PA_1", "lineEdit_PA_38", "lineEdit_PA_39", "lineEdit_PA_40"};
-    for (const QString &name : names) {
-        if (!has(name))
-            return;
-    }
-    const PocketGeometry::FieldTexts texts{m_texts.value(names.at(0)), m_texts.value(names.at(1)),
-                                           m_texts.value(names.at(2)), m_texts.value(names.at(3))};
-    PocketGeometry::Dimensions dimensions;
-    QString problem;
-    if (!PocketGeometry::fromTexts(texts, &dimensions, &problem))
-        m_lines[names.last()] << problem;
+    const QString diameter = QStringLiteral("lineEdit_PA_1");
+    const QStringList pocket{"lineEdit_PA_38", "lineEdit_PA_39", "lineEdit_PA_40"};
+    if (!has(diameter) || !has(pocket.at(0)) || !has(pocket.at(1)) || !has(pocket.at(2)))
+        return;
+    const PocketGeometry::Dimensions dimensions{formats::inputrules::pistonRadiusMm(value(diameter)),
+                                                value(pocket.at(0)), value(pocket.at(1)),
+                                                value(pocket.at(2))};
+    const QString problem = PocketGeometry::fitProblem(dimensions);
+    if (!problem.isEmpty())
+        m_lines[pocket.last()] << problem;
 }
 
 void Checker::checkRelations()
 {
-    requireBelow(QStringLiteral("lineEdit_PA_1b"), QStringLiteral("lineEdit_PA_1"), tr("piston diameter d_P"));
-    requireBelow(QStringLiteral("lineEdit_PA_3"), QStringLiteral("lineEdit_PA_4"), tr("conrod length L"));
+    requireRelation(QStringLiteral("lineEdit_PA_1b"), QStringLiteral("lineEdit_PA_1"), rules::rodFitsPiston,
+                    tr("must be smaller than the piston diameter d_P (%1)"));
+    requireRelation(QStringLiteral("lineEdit_PA_3"), QStringLiteral("lineEdit_PA_4"), rules::crankFitsConrod,
+                    tr("must be smaller than the conrod length L (%1)"));
+    requireRelation(QStringLiteral("lineEdit_PA_8"), QStringLiteral("lineEdit_PA_7"), rules::dischargeAboveSuction,
+                    tr("must be greater than the suction pressure p_s (%1)"));
     checkPocketGeometry();
     const QString meshName = m_texts.value(QStringLiteral("lineEdit_CA_2"));
     if (!meshName.isEmpty() && meshName.compare(m_texts.value(caseNameField), Qt::CaseInsensitive) == 0)

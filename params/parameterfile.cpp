@@ -19,6 +19,9 @@ using ParameterSet::Table;
 
 namespace {
 
+// Digits after the point (fixed) or significant digits (smart) of every real.
+constexpr int realPrecision = 5;
+
 void writeValue(QTextStream &out, Kind kind, const QString &text)
 {
     switch (kind) {
@@ -145,11 +148,22 @@ int integerValue(const QString &text)
     return 0;
 }
 
+QString valueText(const Entry &entry, const QString &text)
+{
+    QString value;
+    QTextStream out(&value);
+    out.setRealNumberPrecision(realPrecision);
+    out.setRealNumberNotation(entry.notation);
+    writeValue(out, entry.kind, text);
+    out.flush();
+    return value;
+}
+
 bool write(const Table &set, const FieldTexts &texts, QIODevice &device)
 {
     QTextStream out(&device);
     out.setEncoding(QStringConverter::Utf8);
-    out.setRealNumberPrecision(5);
+    out.setRealNumberPrecision(realPrecision);
     for (const Entry &entry : set) {
         out << QString::fromUtf8(entry.comment) << '\n';
         out.setRealNumberNotation(entry.notation);

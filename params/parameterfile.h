@@ -23,6 +23,9 @@ constexpr qint64 maxLineBytes = 64 * 1024;
 // when the device refused the data.
 bool write(const ParameterSet::Table &set, const FieldTexts &texts, QIODevice &device);
 
+// One value as the writer puts it on its data line: what the solver reads.
+QString valueText(const ParameterSet::Entry &entry, const QString &text);
+
 // Reads a device opened for reading and returns the display text of every
 // field of the set, formatted as the set's table says.
 FieldTexts read(const ParameterSet::Table &set, QIODevice &device);

@@ -1,5 +1,7 @@
 #include "pocketgeometry.h"
 
+#include "formats/inputrules.h"
+
 #include <QCoreApplication>
 
 #include <cmath>
@@ -8,16 +10,19 @@ namespace PocketGeometry {
 
 namespace {
 
+namespace rules = formats::inputrules;
+
 // Square roots are taken as the power 0.5, as everywhere in the mapping.
 double root(double v) { return std::pow(v, 0.5); }
 
 QString tr(const char *text) { return QCoreApplication::translate("PocketGeometry", text); }
 
-bool readField(const QString &text, const QString &label, double *value, QString *error)
+bool readField(const QString &text, const QString &label, const rules::Range &range, double *value,
+               QString *error)
 {
     bool ok = false;
     *value = text.toDouble(&ok);
-    if (ok && std::isfinite(*value) && *value > 0)
+    if (ok && std::isfinite(*value) && range.contains(*value))
         return true;
     *error = ok ? tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
                 : tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
@@ -36,38 +41,40 @@ QString pocketHeightLabel() { return tr("Height of valve pocket hv1 [mm]"); }
 bool fromTexts(const FieldTexts &texts, Dimensions *d, QString *error)
 {
     double diameter = 0;
-    if (!readField(texts.pistonDiameter, pistonDiameterLabel(), &diameter, error)
-        || !readField(texts.pocketRadius, pocketRadiusLabel(), &d->pocketRadius, error)
-        || !readField(texts.coneHeight, coneHeightLabel(), &d->coneHeight, error)
-        || !readField(texts.pocketHeight, pocketHeightLabel(), &d->pocketHeight, error))
+    if (!readField(texts.pistonDiameter, pistonDiameterLabel(), rules::pistonDiameter, &diameter, error)
+        || !readField(texts.pocketRadius, pocketRadiusLabel(), rules::pocketRadius, &d->pocketRadius, error)
+        || !readField(texts.coneHeight, coneHeightLabel(), rules::coneHeight, &d->coneHeight, error)
+        || !readField(texts.pocketHeight, pocketHeightLabel(), rules::pocketHeight, &d->pocketHeight, error))
         return false;
-    d->pistonRadius = diameter * 500;
-    if (d->pocketRadius >= d->pistonRadius) {
-        *error = tr("\"%1\" (%2 mm) must be smaller than the piston radius (%3 mm from \"%4\").")
-                     .arg(pocketRadiusLabel()).arg(d->pocketRadius).arg(d->pistonRadius)
-                     .arg(pistonDiameterLabel());
-        return false;
+    d->pistonRadius = rules::pistonRadiusMm(diameter);
+    *error = fitProblem(*d);
+    return error->isEmpty();
+}
+
+QString fitProblem(const Dimensions &d)
+{
+    switch (rules::pocketFit(d.pistonRadius, d.pocketRadius, d.coneHeight, d.pocketHeight)) {
+    case rules::PocketFit::Fits:
+        break;
+    case rules::PocketFit::WiderThanPiston:
+        return tr("\"%1\" (%2 mm) must be smaller than the piston radius (%3 mm from \"%4\").")
+            .arg(pocketRadiusLabel()).arg(d.pocketRadius).arg(d.pistonRadius).arg(pistonDiameterLabel());
+    case rules::PocketFit::ConePastAxis:
+        return tr("\"%1\" (%2 mm) must be smaller than %3 mm, the distance of the pocket rim "
+                  "from the cylinder axis.")
+            .arg(coneHeightLabel()).arg(d.coneHeight).arg(positions(d).a);
+    case rules::PocketFit::SeatInsideBore:
+        return tr("\"%1\" (%2 mm) must be greater than %3 mm, or the valve seat lies inside "
+                  "the bore.")
+            .arg(pocketHeightLabel()).arg(d.pocketHeight).arg(d.pistonRadius - positions(d).a);
     }
-    const Positions p = positions(*d);
-    if (p.b <= 0) {
-        *error = tr("\"%1\" (%2 mm) must be smaller than %3 mm, the distance of the pocket rim "
-                    "from the cylinder axis.")
-                     .arg(coneHeightLabel()).arg(d->coneHeight).arg(p.a);
-        return false;
-    }
-    if (p.c <= d->pistonRadius) {
-        *error = tr("\"%1\" (%2 mm) must be greater than %3 mm, or the valve seat lies inside "
-                    "the bore.")
-                     .arg(pocketHeightLabel()).arg(d->pocketHeight).arg(d->pistonRadius - p.a);
-        return false;
-    }
-    return true;
+    return {};
 }
 
 Positions positions(const Dimensions &d)
 {
     Positions p;
-    p.a = root(d.pistonRadius * d.pistonRadius - d.pocketRadius * d.pocketRadius);
+    p.a = rules::rimDistance(d.pistonRadius, d.pocketRadius);
     p.b = p.a - d.coneHeight;
     p.c = p.a + d.pocketHeight;
     return p;

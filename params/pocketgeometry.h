@@ -37,6 +37,10 @@ QString pocketHeightLabel();
 // false and a message naming the field.
 bool fromTexts(const FieldTexts &texts, Dimensions *dimensions, QString *error);
 
+// Why positive dimensions give no pocket (by the shared input rules), in a
+// message naming the field; empty when they do.
+QString fitProblem(const Dimensions &dimensions);
+
 // Radial positions of one geometry: a where the pocket rim meets the bore,
 // b = a - k the cone's inner end, c = a + h the valve seat.
 struct Positions {

@@ -1,5 +1,7 @@
 #include "alphacoefficient.h"
 
+#include "formats/gas.h"
+
 #include "fieldmapscripts.h"
 #include "resultfile.h"
 #include "valvediagram.h"
@@ -56,7 +58,7 @@ QString resultFileName(Surface surface, int step)
 
 double gasConstant(double molarMass)
 {
-    return molarMass > 1e-05 ? 8.314 / (molarMass * 0.001) : 287.0;
+    return formats::gas::specificGasConstant(molarMass);
 }
 
 double specificHeat(double gamma, double gasConstant)

@@ -1,6 +1,9 @@
 #include "io/inputfiles.h"
 
+#include "formats/gas.h"
+#include "formats/inputrules.h"
 #include "io/inputerror.h"
+#include "io/numberformat.h"
 #include "io/textinput.h"
 
 #include <cmath>
@@ -41,11 +44,11 @@ public:
         return v;
     }
 
-    // Up to five values on one line; missing ones are 0.
-    std::array<double, 5> reals5(size_t index, const char *what) const
+    // The pocket angles of one kind of valve on one line; missing ones are 0.
+    std::array<double, formats::inputrules::pocketAnglesPerKind> angles(size_t index, const char *what) const
     {
         const TextLine &l = line(index, what);
-        std::array<double, 5> values{};
+        std::array<double, formats::inputrules::pocketAnglesPerKind> values{};
         const std::vector<std::string> tokens = splitTokens(l.text);
         for (size_t i = 0; i < tokens.size() && i < values.size(); ++i)
             if (!parseReal(tokens[i], values[i]))
@@ -76,7 +79,7 @@ ValveSideInput readSide(const DataLines &data, size_t first)
 {
     ValveSideInput side;
     side.count = data.integer(first, "valve count");
-    side.pocketAngleDeg = data.reals5(first + 1, "pocket angle");
+    side.pocketAngleDeg = data.angles(first + 1, "pocket angle");
     side.maxLift = data.real(first + 2, "maximum valve lift");
     side.fe1mm = data.real(first + 3, "fe1mm");
     side.alpha = data.real(first + 4, "alpha");
@@ -88,17 +91,45 @@ ValveSideInput readSide(const DataLines &data, size_t first)
     return side;
 }
 
+namespace rules = formats::inputrules;
+
+std::string shown(double value)
+{
+    std::string text;
+    appendNumber(text, value, 8);
+    return text;
+}
+
+std::string requirement(const rules::Range &r)
+{
+    if (!r.hasHigh) {
+        if (r.low == 0)
+            return r.lowIncluded ? "must not be negative" : "must be positive";
+        return (r.lowIncluded ? "must be at least " : "must be greater than ") + shown(r.low);
+    }
+    if (r.lowIncluded && r.highIncluded)
+        return "must lie between " + shown(r.low) + " and " + shown(r.high);
+    return std::string("must lie in ") + (r.lowIncluded ? "[" : "(") + shown(r.low) + ", " + shown(r.high)
+           + (r.highIncluded ? "]" : ")");
+}
+
+void check(double value, const rules::Range &range, const std::string &what, const std::string &file)
+{
+    require(range.contains(value), file, what + " " + requirement(range) + ", not " + shown(value));
+}
+
 void validateSide(const ValveSideInput &s, const std::string &kind, const std::string &file)
 {
-    require(s.count >= 1 && s.count <= 5, file, "number of " + kind + " valves must lie between 1 and 5, not " + std::to_string(s.count));
-    require(s.maxLift > 0, file, kind + " valve: maximum lift must be positive");
-    require(s.fe1mm > 0, file, kind + " valve: fe1mm must be positive");
-    require(s.alpha > 0 && s.alpha <= 1, file, kind + " valve: alpha must lie in (0, 1]");
-    require(s.beta >= 0, file, kind + " valve: beta must not be negative");
-    require(s.plateMass > 0, file, kind + " valve: plate mass must be positive");
-    require(s.forceArea > 0, file, kind + " valve: force area must be positive");
-    require(s.springStiffness >= 0, file, kind + " valve: spring stiffness must not be negative");
-    require(s.springInitialLength >= 0, file, kind + " valve: spring initial length must not be negative");
+    check(s.count, rules::valveCount, "number of " + kind + " valves", file);
+    const std::string valve = kind + " valve: ";
+    check(s.maxLift, rules::maxLift, valve + "maximum lift", file);
+    check(s.fe1mm, rules::fe1mm, valve + "fe1mm", file);
+    check(s.alpha, rules::dischargeCoefficient, valve + "alpha", file);
+    check(s.beta, rules::areaSaturation, valve + "beta", file);
+    check(s.plateMass, rules::plateMass, valve + "plate mass", file);
+    check(s.forceArea, rules::forceArea, valve + "force area", file);
+    check(s.springStiffness, rules::springStiffness, valve + "spring stiffness", file);
+    check(s.springInitialLength, rules::springInitialLength, valve + "spring initial length", file);
 }
 
 } // namespace
@@ -176,39 +207,63 @@ PocketMeshInput readPocketMeshInput(const std::filesystem::path &file)
 
 void validate(const CylinderInput &c, const std::string &file)
 {
-    require(c.pistonDiameter > 0, file, "piston diameter must be positive");
-    require(c.rodDiameter >= 0 && c.rodDiameter < c.pistonDiameter, file, "rod diameter must lie in [0, piston diameter)");
-    require(c.minimalGap > 0, file, "minimal gap z_min must be positive");
-    require(c.crankRadius > 0, file, "crank radius must be positive");
-    require(c.conrodLength > c.crankRadius, file, "conrod length must exceed the crank radius");
-    require(c.speedRpm > 0, file, "crank shaft speed must be positive");
-    require(c.gamma > 1 && c.gamma < 2, file, "gamma must lie in (1, 2)");
-    require(c.suctionPressure > 0, file, "suction pressure must be positive");
-    require(c.dischargePressure > 0, file, "discharge pressure must be positive");
-    require(c.suctionDensity > 0, file, "suction density must be positive");
-    require(c.n1 >= 1, file, "n1 must be at least 1");
-    require(c.n2 >= 0, file, "n2 must not be negative");
-    require(c.n3 >= 1, file, "n3 must be at least 1");
-    require(c.gradingPiston > 0 && c.gradingPiston <= 1, file, "grading_P must lie in (0, 1]");
-    require(c.gradingRod > 0 && c.gradingRod <= 1, file, "grading_R must lie in (0, 1]");
-    require(c.courantNumber > 0, file, "Courant number must be positive");
-    require(c.phiMax > 0 && c.phiMax <= 360.0 * 1000, file, "phiMax must lie in (0, 360000] deg");
-    require(c.molarMass >= 0, file, "molar mass must not be negative");
-    require(c.viscosity >= 0, file, "dynamic viscosity must not be negative");
+    check(c.pistonDiameter, rules::pistonDiameter, "piston diameter", file);
+    check(c.rodDiameter, rules::rodDiameter, "rod diameter", file);
+    require(rules::rodFitsPiston(c.rodDiameter, c.pistonDiameter), file,
+            "rod diameter must be smaller than the piston diameter");
+    check(c.minimalGap, rules::minimalGap, "minimal gap z_min", file);
+    check(c.crankRadius, rules::crankRadius, "crank radius", file);
+    check(c.conrodLength, rules::conrodLength, "conrod length", file);
+    require(rules::crankFitsConrod(c.crankRadius, c.conrodLength), file,
+            "conrod length must exceed the crank radius");
+    check(c.speedRpm, rules::crankSpeed, "crank shaft speed", file);
+    check(c.gamma, rules::heatCapacityRatio, "gamma", file);
+    check(c.suctionPressure, rules::suctionPressure, "suction pressure", file);
+    check(c.dischargePressure, rules::dischargePressure, "discharge pressure", file);
+    require(rules::dischargeAboveSuction(c.dischargePressure, c.suctionPressure), file,
+            "discharge pressure " + shown(c.dischargePressure) + " must exceed the suction pressure "
+                + shown(c.suctionPressure));
+    check(c.suctionDensity, rules::suctionDensity, "suction density", file);
+    check(c.n1, rules::cellsAlongPistonRadius, "n1", file);
+    check(c.n2, rules::cellsAlongRodRadius, "n2", file);
+    check(c.n3, rules::cellsInClearance, "n3", file);
+    check(c.gradingPiston, rules::grading, "grading_P", file);
+    check(c.gradingRod, rules::grading, "grading_R", file);
+    check(c.courantNumber, rules::courantNumber, "Courant number", file);
+    check(c.phiMax, rules::endAngle, "phiMax", file);
+    check(c.molarMass, rules::molarMass, "molar mass", file);
+    check(c.viscosity, rules::viscosity, "dynamic viscosity", file);
 }
 
 void validate(const ValveInput &v, const std::string &file)
 {
-    require(v.valveDiameter > 0, file, "valve diameter must be positive");
+    check(v.valveDiameter, rules::valveDiameter, "valve diameter", file);
     validateSide(v.suction, "suction", file);
     validateSide(v.discharge, "discharge", file);
-    require(v.pocketRadiusMm > 0, file, "valve pocket radius rv1 must be positive");
-    require(v.coneHeightMm >= 0 && v.pocketHeightMm >= 0, file, "pocket heights hk1 and hv1 must not be negative");
+    check(v.pocketRadiusMm, rules::pocketRadius, "valve pocket radius rv1", file);
+    check(v.coneHeightMm, rules::coneHeight, "valve cone height hk1", file);
+    check(v.pocketHeightMm, rules::pocketHeight, "valve pocket height hv1", file);
+}
+
+void validatePocket(const CylinderInput &c, const ValveInput &v, const std::string &file)
+{
+    const double pistonRadius = rules::pistonRadiusMm(c.pistonDiameter);
+    switch (rules::pocketFit(pistonRadius, v.pocketRadiusMm, v.coneHeightMm, v.pocketHeightMm)) {
+    case rules::PocketFit::Fits:
+        return;
+    case rules::PocketFit::WiderThanPiston:
+        throw inputError(file, "valve pocket radius rv1 must be smaller than the piston radius "
+                                   + shown(pistonRadius) + " mm");
+    case rules::PocketFit::ConePastAxis:
+        throw inputError(file, "valve cone height hk1 reaches past the cylinder axis");
+    case rules::PocketFit::SeatInsideBore:
+        throw inputError(file, "valve pocket height hv1 puts the valve seat inside the bore");
+    }
 }
 
 double specificGasConstant(double molarMassGPerMol)
 {
-    return molarMassGPerMol > 1e-5 ? 8.314 / (molarMassGPerMol * 0.001) : 287.0;
+    return formats::gas::specificGasConstant(molarMassGPerMol);
 }
 
 } // namespace euler

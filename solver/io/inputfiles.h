@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/inputrules.h"
+
 #include <array>
 #include <filesystem>
 #include <string>
@@ -25,14 +27,14 @@ struct CylinderInput
     double gradingRod = 0;        // last/first radial cell width near the rod radius
     double courantNumber = 0;     // fraction of the fastest time scale per step
     double phiMax = 0;            // deg, end of the run
-    double molarMass = 0;         // g/mol, 0 = air
+    double molarMass = 0;         // g/mol
     double viscosity = 0;         // Pa s
 };
 
 struct ValveSideInput
 {
     int count = 0;
-    std::array<double, 5> pocketAngleDeg{};
+    std::array<double, formats::inputrules::pocketAnglesPerKind> pocketAngleDeg{};
     double maxLift = 0;        // m
     double fe1mm = 0;          // m (flow area per metre of lift)
     double alpha = 0;          // 1 (discharge coefficient)
@@ -67,11 +69,14 @@ CylinderInput readCylinderInput(const std::filesystem::path &file);
 ValveInput readValveInput(const std::filesystem::path &file);
 PocketMeshInput readPocketMeshInput(const std::filesystem::path &file);
 
-// Range checks of values the model cannot run with; throw RunError.
+// The rules of formats/inputrules.h, the front end's as well: each throws
+// RunError (BadInput) naming the file and the first rule broken. The pocket's
+// fit in the bore needs both files; it is reported against the valve file.
 void validate(const CylinderInput &cylinder, const std::string &fileName);
 void validate(const ValveInput &valves, const std::string &fileName);
+void validatePocket(const CylinderInput &cylinder, const ValveInput &valves, const std::string &valveFileName);
 
-// Specific gas constant, J/(kg K): 8.314/M, or 287 when M is missing.
+// Specific gas constant, J/(kg K), by the rule of formats/gas.h.
 double specificGasConstant(double molarMassGPerMol);
 
 } // namespace euler

@@ -11,20 +11,7 @@
 namespace euler {
 namespace {
 
-const char *const chamberNames[HistoryWriter::chamberColumns] = {
-    "line", "t[s]", "revolution", "crank_angle[deg]", "angle_in_revolution[deg]",
-    "gap[m]", "piston_velocity[m/s]", "piston_acceleration[m/s2]", "volume[m3]", "dV/dt[m3/s]",
-    "pressure[Pa]", "temperature[K]", "density[kg/m3]", "mass[kg]", "internal_energy[J]",
-    "sound_speed[m/s]", "p/p_s", "p/p_d", "p*V^gamma", "suction_mass_flow_in[kg/s]",
-    "discharge_mass_flow_out[kg/s]", "net_mass_flow_in[kg/s]", "suction_mass_sum[kg]", "discharge_mass_sum[kg]", "enthalpy_in_sum[J]",
-    "work_on_gas_sum[J]", "mass_balance_residual[kg]", "energy_balance_residual[J]", "piston_gas_force[N]", "indicated_power[W]",
-    "open_suction_valves", "open_discharge_valves", "suction_flow_area[m2]", "discharge_flow_area[m2]", "suction_pressure[Pa]",
-    "discharge_pressure[Pa]", "suction_temperature[K]", "discharge_plenum_temperature[K]", "time_steps", "last_time_step[s]",
-    "max_seat_impact[m/s]", "max_guard_impact[m/s]", "stroke_fraction"};
-
-const char *const valveNames[HistoryWriter::valveColumns] = {
-    "lift[m]", "velocity[m/s]", "acceleration[m/s2]", "flow_area[m2]", "pressure_difference[Pa]",
-    "mass_flow[kg/s]", "gas_force[N]", "spring_force[N]", "mass_sum[kg]"};
+namespace col = formats::historycolumns;
 
 std::string valvePrefix(const Valve &v)
 {
@@ -35,10 +22,12 @@ std::string valvePrefix(const Valve &v)
 
 std::vector<std::string> HistoryWriter::columnNames(const ChamberModel &model)
 {
-    std::vector<std::string> names(chamberNames, chamberNames + chamberColumns);
+    std::vector<std::string> names;
+    for (const col::Column &column : col::chamberColumns)
+        names.push_back(col::label(column));
     for (const Valve &v : model.valves)
-        for (const char *name : valveNames)
-            names.push_back(valvePrefix(v) + name);
+        for (const col::Column &column : col::valve::columns)
+            names.push_back(valvePrefix(v) + col::label(column));
     return names;
 }
 
@@ -64,11 +53,14 @@ HistoryWriter::~HistoryWriter()
         std::fclose(out_);
 }
 
-void HistoryWriter::append(long long line, const Simulation &sim, const ChamberState &start)
+namespace {
+
+// The chamber's columns of one line: values[c] is column c.
+void fillChamberColumns(double (&values)[col::chamberCount + 1], long long line, const Simulation &sim,
+                        const ChamberSnapshot &s, const ChamberState &start)
 {
     const ChamberModel &m = sim.model();
     const ChamberState &st = sim.state();
-    const ChamberSnapshot s = sim.snapshot();
     const double phiDeg = s.phi * 180.0 / M_PI;
 
     double suctionIn = 0, dischargeOut = 0, suctionSum = 0, dischargeSum = 0, enthalpySum = 0;
@@ -84,30 +76,83 @@ void HistoryWriter::append(long long line, const Simulation &sim, const ChamberS
         seatImpact = std::max(seatImpact, sim.impacts()[j].seat);
         guardImpact = std::max(guardImpact, sim.impacts()[j].guard);
     }
-    const double values[chamberColumns] = {
-        static_cast<double>(line), sim.time(), std::floor(phiDeg / 360.0 + 1e-9) + 1, phiDeg,
-        std::fmod(phiDeg, 360.0),
-        s.gap, s.pistonVelocity, m.crank.pistonAcceleration(s.phi), s.volume, s.volumeRate,
-        s.pressure, s.temperature, s.density, st.mass(), st.energy(),
-        m.gas.soundSpeed(s.temperature), s.pressure / m.suction.pressure, s.pressure / m.discharge.pressure,
-        s.pressure * std::pow(s.volume, m.gas.gamma), suctionIn,
-        dischargeOut, suctionIn - dischargeOut, suctionSum, dischargeSum, enthalpySum,
-        -st.work(), st.mass() - start.mass() - (suctionSum - dischargeSum),
-        st.energy() - start.energy() - enthalpySum + st.work(), s.pressure * m.pistonArea, -s.pressure * s.volumeRate,
-        static_cast<double>(openSuction), static_cast<double>(openDischarge), suctionArea, dischargeArea,
-        m.suction.pressure,
-        m.discharge.pressure, m.suction.temperature, m.discharge.temperature,
-        static_cast<double>(sim.stepCount()), sim.lastStepSize(),
-        seatImpact, guardImpact, (s.gap - m.crank.minimalGap()) / m.crank.stroke()};
-    for (int c = 0; c < chamberColumns; ++c) {
-        if (c)
+    values[col::line] = static_cast<double>(line);
+    values[col::time] = sim.time();
+    values[col::revolution] = std::floor(phiDeg / 360.0 + 1e-9) + 1;
+    values[col::crankAngle] = phiDeg;
+    values[col::angleInRevolution] = std::fmod(phiDeg, 360.0);
+    values[col::gap] = s.gap;
+    values[col::pistonVelocity] = s.pistonVelocity;
+    values[col::pistonAcceleration] = m.crank.pistonAcceleration(s.phi);
+    values[col::volume] = s.volume;
+    values[col::volumeRate] = s.volumeRate;
+    values[col::pressure] = s.pressure;
+    values[col::temperature] = s.temperature;
+    values[col::density] = s.density;
+    values[col::mass] = st.mass();
+    values[col::internalEnergy] = st.energy();
+    values[col::soundSpeed] = m.gas.soundSpeed(s.temperature);
+    values[col::pressureBySuction] = s.pressure / m.suction.pressure;
+    values[col::pressureByDischarge] = s.pressure / m.discharge.pressure;
+    values[col::polytropicProduct] = s.pressure * std::pow(s.volume, m.gas.gamma);
+    values[col::suctionMassFlowIn] = suctionIn;
+    values[col::dischargeMassFlowOut] = dischargeOut;
+    values[col::netMassFlowIn] = suctionIn - dischargeOut;
+    values[col::suctionMassSum] = suctionSum;
+    values[col::dischargeMassSum] = dischargeSum;
+    values[col::enthalpyInSum] = enthalpySum;
+    values[col::workOnGasSum] = -st.work();
+    values[col::massBalanceResidual] = st.mass() - start.mass() - (suctionSum - dischargeSum);
+    values[col::energyBalanceResidual] = st.energy() - start.energy() - enthalpySum + st.work();
+    values[col::pistonGasForce] = s.pressure * m.pistonArea;
+    values[col::indicatedPower] = -s.pressure * s.volumeRate;
+    values[col::openSuctionValves] = static_cast<double>(openSuction);
+    values[col::openDischargeValves] = static_cast<double>(openDischarge);
+    values[col::suctionFlowArea] = suctionArea;
+    values[col::dischargeFlowArea] = dischargeArea;
+    values[col::suctionPressure] = m.suction.pressure;
+    values[col::dischargePressure] = m.discharge.pressure;
+    values[col::suctionTemperature] = m.suction.temperature;
+    values[col::dischargePlenumTemperature] = m.discharge.temperature;
+    values[col::timeSteps] = static_cast<double>(sim.stepCount());
+    values[col::lastTimeStep] = sim.lastStepSize();
+    values[col::maxSeatImpact] = seatImpact;
+    values[col::maxGuardImpact] = guardImpact;
+    values[col::strokeFraction] = (s.gap - m.crank.minimalGap()) / m.crank.stroke();
+}
+
+// Valve j's columns: v[offset].
+void fillValveColumns(double (&v)[col::valve::columnsPerValve], const ChamberState &st,
+                      const ChamberSnapshot &s, size_t j)
+{
+    const ValveFlowState &f = s.valves[j];
+    v[col::valve::lift] = st.lift(j);
+    v[col::valve::velocity] = st.velocity(j);
+    v[col::valve::acceleration] = f.acceleration;
+    v[col::valve::flowArea] = f.area;
+    v[col::valve::pressureDifference] = f.pressureDrop;
+    v[col::valve::massFlow] = f.massFlow;
+    v[col::valve::gasForce] = f.gasForce;
+    v[col::valve::springForce] = f.springForce;
+    v[col::valve::massSum] = st.valveMass(j);
+}
+
+} // namespace
+
+void HistoryWriter::append(long long line, const Simulation &sim, const ChamberState &start)
+{
+    const ChamberSnapshot snapshot = sim.snapshot();
+    double values[col::chamberCount + 1] = {};
+    fillChamberColumns(values, line, sim, snapshot, start);
+    for (int c = 1; c <= col::chamberCount; ++c) {
+        if (c > 1)
             buffer_ += ' ';
-        appendNumber(buffer_, values[c], c == 1 ? 10 : 8);
+        // The time needs more digits than the rest: steps are microseconds apart.
+        appendNumber(buffer_, values[c], c == col::time ? 10 : 8);
     }
-    for (size_t j = 0; j < m.valves.size(); ++j) {
-        const ValveFlowState &f = s.valves[j];
-        const double v[valveColumns] = {st.lift(j), st.velocity(j), f.acceleration, f.area, f.pressureDrop,
-                                        f.massFlow, f.gasForce, f.springForce, st.valveMass(j)};
+    for (size_t j = 0; j < sim.model().valves.size(); ++j) {
+        double v[col::valve::columnsPerValve] = {};
+        fillValveColumns(v, sim.state(), snapshot, j);
         for (double value : v) {
             buffer_ += ' ';
             appendNumber(buffer_, value, 8);

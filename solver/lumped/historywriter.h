@@ -2,6 +2,8 @@
 
 #include "lumped/simulation.h"
 
+#include "formats/historycolumns.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -9,18 +11,13 @@
 
 namespace euler {
 
-// "Output.txt": a '#' header naming every column ("n:name[unit]"), then one
-// line per output instant. Columns 1-43 describe the chamber; from column
-// 44 + 9 (j - 1) valve j (suction valves first) has nine columns:
-//   +0 lift [m], +1 velocity [m/s], +2 acceleration [m/s2],
-//   +3 effective flow area [m2], +4 pressure difference in opening direction
-//   [Pa], +5 mass flow in flow direction [kg/s], +6 gas force [N],
-//   +7 spring force [N], +8 mass passed so far in flow direction [kg].
+// "Output.txt" in the columns of formats/historycolumns.h: a '#' header
+// naming every column, then one line per output instant.
 class HistoryWriter
 {
 public:
-    static constexpr int chamberColumns = 43;
-    static constexpr int valveColumns = 9;
+    static constexpr int chamberColumns = formats::historycolumns::chamberCount;
+    static constexpr int valveColumns = formats::historycolumns::valve::columnsPerValve;
 
     HistoryWriter(const std::filesystem::path &file, const ChamberModel &model);
     ~HistoryWriter();

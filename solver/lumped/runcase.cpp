@@ -6,6 +6,7 @@
 #include "io/pocketmesh.h"
 #include "io/runlog.h"
 #include "lumped/summarywriter.h"
+#include "formats/caselayout.h"
 #include "formats/solverlog.h"
 #include "io/surfacegrid.h"
 #include "lumped/surfacewriter.h"
@@ -55,7 +56,7 @@ void logInputs(RunLog &log, const CylinderInput &c, const ValveInput &v, const P
     log.line("  grading_P, grading_R          " + fmt(c.gradingPiston) + ", " + fmt(c.gradingRod));
     log.line("  Courant number                " + fmt(c.courantNumber));
     log.line("  phiMax (deg)                  " + fmt(c.phiMax));
-    log.line("  molar mass (g/mol)            " + fmt(c.molarMass) + (c.molarMass > 1e-5 ? "" : " (missing: air, R = 287)"));
+    log.line("  molar mass (g/mol)            " + fmt(c.molarMass));
     log.line("  dynamic viscosity (Pa s)      " + fmt(c.viscosity) + " (not used by the lumped model)");
     log.line("  valve diameter (m)            " + fmt(v.valveDiameter));
     for (const auto *side : {&v.suction, &v.discharge}) {
@@ -144,7 +145,7 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     const SurfaceWriter surfaces(makeSurfaceGrid(cyl.pistonDiameter, cyl.rodDiameter, cyl.n1, cyl.n2, cyl.n3,
                                                  cyl.gradingPiston, cyl.gradingRod),
                                  caseDir);
-    HistoryWriter history(caseDir / "Output.txt", sim.model());
+    HistoryWriter history(caseDir / formats::caselayout::historyFile, sim.model());
     const double coreRadius = 0.5 * valves.valveDiameter;
     const double degreesPerSecond = sim.model().crank.omega() * 180.0 / M_PI;
     const double interval = options.outputIntervalDeg;
@@ -181,7 +182,7 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     result.impacts = sim.impacts();
     result.end = sim.state();
     result.timeSteps = sim.stepCount();
-    writeFile(caseDir / "Summary.txt", summaryText(cyl.caseName, sim.model(), result.cycle, result.ideal, result.impacts));
+    writeFile(caseDir / formats::caselayout::summaryFile, summaryText(cyl.caseName, sim.model(), result.cycle, result.ideal, result.impacts));
     for (size_t r = 0; r < result.revolutions.size(); ++r)
         log.line("Revolution " + std::to_string(r + 1) + ": suction " + fmt(result.revolutions[r].suctionMass)
                  + " kg, discharge " + fmt(result.revolutions[r].dischargeMass) + " kg, work "
@@ -216,24 +217,26 @@ RunResult runCase(const std::filesystem::path &root, const RunOptions &options)
     RunLog log(options.echo);
     log.line("euler: lumped chamber model with valve dynamics");
     try {
-        result.caseDirectory = root / readCaseName(root / "InputCylinder.txt");
+        namespace layout = formats::caselayout;
+        const std::filesystem::path cylinderFile = root / layout::cylinderInput;
+        const std::filesystem::path valveFile = root / layout::valveInput;
+        result.caseDirectory = root / readCaseName(cylinderFile);
         std::error_code ec;
-        for (const char *sub : {"head", "piston", "side"})
-            std::filesystem::create_directories(result.caseDirectory / sub, ec);
+        for (layout::Surface surface : layout::surfaces)
+            std::filesystem::create_directories(result.caseDirectory / layout::surfaceName(surface), ec);
         if (!log.open(result.caseDirectory / formats::solverlog::fileName))
             log.line("Warning: cannot write " + (result.caseDirectory / formats::solverlog::fileName).string());
-        const CylinderInput cyl = readCylinderInput(root / "InputCylinder.txt");
-        validate(cyl, (root / "InputCylinder.txt").string());
-        const ValveInput valves = readValveInput(root / "InputValves.txt");
-        validate(valves, (root / "InputValves.txt").string());
-        const PocketMeshInput pocketInput = readPocketMeshInput(root / "InputPocketMesh.txt");
+        const CylinderInput cyl = readCylinderInput(cylinderFile);
+        validate(cyl, cylinderFile.string());
+        const ValveInput valves = readValveInput(valveFile);
+        validate(valves, valveFile.string());
+        validatePocket(cyl, valves, valveFile.string());
+        const PocketMeshInput pocketInput = readPocketMeshInput(root / layout::pocketMeshInput);
         const PocketMeshSummary mesh = readPocketMesh(root / pocketInput.meshFile, pocketInput.scale);
         ChamberModel model = makeChamberModel(cyl, valves, mesh.volume);
         model.valvesHeldShut = options.holdValvesShut;
         logInputs(log, cyl, valves, pocketInput, mesh, model);
         checkPocketMesh(log, mesh, valves);
-        if (model.discharge.pressure <= model.suction.pressure)
-            log.line("Note: discharge pressure does not exceed suction pressure.");
         runSimulation(cyl, valves, std::move(model), result.caseDirectory, options, log, result);
     } catch (const RunError &e) {
         result.exitCode = e.exitCode();

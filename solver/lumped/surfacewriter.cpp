@@ -1,27 +1,35 @@
 #include "lumped/surfacewriter.h"
 
+#include "formats/caselayout.h"
+#include "formats/surfacecolumns.h"
 #include "io/numberformat.h"
 
 #include <cmath>
-#include <initializer_list>
 
 namespace euler {
 namespace {
 
-// Density and pressure, the given velocity components and the temperature,
-// each followed by a blank but the last, which ends the line.
-void appendState(std::string &out, const WallState &w, std::initializer_list<double> velocity)
+namespace planar = formats::surfacecolumns::planar;
+namespace side = formats::surfacecolumns::side;
+
+// Both files begin with three whole numbers, then the coordinates; they end
+// with the temperature.
+static_assert(planar::x == 4 && side::x == 4 && planar::y == planar::x + 1 && side::y == side::x + 1);
+static_assert(planar::temperature == planar::count && side::temperature == side::count);
+
+// Columns first..last of one line, fields[c] being column c, each followed by
+// a blank, the file's last column by the line end. The pressure carries eight
+// significant digits, the whole numbers before x none, the rest six.
+template <int Count>
+void appendColumns(std::string &out, const double (&fields)[Count + 1], int first, int last, int pressure)
 {
-    appendNumber(out, w.density);
-    out += ' ';
-    appendNumber(out, w.pressure, 8);
-    for (double component : velocity) {
-        out += ' ';
-        appendNumber(out, component);
+    for (int c = first; c <= last; ++c) {
+        if (c < planar::x)
+            appendInteger(out, static_cast<long long>(fields[c]));
+        else
+            appendNumber(out, fields[c], c == pressure ? 8 : 6);
+        out += c == Count ? '\n' : ' ';
     }
-    out += ' ';
-    appendNumber(out, w.temperature);
-    out += '\n';
 }
 
 } // namespace
@@ -34,16 +42,13 @@ SurfaceWriter::SurfaceWriter(const SurfaceGrid &grid, const std::filesystem::pat
         for (int k = 0; k < grid_.pointsPerRing(); ++k) {
             const double r = grid_.ringRadii[ring], a = grid_.angle(k);
             DiscPoint p{r * std::cos(a), r * std::sin(a), {}};
-            appendInteger(p.prefix, ++number);
-            p.prefix += ' ';
-            appendInteger(p.prefix, static_cast<long long>(ring + 1));
-            p.prefix += ' ';
-            appendInteger(p.prefix, k + 1);
-            p.prefix += ' ';
-            appendNumber(p.prefix, p.x);
-            p.prefix += ' ';
-            appendNumber(p.prefix, p.y);
-            p.prefix += ' ';
+            double f[planar::count + 1] = {};
+            f[planar::point] = static_cast<double>(++number);
+            f[planar::ring] = static_cast<double>(ring + 1);
+            f[planar::pointInRing] = k + 1;
+            f[planar::x] = p.x;
+            f[planar::y] = p.y;
+            appendColumns<planar::count>(p.prefix, f, planar::point, planar::y, planar::pressure);
             disc_.push_back(std::move(p));
         }
     }
@@ -51,50 +56,36 @@ SurfaceWriter::SurfaceWriter(const SurfaceGrid &grid, const std::filesystem::pat
     for (int row = 0; row <= grid_.axialCells; ++row) {
         for (int k = 0; k < grid_.pointsPerRing(); ++k) {
             const double a = grid_.angle(k);
+            double f[side::count + 1] = {};
+            f[side::point] = static_cast<double>(++number);
+            f[side::pointInRing] = k + 1;
+            f[side::ring] = row + 1;
+            f[side::x] = grid_.radius * std::cos(a);
+            f[side::y] = grid_.radius * std::sin(a);
             std::string prefix;
-            appendInteger(prefix, ++number);
-            prefix += ' ';
-            appendInteger(prefix, k + 1);
-            prefix += ' ';
-            appendInteger(prefix, row + 1);
-            prefix += ' ';
-            appendNumber(prefix, grid_.radius * std::cos(a));
-            prefix += ' ';
-            appendNumber(prefix, grid_.radius * std::sin(a));
-            prefix += ' ';
+            appendColumns<side::count>(prefix, f, side::point, side::y, side::pressure);
             sidePrefix_.push_back(std::move(prefix));
         }
     }
-    for (int k = 0; k < grid_.pointsPerRing(); ++k) {
-        std::string arc;
-        appendNumber(arc, grid_.radius * 2.0 * M_PI * k / grid_.angularCells);
-        arc += ' ';
-        arcText_.push_back(std::move(arc));
-    }
-}
-
-std::string SurfaceWriter::stepNumber(int step)
-{
-    std::string digits = std::to_string(step);
-    if (digits.size() < 3)
-        digits.insert(0, 3 - digits.size(), '0');
-    return digits;
 }
 
 std::string SurfaceWriter::discText(const SurfaceInstant &in, double z) const
 {
-    std::string zText;
-    appendNumber(zText, z);
-    zText += ' ';
     std::string out;
     out.reserve(disc_.size() * 110);
     for (const DiscPoint &p : disc_) {
         const Vec3 u = in.flow.velocity({p.x, p.y, z});
-        const double w = z > 0 ? in.flow.pistonVelocity : 0.0; // walls move only at the piston
         const WallState s = wallState(in.pressure, in.density, in.gamma, in.R, u.x * u.x + u.y * u.y);
+        double f[planar::count + 1] = {};
+        f[planar::z] = z;
+        f[planar::density] = s.density;
+        f[planar::pressure] = s.pressure;
+        f[planar::velocityX] = u.x;
+        f[planar::velocityY] = u.y;
+        f[planar::velocityZ] = z > 0 ? in.flow.pistonVelocity : 0.0; // walls move only at the piston
+        f[planar::temperature] = s.temperature;
         out += p.prefix;
-        out += zText;
-        appendState(out, s, {u.x, u.y, w});
+        appendColumns<planar::count>(out, f, planar::z, planar::count, planar::pressure);
     }
     return out;
 }
@@ -116,20 +107,23 @@ std::string SurfaceWriter::sideText(const SurfaceInstant &in) const
     const int n = grid_.pointsPerRing();
     for (int row = 0; row <= grid_.axialCells; ++row) {
         const double z = in.gap * row / grid_.axialCells;
-        std::string zText;
-        appendNumber(zText, z);
-        zText += ' ';
         for (int k = 0; k < n; ++k) {
             const double a = grid_.angle(k);
             const double c = std::cos(a), s = std::sin(a);
             const Vec3 u = in.flow.velocity({grid_.radius * c, grid_.radius * s, z});
             const double along = -s * u.x + c * u.y;
-            const double radial = c * u.x + s * u.y;
             const WallState w = wallState(in.pressure, in.density, in.gamma, in.R, along * along + u.z * u.z);
+            double f[side::count + 1] = {};
+            f[side::z] = z;
+            f[side::arcLength] = grid_.radius * 2.0 * M_PI * k / grid_.angularCells;
+            f[side::density] = w.density;
+            f[side::pressure] = w.pressure;
+            f[side::velocityAlongWall] = along;
+            f[side::velocityAxial] = u.z;
+            f[side::velocityRadial] = c * u.x + s * u.y;
+            f[side::temperature] = w.temperature;
             out += sidePrefix_[static_cast<size_t>(row * n + k)];
-            out += zText;
-            out += arcText_[static_cast<size_t>(k)];
-            appendState(out, w, {along, u.z, radial});
+            appendColumns<side::count>(out, f, side::z, side::count, side::pressure);
         }
     }
     return out;
@@ -137,10 +131,14 @@ std::string SurfaceWriter::sideText(const SurfaceInstant &in) const
 
 void SurfaceWriter::writeStep(int step, const SurfaceInstant &instant) const
 {
-    const std::string number = stepNumber(step);
-    writeFile(caseDirectory_ / "head" / ("head" + number + ".txt"), headText(instant));
-    writeFile(caseDirectory_ / "piston" / ("piston" + number + ".txt"), pistonText(instant));
-    writeFile(caseDirectory_ / "side" / ("side" + number + ".txt"), sideText(instant));
+    using formats::caselayout::Surface;
+    auto file = [&](Surface surface) {
+        return caseDirectory_ / formats::caselayout::surfaceName(surface)
+               / formats::caselayout::resultFileName(surface, step);
+    };
+    writeFile(file(Surface::Head), headText(instant));
+    writeFile(file(Surface::Piston), pistonText(instant));
+    writeFile(file(Surface::Side), sideText(instant));
 }
 
 } // namespace euler

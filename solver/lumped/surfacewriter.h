@@ -18,14 +18,10 @@ struct SurfaceInstant
     ChamberFlowField flow;
 };
 
-// Writes head/headNNN.txt, piston/pistonNNN.txt and side/sideNNN.txt, one
-// line per grid point, rows (rings) in order, fields separated by one blank:
-//   head, piston: 1 point no., 2 ring (row index), 3 point in ring, 4 x, 5 y,
-//                 6 z, 7 rho, 8 p, 9 u, 10 v, 11 w, 12 T
-//   side:         1 point no., 2 point in ring, 3 ring (row index), 4 x, 5 y,
-//                 6 z, 7 arc length, 8 rho, 9 p, 10 velocity along the arc,
-//                 11 axial velocity, 12 radial velocity, 13 T
-// Coordinates are fixed per grid point, so their text is made once.
+// Writes head/headNNN.txt, piston/pistonNNN.txt and side/sideNNN.txt in the
+// columns of formats/surfacecolumns.h, one line per grid point, rows (rings)
+// in order. The columns up to y are fixed per grid point, so their text is
+// made once.
 class SurfaceWriter
 {
 public:
@@ -36,9 +32,6 @@ public:
     std::string sideText(const SurfaceInstant &instant) const;
     void writeStep(int step, const SurfaceInstant &instant) const;
 
-    // "001", "042", "1000"
-    static std::string stepNumber(int step);
-
 private:
     struct DiscPoint { double x, y; std::string prefix; };
     std::string discText(const SurfaceInstant &instant, double z) const;
@@ -46,8 +39,7 @@ private:
     SurfaceGrid grid_;
     std::filesystem::path caseDirectory_;
     std::vector<DiscPoint> disc_;
-    std::vector<std::string> sidePrefix_; // fields 1-5, per row and point
-    std::vector<std::string> arcText_;    // field 7, per point in ring
+    std::vector<std::string> sidePrefix_; // the columns up to y, per row and point
 };
 
 } // namespace euler

@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 
 // A valid parameter set for a 680 mm piston with two suction and two
 // discharge valves, keyed by the form's object names.
@@ -38,4 +39,19 @@ inline QHash<QString, QString> sampleFieldTexts()
         {"lineEdit_PA_38", "100"},         {"lineEdit_PA_39", "40"},
         {"lineEdit_PA_40", "19"},
     };
+}
+
+// The sample set with changes: "PA_6=1;CA_2=x" sets lineEdit_PA_6 to "1" and
+// lineEdit_CA_2 to "x". A change of a field the set lacks is named in *unknown.
+inline QHash<QString, QString> changedSampleFieldTexts(const QString &changes, QString *unknown)
+{
+    QHash<QString, QString> texts = sampleFieldTexts();
+    for (const QString &change : changes.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const int eq = change.indexOf(QLatin1Char('='));
+        const QString field = QStringLiteral("lineEdit_") + change.left(eq);
+        if (!texts.contains(field))
+            *unknown = field;
+        texts[field] = change.mid(eq + 1);
+    }
+    return texts;
 }

@@ -109,7 +109,13 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("gamma two")
         << "PA_6=2" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 2)"};
     QTest::newRow("cell count zero")
-        << "PA_11=0" << QStringList{"Number of cells along piston rod radius n2: must be at least 1 (is 0)"};
+        << "PA_12=0" << QStringList{"Number of cells in clearance n3: must be at least 1 (is 0)"};
+    QTest::newRow("no cells along the rod radius allowed") << "PA_11=0" << QStringList{};
+    QTest::newRow("cells along the rod radius negative")
+        << "PA_11=-1" << QStringList{"Number of cells along piston rod radius n2: must not be negative (is -1)"};
+    QTest::newRow("no rod allowed") << "PA_1b=0;PA_11=0" << QStringList{};
+    QTest::newRow("rod negative")
+        << "PA_1b=-0.1" << QStringList{"Piston rod diameter d_R (m): must not be negative (is -0.1)"};
     QTest::newRow("cell count not whole")
         << "PA_12=4.5" << QStringList{"Number of cells in clearance n3: \"4.5\" is not a whole number"};
     QTest::newRow("cell count in real notation") << "PA_12=4.0;PA_10=2e1" << QStringList{};
@@ -119,6 +125,22 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("grading zero")
         << "PA_14=0" << QStringList{"Radial mesh size grading parameter near rod radius (0 < grading_R < 1): "
                                     "must lie between 0 and 1 (is 0)"};
+    QTest::newRow("grading rounded onto one by the data file")
+        << "PA_13=0.999996" << QStringList{"Radial mesh size grading parameter near piston radius (0 < grading_P < 1): "
+                                           "must lie between 0 and 1 (is 0.999996, which the data file holds as 1.00000)"};
+    QTest::newRow("gap rounded to zero by the data file")
+        << "PA_2=0.000004" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): "
+                                          "must be greater than 0 (is 4e-06, which the data file holds as 0.00000)"};
+    QTest::newRow("discharge pressure equal to suction pressure")
+        << "PA_8=100000" << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
+    QTest::newRow("discharge pressure below suction pressure")
+        << "PA_7=300000;PA_8=200000"
+        << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (300000)"};
+    QTest::newRow("discharge pressure equal once written")
+        << "PA_8=100000.000001"
+        << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
+    QTest::newRow("molar mass at the gas constant rule's bound")
+        << "PA_19=0.00001" << QStringList{"Molar mass [g/mol]: must be greater than 1e-05 (is 1e-05)"};
     QTest::newRow("courant zero") << "PA_15=0" << QStringList{"CourantNumber: must be greater than 0 (is 0)"};
     QTest::newRow("phiMax negative")
         << "PA_16=-2" << QStringList{"End computation at crank angle phiMax (deg): "
@@ -185,13 +207,9 @@ void TstCalcChecks::parameterProblems()
 {
     QFETCH(QString, changes);
     QFETCH(QStringList, expected);
-    ParameterCheck::FieldTexts texts = sampleFieldTexts();
-    for (const QString &change : changes.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const int eq = change.indexOf(QLatin1Char('='));
-        const QString field = QStringLiteral("lineEdit_") + change.left(eq);
-        QVERIFY2(texts.contains(field), qPrintable(field));
-        texts[field] = change.mid(eq + 1);
-    }
+    QString unknown;
+    const ParameterCheck::FieldTexts texts = changedSampleFieldTexts(changes, &unknown);
+    QVERIFY2(unknown.isEmpty(), qPrintable(unknown));
     QCOMPARE(ParameterCheck::problems(texts), expected);
 }
 

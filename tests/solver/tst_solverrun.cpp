@@ -254,8 +254,11 @@ void TstSolverRun::badInputStopsWithReason_data()
     QTest::newRow("conrod shorter than crank") << "InputCylinder.txt" << 14 << QByteArray("0.05000") << 1 << QByteArray("conrod length");
     QTest::newRow("n1 not an integer") << "InputCylinder.txt" << 30 << QByteArray("4.5") << 1 << QByteArray("n1 is not an integer");
     QTest::newRow("negative phiMax") << "InputCylinder.txt" << 42 << QByteArray("-3.00000") << 1 << QByteArray("phiMax");
+    QTest::newRow("discharge pressure not above suction") << "InputCylinder.txt" << 24 << QByteArray("2000000.00000") << 1 << QByteArray("must exceed the suction pressure");
+    QTest::newRow("grading of one") << "InputCylinder.txt" << 36 << QByteArray("1.00000") << 1 << QByteArray("grading_P must lie in (0, 1)");
     QTest::newRow("seven suction valves") << "InputValves.txt" << 6 << QByteArray("7") << 1 << QByteArray("between 1 and 5");
     QTest::newRow("zero plate mass") << "InputValves.txt" << 40 << QByteArray("0.00000") << 1 << QByteArray("discharge valve: plate mass");
+    QTest::newRow("cone past the cylinder axis") << "InputValves.txt" << 50 << QByteArray("330.00000") << 1 << QByteArray("hk1 reaches past the cylinder axis");
     QTest::newRow("truncated valve file") << "InputValves.txt" << 46 << QByteArray("#") << 1 << QByteArray("missing value");
     QTest::newRow("missing pocket mesh") << "InputPocketMesh.txt" << 2 << QByteArray("nothere.msh") << 1 << QByteArray("nothere.msh: cannot be opened");
     QTest::newRow("bad mesh scale") << "InputPocketMesh.txt" << 5 << QByteArray("zero") << 1 << QByteArray("grid scaling factor");
