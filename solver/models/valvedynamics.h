@@ -40,4 +40,18 @@ struct Impact
 };
 Impact resolveStops(const ValvePlate &plate, PlateState &state);
 
+// Largest impact speeds of one valve plate so far, m/s.
+struct ImpactRecord
+{
+    double seat = 0;
+    double guard = 0;
+
+    void add(const Impact &impact)
+    {
+        double &record = impact.onGuard ? guard : seat;
+        if (impact.speed > record)
+            record = impact.speed;
+    }
+};
+
 } // namespace euler

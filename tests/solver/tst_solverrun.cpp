@@ -3,7 +3,7 @@
 // read back with the front end's own field splitting.
 #include "solvertestcase.h"
 
-#include "lumped/historywriter.h"
+#include "io/historywriter.h"
 #include "models/kinematics.h"
 #include "post/resultfile.h"
 
@@ -124,7 +124,7 @@ void TstSolverRun::runWritesEveryResultFile()
     QFETCH(int, steps);
     Workspace w;
     prepare(w, phiMax);
-    const RunResult result = runCase(w.root().toStdString(), quiet());
+    const RunResult result = runLumpedCase(w.root().toStdString(), quiet());
     QCOMPARE(result.exitCode, 0);
 
     const double radius = 0.34;
@@ -216,7 +216,7 @@ void TstSolverRun::historyAndSummaryAgreeWithTheRun()
     prepare(w, QStringLiteral("400.00000"));
     RunOptions options = quiet();
     options.writeSurfaces = false;
-    const RunResult result = runCase(w.root().toStdString(), options);
+    const RunResult result = runLumpedCase(w.root().toStdString(), options);
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.revolutions.size(), size_t(1));
 
@@ -289,7 +289,7 @@ void TstSolverRun::badInputStopsWithReason()
     } else {
         QVERIFY(QDir(w.root()).mkpath(file)); // a directory where the file should go
     }
-    const RunResult result = runCase(w.root().toStdString(), quiet());
+    const RunResult result = runLumpedCase(w.root().toStdString(), quiet());
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(QByteArray::fromStdString(result.message).contains(reason), result.message.c_str());
     const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
@@ -303,7 +303,7 @@ void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs()
     Workspace w;
     prepare(w);
     replaceLine(w.file(QStringLiteral("InputCylinder.txt")), 2, "");
-    const RunResult result = runCase(w.root().toStdString(), quiet());
+    const RunResult result = runLumpedCase(w.root().toStdString(), quiet());
     QCOMPARE(result.exitCode, 1);
     QVERIFY(readAll(w.file(QStringLiteral("euler.log"))).contains("line 2 holds no case name"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
@@ -329,7 +329,7 @@ void TstSolverRun::pocketMeshVolumeAndWidthAreChecked()
     replaceLine(w.file(QStringLiteral("InputPocketMesh.txt")), 5, scale);
     RunOptions options = quiet();
     options.writeSurfaces = false;
-    const RunResult result = runCase(w.root().toStdString(), options);
+    const RunResult result = runLumpedCase(w.root().toStdString(), options);
     QCOMPARE(result.exitCode, 0);
     const double volume = ResultFile::number(fieldLines(w.caseFile(QStringLiteral("Output.txt"))).at(1), 9);
     QVERIFY2(std::fabs(volume - clearance) < 1e-6, qPrintable(QString::number(volume)));
