@@ -1,6 +1,7 @@
 #pragma once
 
 #include "models/compressor.h"
+#include "models/valveexchange.h"
 
 #include <cstddef>
 #include <vector>
@@ -50,19 +51,6 @@ public:
     std::size_t valveCount() const { return (y.size() - 3) / perValve; }
 
     std::vector<double> y;
-};
-
-// Everything the balances need at one instant, also what the writers report.
-struct ValveFlowState
-{
-    double area = 0;          // effective flow area, m^2
-    double pressureDrop = 0;  // Pa, in the opening direction
-    double massFlow = 0;      // kg/s in the valve's flow direction
-    double massFlowIn = 0;    // kg/s into the chamber
-    double enthalpyFlowIn = 0;// W into the chamber
-    double gasForce = 0;      // N
-    double springForce = 0;   // N
-    double acceleration = 0;  // m/s^2
 };
 
 struct ChamberSnapshot

@@ -23,6 +23,11 @@ struct ValvePlate
     double springForce(double lift) const { return stiffness * (springInitialLength + lift); }
     // x'' with the stops acting as contact forces.
     double acceleration(double lift, double velocity, double netForce) const;
+    // The time a step may span for the plate to stay resolved: a quarter of
+    // the shortest of its spring period sqrt(m/k), the time to cross its
+    // lift under the net force, sqrt(m x_max / |F|), and at its speed,
+    // x_max / |v|. Infinite for a plate resting on a stop.
+    double timeScale(double lift, double velocity, double netForce) const;
 };
 
 struct PlateState
