@@ -46,26 +46,26 @@ ValveOutline::ValveOutline(double boreRadius, double pocketAngle, double valveRa
         centreArc += circumference;
 }
 
-double ValveOutline::nearestCentre(double a) const
+double ValveOutline::nearestImage(double a) const
 {
     return centreArc + circumference * std::round((a - centreArc) / circumference);
 }
 
 double ValveOutline::overlap(double a0, double a1, double z0, double z1) const
 {
-    const double c = nearestCentre(0.5 * (a0 + a1));
+    const double c = nearestImage(0.5 * (a0 + a1));
     return halfDiskOverlap(a0 - c, a1 - c, z0, z1, radius);
 }
 
 bool ValveOutline::meetsColumn(double a0, double a1) const
 {
-    const double c = nearestCentre(0.5 * (a0 + a1));
+    const double c = nearestImage(0.5 * (a0 + a1));
     return a1 - c > -radius && a0 - c < radius;
 }
 
 double ValveOutline::centreDistance(const ValveOutline &other) const
 {
-    return std::fabs(other.centreArc - nearestCentre(other.centreArc));
+    return std::fabs(other.centreArc - nearestImage(other.centreArc));
 }
 
 } // namespace euler::chamber

@@ -29,9 +29,9 @@ struct ValveOutline
     // The arc distance between the centres of two outlines, at most half the
     // circumference; the outlines overlap when it is below the sum of radii.
     double centreDistance(const ValveOutline &other) const;
-
-private:
-    double nearestCentre(double a) const;
+    // The centre's arc position, shifted by whole circumferences to lie
+    // nearest to a.
+    double nearestImage(double a) const;
 };
 
 } // namespace euler::chamber
