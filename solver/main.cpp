@@ -2,6 +2,7 @@
 // argument, which runs the three-dimensional chamber model; "--lumped" runs
 // the lumped model instead. Both read the case inputs from the parent
 // directory and write the results into ../<case name>/.
+#include "chamber/chamberrun.h"
 #include "lumped/runcase.h"
 
 #include <cstdio>
@@ -26,5 +27,5 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: euler.exe [\"\" | --lumped], started in ExecutingFiles\n");
         return 1;
     }
-    return euler::runLumpedCase("..").exitCode;
+    return euler::chamber::runChamberCase("..").exitCode;
 }

@@ -31,6 +31,21 @@ std::vector<Index> quadFaces(const fv::Mesh &mesh, const fv::HexMesh &hex, Index
 
 } // namespace
 
+double chamberMemoryBytes(const ChamberMeshSpec &spec)
+{
+    const MeshCounts n = meshCounts(spec);
+    // The solver's estimate grows in proportion to the counts: beyond a
+    // billion cells it is scaled up from a billion.
+    const double scale = n.cells > 1e9 ? n.cells / 1e9 : 1.0;
+    const double solver = scale * static_cast<double>(fv::solverMemoryEstimate(
+                                      static_cast<std::size_t>(n.cells / scale), static_cast<std::size_t>(n.nodes / scale),
+                                      static_cast<std::size_t>(n.faces / scale)));
+    const double hex = n.nodes * (3 + 1 + 3) * sizeof(double) + n.cells * 8 * sizeof(Index)
+                       + 2 * n.cells / spec.n3 * 5 * sizeof(Index);
+    const double paraView = n.cells * (9 * sizeof(std::int32_t) + 1 + 6 * sizeof(float)) + n.nodes * 3 * sizeof(float);
+    return solver + hex + paraView;
+}
+
 ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     : setup_(setup),
       mesh_(setup.mesh, setup.compressor.crank.gap(0)),
@@ -57,6 +72,14 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
 double ChamberSimulation::crankAngleDeg() const
 {
     return setup_.compressor.crank.omega() * time() * 180.0 / M_PI;
+}
+
+void ChamberSimulation::setCellState(Index cell, const fv::PointState &state)
+{
+    solver_->setCellState(cell, state);
+    const fv::Totals start = solver_->totals();
+    startMass_ = start.mass;
+    startEnergy_ = start.energy;
 }
 
 bool ChamberSimulation::nodePositions(double t, fv::NodePositions &nodes)

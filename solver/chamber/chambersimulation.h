@@ -24,6 +24,12 @@ struct ChamberSetup
     bool valvesHeldShut = false;
 };
 
+// Bytes a chamber simulation of that mesh will hold: the solver's arrays
+// (fv::solverMemoryEstimate), the hexahedron mesh it is built from, the node
+// motion and the ParaView writer. In floating point, so that absurd counts
+// give an absurd figure instead of overflowing.
+double chamberMemoryBytes(const ChamberMeshSpec &spec);
+
 // The three-dimensional chamber in time: the finite-volume solver on the
 // chamber mesh, the piston moving its nodes, the valves exchanging gas
 // through the side wall. It starts at top dead centre with gas at rest at
@@ -52,6 +58,9 @@ public:
     const std::vector<Index> &pistonFaces() const { return pistonFaces_; }
     const std::vector<Index> &sideFaces() const { return sideFaces_; }
 
+    // Replaces the gas state of one cell (tests start pulses with it).
+    void setCellState(Index cell, const fv::PointState &state);
+
     // Steps until time tEnd is reached exactly. Throws RunError (Diverged)
     // naming the crank angle and the cell when the state became unphysical.
     void advanceTo(double tEnd);
@@ -62,6 +71,11 @@ public:
     HistoryInstant historyInstant();
     // The balances now, for the cycle results.
     Totals totals() const;
+    // The limited state at a wall face's centroid, as the fluxes see it;
+    // refreshWallStates first, once after the last step.
+    void refreshWallStates() { solver_->refreshGradients(); }
+    fv::PointState wallState(Index face) const { return solver_->faceState(face); }
+
     // The walls' pressure on the piston now, and the largest impacts.
     double pistonForce() const;
     const std::vector<ImpactRecord> &impacts() const { return valves_.impacts(); }

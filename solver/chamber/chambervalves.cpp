@@ -102,7 +102,7 @@ void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solv
             ? gas.density(plenum.pressure, plenum.temperature) * std::pow(o.pressure / plenum.pressure, 1.0 / gas.gamma)
             : o.density;
         const double speed = std::fabs(mdot) / (crossingDensity * open);
-        o.enthalpyRate = 0;
+        o.massRate = o.enthalpyRate = 0;
         for (size_t k = 0; k < o.faces.size(); ++k) {
             const size_t c = static_cast<size_t>(owner[static_cast<size_t>(o.faces[k])]);
             const double u = w[fv::VelocityX][c], v = w[fv::VelocityY][c], wz = w[fv::VelocityZ][c];
@@ -111,6 +111,7 @@ void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solv
                                              + 0.5 * (u * u + v * v + wz * wz);
             const double m = mdot * o.openArea[k] / open;
             o.exchange[k] = {m, h0, speed};
+            o.massRate += m;
             o.enthalpyRate += m * h0;
         }
     }
@@ -129,7 +130,8 @@ void ChamberValves::rates(const double *y, double *rates) const
         const ValveOpening &o = openings_[j];
         rates[scalar::lift(j)] = heldShut_ ? 0.0 : y[scalar::velocity(j)];
         rates[scalar::velocity(j)] = o.flow.acceleration;
-        rates[scalar::mass(j)] = o.flow.massFlow;
+        const bool suction = compressor_.valves[j].kind == ValveKind::Suction;
+        rates[scalar::mass(j)] = suction ? o.massRate : -o.massRate;
         rates[scalar::enthalpy(j)] = o.enthalpyRate;
     }
 }

@@ -40,6 +40,7 @@ struct ValveOpening
     double pressure = 0, density = 0, temperature = 0;
     ValveFlowState flow;
     std::vector<fv::ExchangeInput> exchange; // per face
+    double massRate = 0;                 // kg/s into the chamber over its faces
     double enthalpyRate = 0;             // W into the chamber over its faces
 };
 
@@ -72,7 +73,9 @@ public:
     void evaluate(double gap, const double *y, const fv::Solver &solver);
     // The exchange of the last evaluation, into the solver's exchange faces.
     void apply(fv::Solver &solver) const;
-    // The valves' scalar rates (see scalar) from the last evaluation.
+    // The valves' scalar rates (see scalar) from the last evaluation: the
+    // mass and enthalpy the faces let in, summed face by face, so that the
+    // cells' balance closes to rounding.
     void rates(const double *y, double *rates) const;
     // Shortest time scale of the valves at the last evaluation: every free
     // plate's (ValvePlate::timeScale) and the gas exchange's, 1 / lambda with

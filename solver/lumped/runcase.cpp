@@ -2,6 +2,7 @@
 
 #include "io/historywriter.h"
 #include "io/numberformat.h"
+#include "io/outputschedule.h"
 #include "io/runlog.h"
 #include "io/summarywriter.h"
 #include "io/surfacegrid.h"
@@ -98,22 +99,19 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     HistoryWriter history(caseDir / formats::caselayout::historyFile, sim.model());
     const double coreRadius = 0.5 * valves.valveDiameter;
     const double degreesPerSecond = sim.model().crank.omega() * 180.0 / M_PI;
-    const double interval = options.outputIntervalDeg;
-    const long long lines = static_cast<long long>(std::ceil(cyl.phiMax / interval - 1e-9));
-    const int steps = static_cast<int>(std::trunc(cyl.phiMax));
+    const OutputSchedule schedule(cyl.phiMax, options.outputIntervalDeg);
 
-    log.line(formats::solverlog::targetPrefix + fmt(cyl.phiMax) + " deg: " + std::to_string(steps)
-             + " result steps, Output.txt every " + fmt(interval) + " deg.");
+    log.line(schedule.targetLine());
     history.append(0, historyInstant(sim, result.start));
     Totals revolutionStart = totalsOf(sim);
-    for (long long line = 1; line <= lines; ++line) {
-        const double angle = std::min(static_cast<double>(line) * interval, cyl.phiMax);
+    for (long long line = 1; line <= schedule.lines; ++line) {
+        const double angle = schedule.angle(line);
         sim.advanceTo(angle / degreesPerSecond);
         requirePhysicalState(sim.snapshot());
         history.append(line, historyInstant(sim, result.start));
-        const long long degree = std::llround(angle);
-        const bool wholeDegree = std::fabs(angle - static_cast<double>(degree)) < 1e-9;
-        if (options.writeSurfaces && wholeDegree && degree >= 1 && degree <= steps)
+        long long degree = 0;
+        const bool wholeDegree = OutputSchedule::wholeDegree(angle, degree);
+        if (options.writeSurfaces && wholeDegree && degree >= 1 && degree <= schedule.steps)
             surfaces.writeStep(static_cast<int>(degree), surfaceInstant(sim, coreRadius));
         if (wholeDegree && degree > 0 && degree % 360 == 0) {
             const Totals now = totalsOf(sim);
@@ -133,14 +131,7 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     result.end = sim.state();
     result.timeSteps = sim.stepCount();
     writeFile(caseDir / formats::caselayout::summaryFile, summaryText(cyl.caseName, sim.model(), result.cycle, result.ideal, result.impacts));
-    for (size_t r = 0; r < result.revolutions.size(); ++r)
-        log.line("Revolution " + std::to_string(r + 1) + ": suction " + fmt(result.revolutions[r].suctionMass)
-                 + " kg, discharge " + fmt(result.revolutions[r].dischargeMass) + " kg, work "
-                 + fmt(result.revolutions[r].workOnGas) + " J");
-    log.line("Mass flow " + fmt(result.cycle.massFlow) + " kg/s, volumetric efficiency "
-             + fmt(result.cycle.volumetricEfficiency) + ", indicated power " + fmt(result.cycle.indicatedPower)
-             + " W, discharge temperature " + fmt(result.cycle.dischargeTemperature) + " K");
-    log.line(formats::solverlog::finishedPrefix + std::to_string(sim.stepCount()) + " time steps.");
+    logResults(log, result.revolutions, result.cycle, sim.stepCount());
 }
 
 } // namespace
