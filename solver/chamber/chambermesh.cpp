@@ -70,15 +70,31 @@ double logical(int i, int m)
     return static_cast<double>(2 * i - m) / m;
 }
 
+bool hasRodRing(const ChamberMeshSpec &spec)
+{
+    return spec.rodRadius > 0 && spec.n2 >= 1;
+}
+
+// Cells across the radius outside the core.
+double radialCells(const ChamberMeshSpec &spec)
+{
+    return static_cast<double>(spec.n1) + (hasRodRing(spec) ? spec.n2 : 0);
+}
+
+// m: about two thirds of the cells across the radius, even, at least 2.
+double coreCellsOf(const ChamberMeshSpec &spec)
+{
+    return 2 * std::max(1.0, std::floor((radialCells(spec) + 2) / 3));
+}
+
 } // namespace
 
 CrossSection crossSection(const ChamberMeshSpec &spec)
 {
     CrossSection s;
     const double R = spec.boreRadius;
-    s.rodRing = spec.rodRadius > 0 && spec.n2 >= 1;
-    const int radialCells = spec.n1 + (s.rodRing ? spec.n2 : 0);
-    s.coreCells = 2 * std::max(1, (radialCells + 2) / 3);
+    s.rodRing = hasRodRing(spec);
+    s.coreCells = static_cast<int>(coreCellsOf(spec));
     s.circumferential = 4 * s.coreCells;
     if (s.rodRing) {
         s.coreRadius = coreToRod * spec.rodRadius;
@@ -96,8 +112,7 @@ CrossSection crossSection(const ChamberMeshSpec &spec)
 
 MeshCounts meshCounts(const ChamberMeshSpec &spec)
 {
-    const CrossSection s = crossSection(spec);
-    const double m = s.coreCells, nc = s.circumferential, k = s.rings(), layers = spec.n3;
+    const double m = coreCellsOf(spec), nc = 4 * m, k = radialCells(spec), layers = spec.n3;
     const double quads = m * m + nc * k;
     const double planeNodes = (m + 1) * (m + 1) + nc * k;
     const double edges = 2 * m * (m + 1) + 2 * nc * k;

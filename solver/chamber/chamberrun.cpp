@@ -39,7 +39,8 @@ std::string gigabytes(double bytes)
 
 // Refuses, before anything is allocated, a mesh the machine cannot hold or
 // the solver cannot number.
-void checkMeshSize(const ChamberMeshSpec &spec, double memoryBytes, const std::string &cylinderFile)
+void checkMeshSize(const ChamberMeshSpec &spec, double memoryBytes, const std::string &memoryName,
+                   const std::string &cylinderFile)
 {
     const MeshCounts counts = meshCounts(spec);
     const std::string mesh = "the chamber mesh for n1 = " + std::to_string(spec.n1) + ", n2 = " + std::to_string(spec.n2)
@@ -47,7 +48,7 @@ void checkMeshSize(const ChamberMeshSpec &spec, double memoryBytes, const std::s
     const double need = chamberMemoryBytes(spec);
     if (memoryBytes > 0 && need > memoryBytes)
         throw inputError(cylinderFile, mesh + " and would need about " + gigabytes(need) + " of memory; "
-                                           + gigabytes(memoryBytes) + " are available");
+                                           + memoryName + " " + gigabytes(memoryBytes));
     if (counts.faces > static_cast<double>(std::numeric_limits<Index>::max()))
         throw inputError(cylinderFile, mesh + ", more than the solver can number");
 }
@@ -101,8 +102,9 @@ void runChamber(const CaseInputs &inputs, const std::filesystem::path &caseDir, 
                  + " (stability of the time integration).");
         setup.courantNumber = largestCourantNumber;
     }
-    checkMeshSize(setup.mesh, options.memoryBytes > 0 ? options.memoryBytes : physicalMemoryBytes(),
-                  (std::filesystem::path(formats::caselayout::cylinderInput)).string());
+    const bool ownLimit = options.memoryBytes > 0;
+    checkMeshSize(setup.mesh, ownLimit ? options.memoryBytes : physicalMemoryBytes(),
+                  ownLimit ? "the limit is" : "this machine has", (inputs.root / formats::caselayout::cylinderInput).string());
     if (options.threads > 0)
         fv::setThreadCount(options.threads);
 

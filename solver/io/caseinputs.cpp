@@ -50,6 +50,7 @@ CaseInputs readCaseInputs(const std::filesystem::path &root)
     const std::filesystem::path cylinderFile = root / layout::cylinderInput;
     const std::filesystem::path valveFile = root / layout::valveInput;
     CaseInputs in;
+    in.root = root;
     in.cylinder = readCylinderInput(cylinderFile);
     validate(in.cylinder, cylinderFile.string());
     in.valves = readValveInput(valveFile);

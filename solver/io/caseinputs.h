@@ -13,6 +13,7 @@ class RunLog;
 // Everything a run reads from the root directory, read and checked.
 struct CaseInputs
 {
+    std::filesystem::path root; // where they were read
     CylinderInput cylinder;
     ValveInput valves;
     PocketMeshInput pocketInput;
