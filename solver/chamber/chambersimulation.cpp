@@ -60,6 +60,8 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     for (Index f = solver_->mesh().internalFaceCount(); f < solver_->mesh().faceCount(); ++f)
         boundaryFaces_.push_back(f);
     solver_->setBoundaryKind(valves_.exchangeFaces(), fv::BoundaryKind::Exchange);
+    // The flows in the chamber are slow against the speed of sound.
+    solver_->setLowMachCorrection(true);
     const Plenum &d = setup.compressor.discharge;
     solver_->setUniformState({setup.compressor.gas.density(d.pressure, d.temperature), 0, 0, 0, d.pressure});
     solver_->scalars().assign(scalar::count(valves_.count()), 0.0);

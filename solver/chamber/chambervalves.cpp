@@ -19,6 +19,16 @@ std::string valveName(const Valve &v)
 
 } // namespace
 
+ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards)
+{
+    const double T = gas.temperature(cell.p, cell.rho);
+    const double away = std::min(0.0, towards);
+    const double speed2 = std::max(0.0, cell.u * cell.u + cell.v * cell.v + cell.w * cell.w - away * away);
+    const double g = gas.gamma;
+    const double mach2 = speed2 * cell.rho / (g * cell.p);
+    return {cell.p, cell.p * std::pow(1 + 0.5 * (g - 1) * mach2, g / (g - 1)), T + 0.5 * speed2 / gas.cp()};
+}
+
 ChamberValves::ChamberValves(const Compressor &compressor, const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
                              double valveRadius, bool heldShut)
     : compressor_(compressor), orifice_(compressor.gas.gamma, compressor.gas.R), heldShut_(heldShut),
@@ -77,40 +87,56 @@ void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solv
     for (size_t j = 0; j < openings_.size(); ++j) {
         ValveOpening &o = openings_[j];
         const Valve &valve = compressor_.valves[j];
-        double open = 0, p = 0, rho = 0;
+        double open = 0, p = 0, rho = 0, p0 = 0, T0 = 0;
         for (size_t k = 0; k < o.faces.size(); ++k) {
+            const size_t f = static_cast<size_t>(o.faces[k]);
             const double z0 = o.zeta0[k] * gap, z1 = o.zeta1[k] * gap;
             const double fraction = halfDiskOverlap(o.arc0[k], o.arc1[k], z0, z1, radius_)
                                     / ((o.arc1[k] - o.arc0[k]) * (z1 - z0));
-            const double a = fraction * g.area[static_cast<size_t>(o.faces[k])];
-            const size_t c = static_cast<size_t>(owner[static_cast<size_t>(o.faces[k])]);
+            const double a = fraction * g.area[f];
+            const size_t c = static_cast<size_t>(owner[f]);
             o.openArea[k] = a;
             open += a;
-            p += a * w[fv::Pressure][c];
-            rho += a * w[fv::Rho][c];
+            const fv::PointState cell{w[fv::Rho][c], w[fv::VelocityX][c], w[fv::VelocityY][c], w[fv::VelocityZ][c],
+                                      w[fv::Pressure][c]};
+            const double towards = (cell.u * g.areaX[f] + cell.v * g.areaY[f] + cell.w * g.areaZ[f]) / g.area[f];
+            const ValveSide approach = approachState(gas, cell, towards);
+            p += a * cell.p;
+            rho += a * cell.rho;
+            p0 += a * approach.flowPressure;
+            T0 += a * approach.flowTemperature;
         }
         o.totalOpenArea = open;
         o.pressure = p / open;
         o.density = rho / open;
         o.temperature = gas.temperature(o.pressure, o.density);
-        o.flow = valveFlow(compressor_, valve, orifice_, o.pressure, o.temperature, y[scalar::lift(j)],
-                           y[scalar::velocity(j)], heldShut_);
+        o.side = {p0 / open, p0 / open, T0 / open};
+        o.flow = valveFlow(compressor_, valve, orifice_, o.side, y[scalar::lift(j)], y[scalar::velocity(j)], heldShut_);
 
         const double mdot = o.flow.massFlowIn;
         const Plenum &plenum = valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge;
-        const double crossingDensity = mdot > 0
-            ? gas.density(plenum.pressure, plenum.temperature) * std::pow(o.pressure / plenum.pressure, 1.0 / gas.gamma)
-            : o.density;
-        const double speed = std::fabs(mdot) / (crossingDensity * open);
+        // Inflow: plenum gas expanded to the chamber side's pressure.
+        const double jetDensity = gas.density(plenum.pressure, plenum.temperature)
+                                  * std::pow(o.side.flowPressure / plenum.pressure, 1.0 / gas.gamma);
+        const double jetSpeed = std::fabs(mdot) / (jetDensity * open);
         o.massRate = o.enthalpyRate = 0;
         for (size_t k = 0; k < o.faces.size(); ++k) {
-            const size_t c = static_cast<size_t>(owner[static_cast<size_t>(o.faces[k])]);
+            const size_t f = static_cast<size_t>(o.faces[k]);
+            const size_t c = static_cast<size_t>(owner[f]);
             const double u = w[fv::VelocityX][c], v = w[fv::VelocityY][c], wz = w[fv::VelocityZ][c];
+            const double towards = (u * g.areaX[f] + v * g.areaY[f] + wz * g.areaZ[f]) / g.area[f];
             const double h0 = mdot > 0 ? gas.cp() * plenum.temperature
                                        : gas.cp() * gas.temperature(w[fv::Pressure][c], w[fv::Rho][c])
                                              + 0.5 * (u * u + v * v + wz * wz);
             const double m = mdot * o.openArea[k] / open;
-            o.exchange[k] = {m, h0, speed};
+            fv::ExchangeInput &in = o.exchange[k];
+            in = {m, h0, mdot > 0 ? jetSpeed : std::max(0.0, towards)};
+            if (mdot < 0) { // the leaving gas takes its motion along the wall along
+                const double n[3] = {g.areaX[f] / g.area[f], g.areaY[f] / g.area[f], g.areaZ[f] / g.area[f]};
+                const double cell[3] = {u, v, wz};
+                for (int d = 0; d < 3; ++d)
+                    in.tangential[d] = cell[d] - towards * n[d];
+            }
             o.massRate += m;
             o.enthalpyRate += m * h0;
         }
@@ -151,12 +177,12 @@ double ChamberValves::timeScale(const fv::Solver &solver) const
         if (o.flow.area <= 0)
             continue;
         // d mdot / d p by a central difference well inside the linear band.
-        const double dp = 1e-7 * o.pressure;
+        const double dp = 1e-7 * o.side.flowPressure;
         const auto flowAt = [&](double p) {
-            return valveFlow(compressor_, valve, orifice_, p, o.temperature, solver.scalars()[scalar::lift(j)], 0, false)
-                .massFlowIn;
+            const ValveSide side{o.pressure, p, o.side.flowTemperature};
+            return valveFlow(compressor_, valve, orifice_, side, solver.scalars()[scalar::lift(j)], 0, false).massFlowIn;
         };
-        const double slope = std::fabs(flowAt(o.pressure + dp) - flowAt(o.pressure - dp)) / (2 * dp);
+        const double slope = std::fabs(flowAt(o.side.flowPressure + dp) - flowAt(o.side.flowPressure - dp)) / (2 * dp);
         double feedback = 0;
         for (size_t k = 0; k < o.faces.size(); ++k) {
             const double share = o.openArea[k] / o.totalOpenArea;

@@ -36,24 +36,35 @@ struct ValveOpening
     std::vector<double> zeta0, zeta1;    // its z range divided by the gap
     std::vector<double> openArea;        // m^2, per face
     double totalOpenArea = 0;            // m^2
-    // Open-area means of the cells at the open faces.
+    // Open-area means of the cells at the open faces: their static state,
+    // and what the valve flow sees (approachState).
     double pressure = 0, density = 0, temperature = 0;
+    ValveSide side;
     ValveFlowState flow;
     std::vector<fv::ExchangeInput> exchange; // per face
     double massRate = 0;                 // kg/s into the chamber over its faces
     double enthalpyRate = 0;             // W into the chamber over its faces
 };
 
+// A cell's gas at a valve face, moving towards it at `towards` (m/s along the
+// outward normal): its static pressure on the plate, and for the valve flow
+// its stagnation state for the motion towards the valve,
+//     p0 = p (1 + (gamma-1)/2 M^2)^(gamma/(gamma-1)),  T0 = T + u^2 / (2 cp),
+// M = towards / c; gas moving away from the valve gives its static state.
+// The orifice law takes the upstream state at rest; gas that the chamber
+// already drives towards the valve brings its dynamic pressure along.
+ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards);
+
 // The valves of a chamber run until the pockets are meshed: each exchanges
 // gas through the side-wall faces inside its outline (valveoutline.h). Its
 // plate follows the mass-spring model driven by the open-area mean pressure
-// of the cells there; its mass flow is the isentropic valve flow between
-// that state and the plenum, shared over the faces by open area:
+// of the cells there; its mass flow is the isentropic valve flow between the
+// open-area mean of their approachState and the plenum, shared over the faces
+// by open area:
 //  - inflow carries the plenum's total enthalpy cp T_plenum at the density
 //    of plenum gas expanded isentropically to the chamber-side pressure;
-//  - outflow carries each cell's own total enthalpy at the chamber-side
-//    density;
-// both cross normal to the wall at the speed |mdot| / (rho A_open).
+//  - outflow carries each cell's own total enthalpy and velocity (its
+//    component into the wall, when it moves away from it, taken as 0).
 class ChamberValves
 {
 public:

@@ -99,6 +99,10 @@ public:
     // The prescribed exchange of an exchange face, set before each stage.
     ExchangeInput &exchangeInput(Index face) { return bc_.exchange[face - mesh_.internalFaceCount()]; }
 
+    // Whether the face states of internal faces and interface pieces get the
+    // low-Mach correction of lowmach.h before the flux (off at first).
+    void setLowMachCorrection(bool on) { lowMach_ = on; }
+
     // Room for interface pieces (see interface.h), reserved before the run.
     void reserveInterfacePieces(Index pieces);
     const InterfacePieces &interfacePieces() const { return pieces_; }
@@ -163,6 +167,7 @@ private:
     BoundaryConditions bc_;
     InterfacePieces pieces_;
     bool piecesSet_ = false;
+    bool lowMach_ = false;
 
     // Distinct stage time fractions in (0, 1] and the nodes and swept
     // volumes there; slotOf_[k] for stage time k (k = stages is the end),

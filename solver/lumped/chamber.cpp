@@ -16,8 +16,8 @@ ChamberSnapshot evaluate(const ChamberModel &model, const IsentropicOrifice &ori
     s.temperature = model.gas.temperature(s.pressure, s.density);
     s.valves.resize(model.valves.size());
     for (size_t j = 0; j < model.valves.size(); ++j)
-        s.valves[j] = valveFlow(model, model.valves[j], orifice, s.pressure, s.temperature, state.lift(j),
-                                state.velocity(j), model.valvesHeldShut);
+        s.valves[j] = valveFlow(model, model.valves[j], orifice, {s.pressure, s.pressure, s.temperature},
+                                state.lift(j), state.velocity(j), model.valvesHeldShut);
     return s;
 }
 

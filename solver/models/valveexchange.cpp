@@ -2,18 +2,19 @@
 
 namespace euler {
 
-ValveFlowState valveFlow(const Compressor &m, const Valve &valve, const IsentropicOrifice &orifice, double p,
-                         double T, double lift, double velocity, bool heldShut)
+ValveFlowState valveFlow(const Compressor &m, const Valve &valve, const IsentropicOrifice &orifice,
+                         const ValveSide &chamber, double lift, double velocity, bool heldShut)
 {
+    const double p = chamber.flowPressure, T = chamber.flowTemperature;
     ValveFlowState f;
     f.area = heldShut ? 0.0 : valve.area.effectiveArea(lift);
     const Plenum &plenum = valve.kind == ValveKind::Suction ? m.suction : m.discharge;
     if (valve.kind == ValveKind::Suction) {
-        f.pressureDrop = plenum.pressure - p;
+        f.pressureDrop = plenum.pressure - chamber.pressure;
         f.massFlow = orifice.massFlow(f.area, plenum.pressure, plenum.temperature, p, T);
         f.massFlowIn = f.massFlow;
     } else {
-        f.pressureDrop = p - plenum.pressure;
+        f.pressureDrop = chamber.pressure - plenum.pressure;
         f.massFlow = orifice.massFlow(f.area, p, T, plenum.pressure, plenum.temperature);
         f.massFlowIn = -f.massFlow;
     }

@@ -18,13 +18,24 @@ struct ValveFlowState
     double acceleration = 0;  // m/s^2
 };
 
-// A valve between the chamber, whose gas at the valve has pressure p and
-// temperature T, and its plenum, with the plate at lift x and speed v. The
-// pressure difference in the opening direction is p_s - p for suction valves
-// and p - p_d for discharge valves; the mass flow is the isentropic orifice
-// flow through A_eff(x) from the higher to the lower pressure; the plate
-// feels A_f dp against the spring. A valve held shut neither opens nor flows.
+// The chamber's gas at a valve: the pressure on the plate, and the state the
+// valve flow sees, which for gas moving towards the valve is its stagnation
+// state (in the lumped chamber both are the chamber's p and T).
+struct ValveSide
+{
+    double pressure = 0;         // Pa, static, on the plate
+    double flowPressure = 0;     // Pa
+    double flowTemperature = 0;  // K
+};
+
+// A valve between the chamber and its plenum, with the plate at lift x and
+// speed v. The pressure difference in the opening direction is p_s - p for
+// suction valves and p - p_d for discharge valves; the mass flow is the
+// isentropic orifice flow through A_eff(x) between the plenum and the
+// chamber side's flow state, from the higher pressure to the lower; the
+// plate feels A_f dp against the spring. A valve held shut neither opens nor
+// flows.
 ValveFlowState valveFlow(const Compressor &compressor, const Valve &valve, const IsentropicOrifice &orifice,
-                         double p, double T, double lift, double velocity, bool heldShut);
+                         const ValveSide &chamber, double lift, double velocity, bool heldShut);
 
 } // namespace euler
