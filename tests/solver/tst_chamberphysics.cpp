@@ -5,6 +5,7 @@
 
 #include "fv/parallel.h"
 #include "io/inputerror.h"
+#include "lumped/cyclestats.h"
 
 #include <QtTest>
 
@@ -30,6 +31,7 @@ private slots:
     void symmetricValvesGiveSymmetricFields();
     void resultsDoNotDependOnTheThreadCount();
     void unphysicalStateStopsWithCrankAngleAndCell();
+    void agreesWithTheLumpedModelOnTheSampleCase();
 };
 
 namespace {
@@ -239,6 +241,54 @@ void TstChamberPhysics::unphysicalStateStopsWithCrankAngleAndCell()
         QVERIFY2(QByteArray(e.what()).contains("crank angle 2 deg"), e.what());
         QVERIFY2(QByteArray(e.what()).contains("cell 7"), e.what());
     }
+}
+
+// Both models on the same chamber: the mesh's cross-section, no pockets.
+// Two revolutions on a coarse mesh; the second counts. The chamber-mean
+// pressure is compared where every valve of both models has been shut for
+// 15 deg (the pressure waves of a closing valve die down by then).
+void TstChamberPhysics::agreesWithTheLumpedModelOnTheSampleCase()
+{
+    ChamberSetup setup = sampleSetup(2, 0, 1);
+    ChamberSimulation sim(setup);
+    double section = 0;
+    for (Index f : sim.headFaces())
+        section += sim.solver().geometry().area[size_t(f)];
+    setup.compressor.pistonArea = section;
+    ChamberModel model = makeChamberModel(solvertest::sampleCylinder(), solvertest::sampleValves(), 0.0);
+    model.pistonArea = section;
+    Simulation lumped(model, 0.5);
+    const double suctionDensity = solvertest::sampleCylinder().suctionDensity;
+
+    Totals start3d = sim.totals(), startLumped = totalsOf(lumped);
+    double worstPressure = 0, lastOpen = -1e9;
+    for (int tenth = 1; tenth <= 7200; ++tenth) {
+        const double deg = 0.1 * tenth;
+        sim.advanceTo(timeAt(sim, deg));
+        lumped.advanceTo(timeAt(sim, deg));
+        if (tenth == 3600) {
+            start3d = sim.totals();
+            startLumped = totalsOf(lumped);
+        }
+        const HistoryInstant h = sim.historyInstant();
+        for (size_t j = 0; j < h.valves.size(); ++j)
+            if (h.valves[j].lift > 0 || lumped.state().lift(j) > 0)
+                lastOpen = deg;
+        if (deg > 360 && deg - lastOpen > 15)
+            worstPressure = std::max(worstPressure, std::fabs(h.pressure / lumped.snapshot().pressure - 1));
+    }
+    const CycleResult c3d = cycleBetween(setup.compressor, suctionDensity, start3d, sim.totals(), true);
+    const CycleResult cLumped = cycleBetween(model, suctionDensity, startLumped, totalsOf(lumped), true);
+    const double efficiency = c3d.volumetricEfficiency / cLumped.volumetricEfficiency - 1;
+    const double work = c3d.workOnGas / cLumped.workOnGas - 1;
+    qInfo("3D against lumped: volumetric efficiency %.4f against %.4f (%+.2f %%), work %.0f J against %.0f J "
+          "(%+.2f %%), chamber pressure outside valve events within %.3f %%",
+          c3d.volumetricEfficiency, cLumped.volumetricEfficiency, 100 * efficiency, c3d.workOnGas,
+          cLumped.workOnGas, 100 * work, 100 * worstPressure);
+    QVERIFY(cLumped.suctionMass > 0.5);
+    QVERIFY(std::fabs(efficiency) < 0.05);
+    QVERIFY(std::fabs(work) < 0.05);
+    QVERIFY(worstPressure < 0.03);
 }
 
 QTEST_GUILESS_MAIN(TstChamberPhysics)
