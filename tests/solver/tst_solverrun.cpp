@@ -31,6 +31,8 @@ private slots:
     void badInputStopsWithReason();
     void missingCaseNameIsLoggedBesideTheInputs_data();
     void missingCaseNameIsLoggedBesideTheInputs();
+    void unexpectedFailureEndsTheLogLikeAnyOther_data();
+    void unexpectedFailureEndsTheLogLikeAnyOther();
     void pocketMeshVolumeAndWidthAreChecked_data();
     void pocketMeshVolumeAndWidthAreChecked();
     void chamberRefusesAMeshTooLargeForMemory();
@@ -375,6 +377,36 @@ void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs()
     QCOMPARE(result.exitCode, 1);
     QVERIFY(readAll(w.file(QStringLiteral("euler.log"))).contains("line 2 holds no case name"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+}
+
+// Not a RunError (a full disk in the standard library, memory): the log still
+// ends in the exit status, the line the front end waits for.
+void TstSolverRun::unexpectedFailureEndsTheLogLikeAnyOther_data()
+{
+    addModelColumn();
+    for (const QString &model : models)
+        QTest::newRow(qPrintable(model)) << model;
+}
+
+void TstSolverRun::unexpectedFailureEndsTheLogLikeAnyOther()
+{
+    QFETCH(QString, model);
+    Workspace w;
+    prepare(w);
+    int exitCode = 0;
+    if (model == QLatin1String("lumped")) {
+        RunOptions options = quiet();
+        options.afterStep = [](const Simulation &) { throw std::runtime_error("out of memory"); };
+        exitCode = runLumpedCase(w.root().toStdString(), options).exitCode;
+    } else {
+        chamber::ChamberRunOptions options = quietChamber();
+        options.afterStep = [](const chamber::ChamberSimulation &) { throw std::runtime_error("out of memory"); };
+        exitCode = chamber::runChamberCase(w.root().toStdString(), options).exitCode;
+    }
+    QCOMPARE(exitCode, 2);
+    const QList<QByteArray> lines = readAll(w.caseFile(QStringLiteral("euler.log"))).trimmed().split('\n');
+    QCOMPARE(lines.mid(lines.size() - 2),
+             (QList<QByteArray>{"ERROR: out of memory", "Stopped with exit status 2."}));
 }
 
 void TstSolverRun::pocketMeshVolumeAndWidthAreChecked_data()
