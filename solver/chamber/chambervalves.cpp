@@ -30,7 +30,8 @@ ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double 
     const double speed2 = std::max(0.0, cell.u * cell.u + cell.v * cell.v + cell.w * cell.w - away * away);
     const double g = gas.gamma;
     const double mach2 = speed2 * cell.rho / (g * cell.p);
-    return {cell.p, cell.p * std::pow(1 + 0.5 * (g - 1) * mach2, g / (g - 1)), T + 0.5 * speed2 / gas.cp()};
+    const double p0 = cell.p * std::pow(1 + 0.5 * (g - 1) * mach2, g / (g - 1));
+    return {p0, p0, T + 0.5 * speed2 / gas.cp()};
 }
 
 ChamberValves::ChamberValves(const Compressor &compressor, const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
