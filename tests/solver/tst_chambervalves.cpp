@@ -45,7 +45,7 @@ void TstChamberValves::openAreaIsTheOutlineBelowTheGap_data()
     QTest::addColumn<double>("deg");
     QTest::newRow("top dead centre") << 0.0;
     QTest::newRow("40 deg") << 40.0;
-    QTest::newRow("bottom dead centre") << 180.0;
+    QTest::newRow("100 deg, above the outline") << 100.0;
 }
 
 // The faces' open areas add up to the outline's part below the piston, in
@@ -55,7 +55,7 @@ void TstChamberValves::openAreaIsTheOutlineBelowTheGap()
 {
     QFETCH(double, deg);
     fv::setThreadCount(1);
-    ChamberSimulation sim(sampleSetup(3, 1, 3, true));
+    ChamberSimulation sim(sampleSetup(3, 1, 1, true));
     sim.advanceTo(timeAt(sim, deg));
     sim.historyInstant(); // evaluates the valves now
     const int nc = sim.mesh().section().circumferential;
@@ -66,13 +66,13 @@ void TstChamberValves::openAreaIsTheOutlineBelowTheGap()
         const ValveOpening &o = sim.valves().openings()[j];
         QVERIFY2(std::fabs(o.totalOpenArea / expected - 1) < 1e-12,
                  qPrintable(QString::number(o.totalOpenArea / expected - 1)));
-        // Every layer of each column the outline meets (16 columns of 0.134 m).
+        // The face of each column the outline meets (16 columns of 0.134 m).
         const ValveOutline outline(0.34, sim.compressor().valves[j].pocketAngle, 0.1);
         int columns = 0;
         for (int l = 0; l < nc; ++l)
             columns += outline.meetsColumn(outline.circumference * l / nc, outline.circumference * (l + 1) / nc);
         QVERIFY(columns >= 2);
-        QCOMPARE(int(o.faces.size()), 3 * columns);
+        QCOMPARE(int(o.faces.size()), columns);
         for (Index f : o.faces)
             QVERIFY(seen.insert(f).second); // no face belongs to two valves
     }
