@@ -1,6 +1,6 @@
 #include "parameterfile.h"
 
-#include "post/resultfile.h"
+#include "text/textfields.h"
 
 #include <QCoreApplication>
 #include <QIODevice>
@@ -82,7 +82,7 @@ QList<QString> readValueSlots(const Table &set, QIODevice &device)
     while (fillIndex < valueSlots && readLine(device, line)) {
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
-        const QStringList parts = ResultFile::splitFields(line);
+        const QStringList parts = TextFields::splitFields(line);
         if (parts.isEmpty())
             continue;
         const int tokens = tokensAt(set, fillIndex);
@@ -122,7 +122,7 @@ QString unreadableReason(const Entry &entry, const QString &text)
         return tr("begins with \"#\"");
     if (text.contains(u'\n') || text.contains(u'\r'))
         return tr("holds a line break");
-    const QStringList tokens = ResultFile::splitFields(text);
+    const QStringList tokens = TextFields::splitFields(text);
     if (entry.display == 0) {
         if (text.contains(u'='))
             return tr("holds \"=\"");

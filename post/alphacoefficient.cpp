@@ -3,7 +3,7 @@
 #include "formats/gas.h"
 
 #include "fieldmapscripts.h"
-#include "resultfile.h"
+#include "text/textfields.h"
 #include "valvediagram.h"
 
 #include <QDebug>
@@ -81,17 +81,17 @@ SurfaceSample readSample(QIODevice &file, Surface surface)
     SurfaceSample sample;
     QTextStream in(&file);
     while (!in.atEnd()) {
-        const QStringList line = ResultFile::splitFields(in.readLine());
+        const QStringList line = TextFields::splitFields(in.readLine());
         if (line.size() < fields.v)
             continue;
-        const double u = ResultFile::number(line, fields.u);
-        const double v = ResultFile::number(line, fields.v);
+        const double u = TextFields::number(line, fields.u);
+        const double v = TextFields::number(line, fields.v);
         ++sample.lines;
         sample.speedSum += std::sqrt(u * u + v * v);
-        const double pressure = ResultFile::number(line, fields.pressure);
+        const double pressure = TextFields::number(line, fields.pressure);
         if (pressure > sample.peakPressure) {
             sample.peakPressure = pressure;
-            sample.peakDensity = ResultFile::number(line, fields.density);
+            sample.peakDensity = TextFields::number(line, fields.density);
         }
     }
     return sample;

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "gnuplotjob.h"
-#include "resultfile.h"
+#include "text/textfields.h"
 
 namespace FieldMaps {
 
@@ -29,11 +29,11 @@ int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
         position = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
-        ResultFile::splitFields(line, &fields);
+        TextFields::splitFields(line, &fields);
         if (fields.size() < layout.minFields)
             continue;
         bool isRow = false;
-        const int row = ResultFile::integer(fields, layout.rowField, &isRow);
+        const int row = TextFields::integer(fields, layout.rowField, &isRow);
         if (!isRow)
             continue;
         if (onLine)
@@ -85,20 +85,20 @@ void raise(double &extent, double value)
 
 void PlanarExtents::add(const Fields &fields)
 {
-    const double x = ResultFile::number(fields, 4);
+    const double x = TextFields::number(fields, 4);
     raise(xmax, x);
     if (x < xmin)
         xmin = x;
-    raise(umax, std::fabs(ResultFile::number(fields, 9)));
-    raise(vmax, std::fabs(ResultFile::number(fields, 10)));
+    raise(umax, std::fabs(TextFields::number(fields, 9)));
+    raise(vmax, std::fabs(TextFields::number(fields, 10)));
 }
 
 void SideExtents::add(const Fields &fields)
 {
-    raise(xmax, ResultFile::number(fields, 7));
-    raise(zmax, ResultFile::number(fields, 6));
-    raise(umax, std::fabs(ResultFile::number(fields, 10)));
-    raise(vmax, std::fabs(ResultFile::number(fields, 11)));
+    raise(xmax, TextFields::number(fields, 7));
+    raise(zmax, TextFields::number(fields, 6));
+    raise(umax, std::fabs(TextFields::number(fields, 10)));
+    raise(vmax, std::fabs(TextFields::number(fields, 11)));
 }
 
 void ValueRange::add(double value)
@@ -111,10 +111,10 @@ void ValueRange::add(double value)
 void ColourRanges::add(const Fields &fields)
 {
     bool ok = false;
-    const double rho = ResultFile::number(fields, 8, &ok);
+    const double rho = TextFields::number(fields, 8, &ok);
     if (ok)
         density.add(rho);
-    const double p = ResultFile::number(fields, 9, &ok);
+    const double p = TextFields::number(fields, 9, &ok);
     if (ok)
         pressure.add(p);
 }

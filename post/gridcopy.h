@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "resultfile.h"
+#include "text/textfields.h"
 
 class QIODevice;
 
@@ -26,7 +26,7 @@ inline constexpr ResultLayout planarLayout{2, 10};
 inline constexpr ResultLayout sideLayout{3, 11};
 
 // Called with the fields of every data line that goes into a grid copy.
-using Fields = ResultFile::FieldViews;
+using Fields = TextFields::FieldViews;
 using LineVisitor = std::function<void(const Fields &fields)>;
 
 // Copies the data lines of `in` to `out`, writing an empty line before each

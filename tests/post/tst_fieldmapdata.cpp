@@ -12,6 +12,7 @@
 #include "post/gnuplotjob.h"
 #include "post/gridcopy.h"
 #include "post/resultfile.h"
+#include "text/textfields.h"
 #include "calc/currentdirguard.h"
 #include "post/surfacedirs.h"
 #include "testworkspace.h"
@@ -100,11 +101,11 @@ void TestFieldMapData::resultFields()
 {
     QFETCH(QString, line);
     QFETCH(QStringList, fields);
-    QCOMPARE(ResultFile::splitFields(line), fields);
+    QCOMPARE(TextFields::splitFields(line), fields);
 
     const QByteArray bytes = line.toLatin1();
-    ResultFile::FieldViews views;
-    ResultFile::splitFields(bytes, &views);
+    TextFields::FieldViews views;
+    TextFields::splitFields(bytes, &views);
     QStringList fromViews;
     for (QByteArrayView view : views)
         fromViews << QString::fromLatin1(view);
@@ -143,12 +144,12 @@ void TestFieldMapData::resultNumbers()
     QFETCH(bool, isInteger);
     const QStringList fields{QStringLiteral("x"), field};
     const QByteArray bytes = field.toLatin1();
-    const ResultFile::FieldViews views{QByteArrayView("x"), QByteArrayView(bytes)};
+    const TextFields::FieldViews views{QByteArrayView("x"), QByteArrayView(bytes)};
     bool ok = !isNumber;
-    const double fromText = ResultFile::number(fields, 2, &ok);
+    const double fromText = TextFields::number(fields, 2, &ok);
     QCOMPARE(ok, isNumber);
     ok = !isNumber;
-    const double fromBytes = ResultFile::number(views, 2, &ok);
+    const double fromBytes = TextFields::number(views, 2, &ok);
     QCOMPARE(ok, isNumber);
     if (qIsNaN(value)) {
         QVERIFY(qIsNaN(fromText) && qIsNaN(fromBytes));
@@ -157,11 +158,11 @@ void TestFieldMapData::resultNumbers()
         QCOMPARE(fromBytes, value);
     }
     bool intOk = !isInteger;
-    QCOMPARE(ResultFile::integer(views, 2, &intOk), isInteger ? int(value) : 0);
+    QCOMPARE(TextFields::integer(views, 2, &intOk), isInteger ? int(value) : 0);
     QCOMPARE(intOk, isInteger);
-    QCOMPARE(ResultFile::integer(fields, 2, &intOk), isInteger ? int(value) : 0);
+    QCOMPARE(TextFields::integer(fields, 2, &intOk), isInteger ? int(value) : 0);
     QCOMPARE(intOk, isInteger);
-    QCOMPARE(ResultFile::number(views, 3, &ok), 0.0);   // missing field
+    QCOMPARE(TextFields::number(views, 3, &ok), 0.0);   // missing field
     QVERIFY(!ok);
 }
 
