@@ -1,6 +1,7 @@
 #include "kalvex.h"
 
 #include "messages.h"
+#include "formats/caselayout.h"
 #include "params/pocketmesh.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,7 @@ void Kalvex::vmap() { mapPocketMesh(); }
 
 bool Kalvex::writeMeshInput()
 {
-    const QString fileName = PocketMesh::inputFileName();
+    const QString fileName = QLatin1String(formats::caselayout::pocketMeshInput);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         Messages::fileError(this, fileName, file.errorString());
@@ -42,10 +43,10 @@ QString formProblem(const PocketGeometry::FieldTexts &texts, const QString &mesh
         return trMesh("Please enter the name of the mesh file for the valve pockets on the tab "
                       "\"Calculation\".");
     if (QFileInfo(meshName).absoluteFilePath()
-        == QFileInfo(PocketMesh::referenceFileName()).absoluteFilePath())
+        == QFileInfo(QLatin1String(formats::caselayout::referenceMesh)).absoluteFilePath())
         return trMesh("The mesh must not replace the reference pocket mesh %1; please enter "
                       "another name.")
-            .arg(PocketMesh::referenceFileName());
+            .arg(QLatin1String(formats::caselayout::referenceMesh));
     return {};
 }
 
@@ -65,7 +66,7 @@ bool Kalvex::mapPocketMesh()
         Messages::warning(this, title, tr("The valve pocket mesh was not written.\n%1").arg(problem));
         return false;
     }
-    QFile reference(PocketMesh::referenceFileName());
+    QFile reference(QLatin1String(formats::caselayout::referenceMesh));
     if (!reference.open(QIODevice::ReadOnly | QIODevice::Text)) {
         Messages::warning(this, title,
                           tr("The reference pocket mesh %1 cannot be read:\n%2.")

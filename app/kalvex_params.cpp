@@ -1,6 +1,7 @@
 #include "kalvex.h"
 
 #include "messages.h"
+#include "formats/caselayout.h"
 #include "params/parameterfile.h"
 
 #include <QFile>
@@ -83,10 +84,10 @@ void saveParameterFile(QWidget &window, const Table &set, const QString &caption
 
 void Kalvex::openFile() { readParameterFile(*this, ParameterSet::cylinder(), tr("Open Cylinder Data File")); }
 void Kalvex::saveCylData() { saveParameterFile(*this, ParameterSet::cylinder(), tr("Save Cylinder Data File")); }
-void Kalvex::startSaveCylData() { writeCylinderFile(QStringLiteral("InputCylinder.txt")); }
+void Kalvex::startSaveCylData() { writeCylinderFile(QLatin1String(formats::caselayout::cylinderInput)); }
 void Kalvex::getValveData() { readParameterFile(*this, ParameterSet::valves(), tr("Open Valve Data File")); }
 void Kalvex::saveValveData() { saveParameterFile(*this, ParameterSet::valves(), tr("Save Valve Data File")); }
-void Kalvex::startSaveValveData() { writeValveFile(QStringLiteral("InputValves.txt")); }
+void Kalvex::startSaveValveData() { writeValveFile(QLatin1String(formats::caselayout::valveInput)); }
 
 bool Kalvex::writeCylinderFile(const QString &fileName)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/caselayout.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -14,10 +16,9 @@ struct CaseLayout
     QString caseDir;       // absolute path of the case directory
     QStringList resultDirs; // relative to the root: C/head, C/piston, C/side
 
-    static QString executingDirName();  // "ExecutingFiles"
-    static QString solverFileName();    // "euler.exe"
-    static QString referenceMeshName(); // "reference_valve_pocket.msh"
-    // Files the run writes or reads in the root under fixed names.
+    // Files the run writes or reads in the root under fixed names
+    // (formats/caselayout.h): the solver inputs in the order they are
+    // written, then the reference pocket mesh.
     static QStringList inputFileNames();
     static QStringList rootFileNames();
 

@@ -49,7 +49,7 @@ bool sameName(const QString &a, const QString &b)
 // A name the workspace already uses for something of its own.
 QString takenNameProblem(const QString &name, const QString &fileReason)
 {
-    if (sameName(name, CaseLayout::executingDirName()))
+    if (sameName(name, QLatin1String(formats::caselayout::executingDirectory)))
         return tr("\"%1\" is the program directory").arg(name);
     for (const QString &taken : CaseLayout::rootFileNames()) {
         if (sameName(name, taken))

@@ -204,9 +204,6 @@ bool Mapper::run(QString *error)
 
 } // namespace
 
-QString referenceFileName() { return QStringLiteral("reference_valve_pocket.msh"); }
-QString inputFileName() { return QStringLiteral("InputPocketMesh.txt"); }
-
 QByteArray inputFileText(const QString &meshFileName)
 {
     QByteArray text("Mesh file used for valve pockets:\n");

@@ -1,6 +1,7 @@
 #include "alphacoefficient.h"
 
 #include "formats/gas.h"
+#include "formats/surfacecolumns.h"
 
 #include "fieldmapscripts.h"
 #include "text/textfields.h"
@@ -27,33 +28,21 @@ constexpr double inversePlateFactor = 1.1494252873563218;
 
 SurfaceFields fieldsOf(Surface surface)
 {
+    namespace planar = formats::surfacecolumns::planar;
+    namespace side = formats::surfacecolumns::side;
     if (surface == Surface::Side)
-        return {8, 9, 10, 11};
-    return {7, 8, 9, 10};
-}
-
-// The names of each surface's files belong to the field maps' surface table.
-static const FieldMaps::Surface &namesOf(Surface surface)
-{
-    switch (surface) {
-    case Surface::Head:
-        return FieldMaps::headSurface();
-    case Surface::Piston:
-        return FieldMaps::pistonSurface();
-    case Surface::Side:
-        break;
-    }
-    return FieldMaps::sideSurface();
+        return {side::density, side::pressure, side::velocityAlongWall, side::velocityAxial};
+    return {planar::density, planar::pressure, planar::velocityX, planar::velocityY};
 }
 
 QString subdirectory(Surface surface)
 {
-    return namesOf(surface).subdir;
+    return FieldMaps::surface(surface).subdir;
 }
 
 QString resultFileName(Surface surface, int step)
 {
-    return FieldMaps::resultFileName(namesOf(surface), step);
+    return FieldMaps::resultFileName(FieldMaps::surface(surface), step);
 }
 
 double gasConstant(double molarMass)
@@ -131,7 +120,7 @@ QVector<Row> computeTable(const QDir &caseDir, int steps, const Gas &gas)
         for (std::size_t i = 0; i < surfaces.size(); ++i) {
             const QDir surfaceDir(caseDir.absoluteFilePath(subdirectory(surfaces[i])));
             qDebug() << "Our current working directory is:" << surfaceDir.absolutePath();
-            row[i] = fileCoefficient(surfaceDir.filePath(resultFileName(surfaces[i], step)),
+            row[i] = fileCoefficient(surfaceDir.filePath(AlphaCoefficient::resultFileName(surfaces[i], step)),
                                      surfaces[i], gas);
         }
         rows.append(row);

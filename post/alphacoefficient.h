@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include "formats/caselayout.h"
+
 #include <array>
 
 class QIODevice;
@@ -14,11 +16,11 @@ class QIODevice;
 // "alpha_on_HPS.txt" and the script of its diagram.
 namespace AlphaCoefficient {
 
-enum class Surface { Head, Piston, Side };
-constexpr std::array<Surface, 3> surfaces{Surface::Head, Surface::Piston, Surface::Side};
+using Surface = formats::caselayout::Surface;
+using formats::caselayout::surfaces;
 
-// Result file fields the correlation reads; side files carry one more column
-// ahead of the density, so theirs are shifted by one.
+// Result file fields the correlation reads (formats/surfacecolumns.h): the
+// velocity components are those along the surface's map.
 struct SurfaceFields
 {
     int density;

@@ -83,22 +83,26 @@ void raise(double &extent, double value)
 
 } // namespace
 
+namespace planar = formats::surfacecolumns::planar;
+namespace side = formats::surfacecolumns::side;
+
 void PlanarExtents::add(const Fields &fields)
 {
-    const double x = TextFields::number(fields, 4);
+    const double x = TextFields::number(fields, planar::x);
     raise(xmax, x);
     if (x < xmin)
         xmin = x;
-    raise(umax, std::fabs(TextFields::number(fields, 9)));
-    raise(vmax, std::fabs(TextFields::number(fields, 10)));
+    raise(umax, std::fabs(TextFields::number(fields, planar::velocityX)));
+    raise(vmax, std::fabs(TextFields::number(fields, planar::velocityY)));
 }
 
+// The side wall's maps are drawn over the position along the wall and the height.
 void SideExtents::add(const Fields &fields)
 {
-    raise(xmax, TextFields::number(fields, 7));
-    raise(zmax, TextFields::number(fields, 6));
-    raise(umax, std::fabs(TextFields::number(fields, 10)));
-    raise(vmax, std::fabs(TextFields::number(fields, 11)));
+    raise(xmax, TextFields::number(fields, side::arcLength));
+    raise(zmax, TextFields::number(fields, side::z));
+    raise(umax, std::fabs(TextFields::number(fields, side::velocityAlongWall)));
+    raise(vmax, std::fabs(TextFields::number(fields, side::velocityAxial)));
 }
 
 void ValueRange::add(double value)
@@ -111,10 +115,10 @@ void ValueRange::add(double value)
 void ColourRanges::add(const Fields &fields)
 {
     bool ok = false;
-    const double rho = TextFields::number(fields, 8, &ok);
+    const double rho = TextFields::number(fields, side::density, &ok);
     if (ok)
         density.add(rho);
-    const double p = TextFields::number(fields, 9, &ok);
+    const double p = TextFields::number(fields, side::pressure, &ok);
     if (ok)
         pressure.add(p);
 }

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "formats/surfacecolumns.h"
 #include "text/textfields.h"
 
 class QIODevice;
@@ -13,17 +14,18 @@ class QIODevice;
 // grid row index, the block layout gnuplot's pm3d needs.
 namespace FieldMaps {
 
-// Where the row index stands and how many fields a data line carries.
+// Where the row index stands and how many fields a data line carries: at
+// least up to the last velocity the maps draw.
 struct ResultLayout
 {
     int rowField;
     int minFields;
 };
 
-// Head and piston: row index in field 2, at least ten fields.
-inline constexpr ResultLayout planarLayout{2, 10};
-// Side wall: row index in field 3, at least eleven fields.
-inline constexpr ResultLayout sideLayout{3, 11};
+inline constexpr ResultLayout planarLayout{formats::surfacecolumns::planar::rowIndex,
+                                           formats::surfacecolumns::planar::velocityY};
+inline constexpr ResultLayout sideLayout{formats::surfacecolumns::side::rowIndex,
+                                         formats::surfacecolumns::side::velocityAxial};
 
 // Called with the fields of every data line that goes into a grid copy.
 using Fields = TextFields::FieldViews;

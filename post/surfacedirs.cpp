@@ -1,5 +1,7 @@
 #include "surfacedirs.h"
 
+#include "formats/caselayout.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -7,7 +9,7 @@ namespace FieldMaps {
 
 namespace {
 
-const QString executingFilesName = QStringLiteral("ExecutingFiles");
+const QString executingFilesName = QLatin1String(formats::caselayout::executingDirectory);
 
 // Steps from `dir` into `name`, or names the missing directory.
 bool enter(QDir &dir, const QString &name, QString *missing)
