@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "params/parameterset.h"
 #include "ui_mainwindow.h"
 
 class QTextStream;
@@ -20,6 +21,9 @@ class Kalvex : public QMainWindow, private Ui::MainWindow
 
 public:
     explicit Kalvex(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+
+    // The form's line edit that holds a parameter (app/formfields.cpp).
+    QLineEdit *parameterField(Parameter key) const;
 
 public slots:
     void openFile();
@@ -44,8 +48,16 @@ public slots:
 private:
     void plotAlphaCurves();
 
+    // The parameters as the form holds them now (app/formfields.cpp).
+    QString text(Parameter key) const;
+    FieldTexts texts(const QList<Parameter> &keys) const;
+    void showTexts(const FieldTexts &texts);
+
     // Parameter files (kalvex_params.cpp). Each writer shows its own message
     // on failure and returns whether the file was written.
+    void readParameterFile(const ParameterSet::Table &set, const QString &caption);
+    bool writeParameterFile(const ParameterSet::Table &set, const QString &fileName);
+    void saveParameterFile(const ParameterSet::Table &set, const QString &caption);
     bool writeCylinderFile(const QString &fileName);
     bool writeValveFile(const QString &fileName);
 
@@ -68,7 +80,7 @@ private:
 
     // Valve diagrams and heat-transfer coefficients (kalvex_diagrams.cpp).
     // Each helper reports its own failure in a message box; false means stop.
-    bool readValveCount(const QLineEdit *field, const QLabel *label, int *count);
+    bool readValveCount(Parameter key, int *count);
     bool writeDiagramScript(const QString &scriptName, const QStringList &lines);
     bool removeOldImage(const QString &imageName);
     void runDiagramJob(const QString &scriptName, const QString &imageName, int timeoutMs,

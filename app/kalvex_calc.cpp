@@ -24,7 +24,7 @@ void Kalvex::startCalc()
     if (!calcInputsAccepted())
         return;
 
-    const CaseLayout layout = CaseLayout::fromExecutingDir(dir.absolutePath(), lineEdit_CA->text());
+    const CaseLayout layout = CaseLayout::fromExecutingDir(dir.absolutePath(), text(Parameter::CaseName));
     dir.setPath(layout.root);
     qDebug() << "Current Dir 2" << layout.root;
     qDebug() << "curDir2=" << dir;
@@ -59,7 +59,7 @@ bool Kalvex::calcInputsAccepted()
         Messages::warning(this, title, workspace);
         return false;
     }
-    const QString caseName = lineEdit_CA->text();
+    const QString caseName = text(Parameter::CaseName);
     const QString nameProblem = EntryName::caseNameProblem(caseName);
     if (!nameProblem.isEmpty()) {
         Messages::warning(this, title,
@@ -67,12 +67,7 @@ bool Kalvex::calcInputsAccepted()
                               .arg(caseName, nameProblem));
         return false;
     }
-    ParameterCheck::FieldTexts texts;
-    for (const QString &field : ParameterCheck::fieldNames()) {
-        if (const auto *edit = findChild<QLineEdit *>(field))
-            texts.insert(field, edit->text());
-    }
-    const QStringList problems = ParameterCheck::problems(texts);
+    const QStringList problems = ParameterCheck::problems(texts(ParameterCheck::parameters()));
     if (!problems.isEmpty()) {
         Messages::warning(this, title,
                           tr("Please correct these entries:\n\n%1").arg(problems.join(QLatin1Char('\n'))));
@@ -115,7 +110,7 @@ bool Kalvex::writeSolverInputs(const QString &dir, bool withPocketMesh)
         {names.at(2), [this] { return writeMeshInput(); }},
     };
     if (withPocketMesh)
-        writers.append({lineEdit_CA_2->text(), [this] { return mapPocketMesh(); }});
+        writers.append({text(Parameter::MeshFileName), [this] { return mapPocketMesh(); }});
     for (const auto &[fileName, write] : writers) {
         if (!write()) {
             reportCalcStopped(tr("The file %1 could not be written.")

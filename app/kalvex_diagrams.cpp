@@ -54,14 +54,13 @@ void Kalvex::plotValves()
         chosenQuantity(radioButton->isChecked(), radioButton_2->isChecked(), radioButton_3->isChecked());
     int suctionValves = 0;
     int dischargeValves = 0;
-    if (!readValveCount(lineEdit_PA_18, label_PA_18, &suctionValves))
+    if (!readValveCount(Parameter::SuctionValveCount, &suctionValves))
         return;
-    if (ValveDiagram::usesDischargeCount(quantity)
-        && !readValveCount(lineEdit_PA_28, label_PA_28, &dischargeValves))
+    if (ValveDiagram::usesDischargeCount(quantity) && !readValveCount(Parameter::DischargeValveCount, &dischargeValves))
         return;
 
     const QStringList script =
-        ValveDiagram::plotScript(lineEdit_CA->text(), quantity, suctionValves, dischargeValves);
+        ValveDiagram::plotScript(text(Parameter::CaseName), quantity, suctionValves, dischargeValves);
     if (!writeDiagramScript(ValveDiagram::scriptName(), script))
         return;
     if (!removeOldImage(ValveDiagram::imageName()))
@@ -74,11 +73,12 @@ void Kalvex::plotAlpha()
 {
     const QDir startDir = QDir::current();
     QDir caseDir;
-    if (!AlphaCoefficient::locateCase(startDir, lineEdit_CA->text(), &caseDir)) {
+    const QString caseName = text(Parameter::CaseName);
+    if (!AlphaCoefficient::locateCase(startDir, caseName, &caseDir)) {
         Messages::warning(this, tr("Plot heat transfer coefficient"),
                           tr("The case directory \"%1\" does not exist in %2. "
                              "Enter the name of a calculated case.")
-                              .arg(lineEdit_CA->text(),
+                              .arg(caseName,
                                    QDir::cleanPath(startDir.absoluteFilePath(QStringLiteral("..")))));
         return;
     }
@@ -92,7 +92,7 @@ void Kalvex::plotAlpha()
 void Kalvex::plotAlphaCurves()
 {
     if (!writeDiagramScript(AlphaCoefficient::scriptName(),
-                            AlphaCoefficient::plotScript(lineEdit_CA->text())))
+                            AlphaCoefficient::plotScript(text(Parameter::CaseName))))
         return;
     if (!removeOldImage(AlphaCoefficient::imageName()))
         return;
@@ -100,14 +100,14 @@ void Kalvex::plotAlphaCurves()
                   tr("Plot heat transfer coefficient"));
 }
 
-bool Kalvex::readValveCount(const QLineEdit *field, const QLabel *label, int *count)
+bool Kalvex::readValveCount(Parameter key, int *count)
 {
-    const std::optional<int> value = ValveDiagram::valveCount(field->text());
+    const std::optional<int> value = ValveDiagram::valveCount(text(key));
     if (!value) {
         Messages::warning(this, tr("Plot valve results"),
                           tr("\"%1\" must be a whole number from 1 to %2, not \"%3\".")
-                              .arg(label->text(), QString::number(ValveDiagram::maxValvesPerKind),
-                                   field->text()));
+                              .arg(ParameterSet::caption(key), QString::number(ValveDiagram::maxValvesPerKind),
+                                   text(key)));
         return false;
     }
     *count = *value;
@@ -147,12 +147,10 @@ void Kalvex::runDiagramJob(const QString &scriptName, const QString &imageName, 
 
 bool Kalvex::writeAlphaTable(const QString &caseDirPath)
 {
-    const int steps = ResultFile::stepCount(lineEdit_PA_16->text());
+    const int steps = ResultFile::stepCount(text(Parameter::EndAngle));
     if (steps <= 0)
         return true; // nothing to evaluate: the case keeps the table it has
-    const AlphaCoefficient::Gas gas = AlphaCoefficient::makeGas(
-        lineEdit_PA_1->text().toDouble(), lineEdit_PA_6->text().toDouble(),
-        lineEdit_PA_19->text().toDouble(), lineEdit_PA_29->text().toDouble());
+    const AlphaCoefficient::Gas gas = AlphaCoefficient::gasOf(texts(AlphaCoefficient::gasParameters()));
     const QDir caseDir(caseDirPath);
     const QString tableName = caseDir.filePath(AlphaCoefficient::tableFileName());
     QString error;

@@ -203,7 +203,7 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
     const CurrentDirGuard restorer(returnDirectory(start));
     SurfaceDirs dirs;
     QString missing;
-    if (!locateSurfaceDirs(start, m_window->lineEdit_CA->text(), surface.subdir, &dirs, &missing)) {
+    if (!locateSurfaceDirs(start, m_window->text(Parameter::CaseName), surface.subdir, &dirs, &missing)) {
         addProblem(Kalvex::tr("%1: directory not found: %2").arg(surface.title, missing));
         return;
     }
@@ -211,11 +211,11 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
         return;
     qDebug() << qUtf8Printable(surface.firstDiagnostic) << QDir::currentPath();
 
-    const int steps = ResultFile::stepCount(m_window->lineEdit_PA_16->text());
+    const int steps = ResultFile::stepCount(m_window->text(Parameter::EndAngle));
     qDebug() << "Anzahl Out-Files:" << steps;
     if (steps <= 0)
         addProblem(Kalvex::tr("%1: no output steps to plot (phiMax is \"%2\").")
-                       .arg(surface.title, m_window->lineEdit_PA_16->text()));
+                       .arg(surface.title, m_window->text(Parameter::EndAngle)));
     const QList<bool> hasData = copyResultFiles(plot, steps);
     plot.finishReading();
     if (!m_cancelled && enter(surface, dirs.executingFiles))
@@ -260,7 +260,7 @@ QList<bool> Kalvex::FieldMapRun::copyResultFiles(const SurfacePlot &plot, int st
 void Kalvex::FieldMapRun::drawMaps(const SurfacePlot &plot, int steps, const QList<bool> &hasData)
 {
     const Surface &surface = plot.surface;
-    const QString caseName = m_window->lineEdit_CA->text();
+    const QString caseName = m_window->text(Parameter::CaseName);
     for (int step = 1; step <= steps; ++step) {
         if (!hasData[step])
             continue;
@@ -305,10 +305,10 @@ void Kalvex::FieldMapRun::plotPlanar(const Surface &surface)
 void Kalvex::FieldMapRun::plotSide()
 {
     // Valve counts are truncated toward zero like the step count.
-    const SideGeometry geometry{m_window->lineEdit_PA_1->text().toDouble() * 0.5,
-                                m_window->lineEdit_PA_17->text().toDouble() * 0.5,
-                                ResultFile::stepCount(m_window->lineEdit_PA_18->text()),
-                                ResultFile::stepCount(m_window->lineEdit_PA_28->text())};
+    const SideGeometry geometry{m_window->text(Parameter::PistonDiameter).toDouble() * 0.5,
+                                m_window->text(Parameter::ValveDiameter).toDouble() * 0.5,
+                                ResultFile::stepCount(m_window->text(Parameter::SuctionValveCount)),
+                                ResultFile::stepCount(m_window->text(Parameter::DischargeValveCount))};
     const bool drawsColourMaps = validValveCount(geometry.nSuction)
                                  && validValveCount(geometry.nDischarge);
     SideExtents extents;
@@ -399,16 +399,12 @@ void Kalvex::plotSide()
 void Kalvex::gnuplotScript(int iIndex, int _nSuctionValves, int _nDischargeValves,
                            QTextStream &_out, QString &_fileNameNew)
 {
-    const QLineEdit *const suctionFields[] = {lineEdit_PA_19a, lineEdit_PA_19b, lineEdit_PA_19c,
-                                              lineEdit_PA_19d, lineEdit_PA_19e};
-    const QLineEdit *const dischargeFields[] = {lineEdit_PA_29a, lineEdit_PA_29b, lineEdit_PA_29c,
-                                                lineEdit_PA_29d, lineEdit_PA_29e};
     QList<double> suctionAngles;
     QList<double> dischargeAngles;
-    for (const QLineEdit *field : suctionFields)
-        suctionAngles << field->text().toDouble();
-    for (const QLineEdit *field : dischargeFields)
-        dischargeAngles << field->text().toDouble();
+    for (int k = 1; k <= maxValvesPerKind; ++k) {
+        suctionAngles << text(pocketAngle(ValveSide::Suction, k)).toDouble();
+        dischargeAngles << text(pocketAngle(ValveSide::Discharge, k)).toDouble();
+    }
     const QStringList lines = pocketPlotLines(iIndex, _nSuctionValves, _nDischargeValves,
                                               _fileNameNew, suctionAngles, dischargeAngles);
     for (const QString &line : lines)

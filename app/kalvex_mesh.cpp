@@ -20,7 +20,7 @@ bool Kalvex::writeMeshInput()
         Messages::fileError(this, fileName, file.errorString());
         return false;
     }
-    file.write(PocketMesh::inputFileText(lineEdit_CA_2->text()));
+    file.write(PocketMesh::inputFileText(text(Parameter::MeshFileName)));
     if (!file.commit()) {
         Messages::fileError(this, fileName, file.errorString());
         return false;
@@ -33,7 +33,7 @@ namespace {
 QString trMesh(const char *text) { return QCoreApplication::translate("Kalvex", text); }
 
 // Why the form cannot give a pocket mesh; empty when it can.
-QString formProblem(const PocketGeometry::FieldTexts &texts, const QString &meshName,
+QString formProblem(const FieldTexts &texts, const QString &meshName,
                     PocketGeometry::Dimensions *target)
 {
     QString problem;
@@ -57,10 +57,10 @@ QString formProblem(const PocketGeometry::FieldTexts &texts, const QString &mesh
 bool Kalvex::mapPocketMesh()
 {
     const QString title = tr("Valve pocket mesh");
-    const QString meshName = lineEdit_CA_2->text();
+    const QString meshName = text(Parameter::MeshFileName);
     PocketGeometry::Dimensions target;
-    const QString problem = formProblem({lineEdit_PA_1->text(), lineEdit_PA_38->text(),
-                                         lineEdit_PA_39->text(), lineEdit_PA_40->text()},
+    const QString problem = formProblem(texts({Parameter::PistonDiameter, Parameter::PocketRadius,
+                                               Parameter::ConeHeight, Parameter::PocketHeight}),
                                         meshName, &target);
     if (!problem.isEmpty()) {
         Messages::warning(this, title, tr("The valve pocket mesh was not written.\n%1").arg(problem));

@@ -165,13 +165,13 @@ bool write(const Table &set, const FieldTexts &texts, QIODevice &device)
     out.setEncoding(QStringConverter::Utf8);
     out.setRealNumberPrecision(realPrecision);
     for (const Entry &entry : set) {
-        out << QString::fromUtf8(entry.comment) << '\n';
+        out << entry.comment << '\n';
         out.setRealNumberNotation(entry.notation);
-        const QStringList names = entry.fieldNames();
-        for (int token = 0; token < names.size(); ++token) {
+        const QList<Parameter> keys = entry.keys();
+        for (int token = 0; token < keys.size(); ++token) {
             if (token > 0)
                 out << '\t';
-            writeValue(out, entry.kind, texts.value(names.at(token)));
+            writeValue(out, entry.kind, texts.value(keys.at(token)));
         }
         out << '\n';
     }
@@ -185,8 +185,8 @@ FieldTexts read(const Table &set, QIODevice &device)
     FieldTexts texts;
     int slot = 0;
     for (const Entry &entry : set) {
-        for (const QString &name : entry.fieldNames())
-            texts.insert(name, displayText(entry, values.value(slot++)));
+        for (const Parameter key : entry.keys())
+            texts.insert(key, displayText(entry, values.value(slot++)));
     }
     return texts;
 }
@@ -196,9 +196,9 @@ Problem readBackProblem(const Table &set, const FieldTexts &texts)
     for (const Entry &entry : set) {
         if (entry.kind != Kind::Text)
             continue;
-        const QString reason = unreadableReason(entry, texts.value(QString::fromLatin1(entry.field)));
+        const QString reason = unreadableReason(entry, texts.value(entry.key));
         if (!reason.isEmpty())
-            return {QString::fromUtf8(entry.caption), reason};
+            return {entry.caption, reason};
     }
     return {};
 }

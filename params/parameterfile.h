@@ -8,10 +8,10 @@
 class QIODevice;
 
 // The cylinder and valve data files: one reader and one writer that serve
-// either set from its table. Field texts are keyed by the fields' object names.
+// either set from its table. Field texts are keyed by parameter.
 namespace ParameterFile {
 
-using FieldTexts = QHash<QString, QString>;
+using FieldTexts = ::FieldTexts;
 
 // The reader's value list: data lines beyond it are ignored.
 constexpr int valueSlots = 40;

@@ -1,5 +1,6 @@
 #include "pocketmesh.h"
 
+#include "parameterset.h"
 #include "pocketmeshio.h"
 
 #include <QCoreApplication>
@@ -127,8 +128,8 @@ bool Mapper::mapNode(QByteArrayView line)
     case PocketGeometry::NodeMap::Outcome::OutsideTargetBore:
         return fail(tr("\"%1\" is too large for \"%2\": the node of line %3 would lie outside "
                        "the bore.")
-                        .arg(PocketGeometry::pocketRadiusLabel(),
-                             PocketGeometry::pistonDiameterLabel())
+                        .arg(ParameterSet::caption(Parameter::PocketRadius),
+                             ParameterSet::caption(Parameter::PistonDiameter))
                         .arg(m_reader.lineNumber()));
     }
     QByteArray &buffer = m_writer.buffer();

@@ -64,6 +64,18 @@ Gas makeGas(double pistonDiameter, double gamma, double molarMass, double viscos
     return gas;
 }
 
+QList<Parameter> gasParameters()
+{
+    return {Parameter::PistonDiameter, Parameter::HeatCapacityRatio, Parameter::MolarMass, Parameter::Viscosity};
+}
+
+Gas gasOf(const FieldTexts &texts)
+{
+    return makeGas(texts.value(Parameter::PistonDiameter).toDouble(),
+                   texts.value(Parameter::HeatCapacityRatio).toDouble(),
+                   texts.value(Parameter::MolarMass).toDouble(), texts.value(Parameter::Viscosity).toDouble());
+}
+
 SurfaceSample readSample(QIODevice &file, Surface surface)
 {
     const SurfaceFields fields = fieldsOf(surface);

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "formats/caselayout.h"
+#include "params/parameters.h"
 
 #include <array>
 
@@ -47,6 +48,11 @@ struct Gas
 
 // The gas data from the form's values: L = 0.5 d_P, cp = gamma/(gamma-1) Rg.
 Gas makeGas(double pistonDiameter, double gamma, double molarMass, double viscosity);
+
+// The same from the parameters' texts: piston diameter, gamma, molar mass and
+// viscosity, each a number or 0.
+QList<Parameter> gasParameters();
+Gas gasOf(const FieldTexts &texts);
 
 // What one result file yields: the mean speed and the density on the first
 // line of highest (positive) pressure.
