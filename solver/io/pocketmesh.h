@@ -1,24 +1,12 @@
 #pragma once
 
+#include "models/vec3.h"
+
 #include <array>
 #include <filesystem>
 #include <vector>
 
 namespace euler {
-
-struct Vec3
-{
-    double x = 0, y = 0, z = 0;
-};
-
-inline Vec3 operator-(const Vec3 &a, const Vec3 &b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vec3 operator+(const Vec3 &a, const Vec3 &b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vec3 operator*(double s, const Vec3 &a) { return {s * a.x, s * a.y, s * a.z}; }
-inline double dot(const Vec3 &a, const Vec3 &b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-inline Vec3 cross(const Vec3 &a, const Vec3 &b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
 
 // What the chamber model needs from the mapped pocket mesh of one valve.
 struct PocketMeshSummary

@@ -1,0 +1,146 @@
+// Cell updates per second of the finite-volume solver (all stages of one
+// step count as one update of a cell) on a box of about N hexahedra, walls
+// all round, with a pressure pulse off the centre.
+//
+//   bench_solver3d --box N [--threads T] [--steps S] [--moving]
+//       one line: box_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x>
+//       (S defaults to a few seconds' worth; --moving stretches the box
+//       like a piston every step)
+//   bench_solver3d
+//       the box of about 100,000 cells on one thread and on all threads,
+//       and the speed-up.
+#include "fv/boxmesh.h"
+#include "fv/parallel.h"
+#include "fv/solver.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+using namespace euler::fv;
+
+namespace {
+
+struct Options
+{
+    long cells = 100000;
+    int threads = 0; // 0: all
+    long steps = 0;  // 0: a few seconds' worth
+    bool moving = false;
+};
+
+// The top wall moves out and back like a piston, by a fifth of the height.
+class Piston : public StepHooks
+{
+public:
+    explicit Piston(const HexMesh &hex) : hex_(hex) {}
+    bool nodePositions(double t, NodePositions &nodes) override
+    {
+        const double scale = 1 + 0.1 * (1 - std::cos(2 * M_PI * 50 * t));
+        for (Index n = 0; n < hex_.nodeCount(); ++n)
+            nodes.z[n] = hex_.z[n] * scale;
+        nodes.x = hex_.x;
+        nodes.y = hex_.y;
+        return true;
+    }
+
+private:
+    const HexMesh &hex_;
+};
+
+BoxSpec boxOf(long cells)
+{
+    // Twice as long as wide: nx = 2 n, ny = nz = n, 2 n^3 cells.
+    const int n = std::max(1, static_cast<int>(std::lround(std::cbrt(cells / 2.0))));
+    return {2 * n, n, n, 0.2, 0.1, 0.1};
+}
+
+struct Figures
+{
+    long cells, steps;
+    int threads;
+    double seconds;
+};
+
+Figures run(const Options &o)
+{
+    setThreadCount(o.threads > 0 ? o.threads : threadCount());
+    const BoxSpec box = boxOf(o.cells);
+    const HexMesh hex = boxMesh(box);
+    Solver solver(hex, IdealGasEos(1.4, 287));
+    const Geometry &g = solver.geometry();
+    for (Index c = 0; c < solver.mesh().cellCount(); ++c) {
+        const double r2 = std::pow(g.cellX[c] - 0.06, 2) + std::pow(g.cellY[c] - 0.04, 2) + std::pow(g.cellZ[c] - 0.05, 2);
+        solver.setCellState(c, {1.16, 0, 0, 0, 1e5 * (1 + 3 * std::exp(-r2 / 4e-4))});
+    }
+    Piston piston(hex);
+    StepHooks still;
+    StepHooks &hooks = o.moving ? static_cast<StepHooks &>(piston) : still;
+    using Clock = std::chrono::steady_clock;
+    auto advance = [&](long steps) {
+        const auto start = Clock::now();
+        for (long i = 0; i < steps; ++i)
+            solver.step(solver.stableTimeStep(0.8), hooks);
+        return std::chrono::duration<double>(Clock::now() - start).count();
+    };
+    long steps = o.steps;
+    if (steps <= 0) {
+        const double one = advance(2) / 2;
+        steps = std::max(5L, static_cast<long>(3.0 / one));
+    }
+    const double seconds = advance(steps);
+    return {solver.mesh().cellCount(), steps, threadCount(), seconds};
+}
+
+double print(const Figures &f)
+{
+    const double rate = double(f.cells) * f.steps / f.seconds;
+    std::printf("box_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f\n", f.cells, f.threads,
+                f.steps, f.seconds, rate);
+    std::fflush(stdout);
+    return rate;
+}
+
+[[noreturn]] void usage()
+{
+    std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving]]\n");
+    std::exit(2);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 1) {
+        Options o;
+        const int all = threadCount();
+        o.threads = 1;
+        const double one = print(run(o));
+        o.threads = all;
+        const double many = print(run(o));
+        std::printf("speed_up=%.2f threads=%d\n", many / one, all);
+        return 0;
+    }
+    Options o;
+    bool box = false;
+    for (int i = 1; i < argc; ++i) {
+        const bool more = i + 1 < argc;
+        if (!std::strcmp(argv[i], "--box") && more)
+            o.cells = std::atol(argv[++i]), box = true;
+        else if (!std::strcmp(argv[i], "--threads") && more)
+            o.threads = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--steps") && more)
+            o.steps = std::atol(argv[++i]);
+        else if (!std::strcmp(argv[i], "--moving"))
+            o.moving = true;
+        else
+            usage();
+    }
+    if (!box || o.cells <= 0 || o.threads < 0 || o.steps < 0)
+        usage();
+    print(run(o));
+    return 0;
+}

@@ -1,0 +1,197 @@
+#include "fv/geometry.h"
+
+#include "models/vec3.h"
+
+#include <cmath>
+#include <string>
+
+namespace euler::fv {
+
+namespace {
+
+constexpr int hexFaces[6][4] = {{0, 1, 2, 3}, {4, 7, 6, 5}, {0, 3, 7, 4},
+                                {3, 2, 6, 7}, {2, 1, 5, 6}, {1, 0, 4, 5}};
+
+inline Vec3 node(const NodePositions &p, Index n) { return {p.x[n], p.y[n], p.z[n]}; }
+
+inline Vec3 faceMean(const NodePositions &p, const Index *n)
+{
+    return 0.25 * (node(p, n[0]) + node(p, n[1]) + node(p, n[2]) + node(p, n[3]));
+}
+
+inline double length(const Vec3 &v) { return std::sqrt(dot(v, v)); }
+
+// Gathers a face quantity of a cell with the sign the face has for it.
+struct CellFaceRef
+{
+    Index face;
+    double sign;
+};
+
+inline CellFaceRef cellFace(Index entry) { return entry >= 0 ? CellFaceRef{entry, 1.0} : CellFaceRef{~entry, -1.0}; }
+
+} // namespace
+
+void checkCellShapes(const HexMesh &hex)
+{
+    for (Index c = 0; c < hex.cellCount(); ++c) {
+        const auto &n = hex.cells[c];
+        Vec3 pts[8];
+        Vec3 centre;
+        for (int k = 0; k < 8; ++k) {
+            pts[k] = {hex.x[n[k]], hex.y[n[k]], hex.z[n[k]]};
+            centre = centre + 0.125 * pts[k];
+        }
+        double sixVolume = 0;
+        int badFace = -1;
+        for (int l = 0; l < 6; ++l) {
+            const int *f = hexFaces[l];
+            const Vec3 m = 0.25 * (pts[f[0]] + pts[f[1]] + pts[f[2]] + pts[f[3]]);
+            for (int e = 0; e < 4; ++e) {
+                const double v = sixTetVolume(centre, m, pts[f[e]], pts[f[(e + 1) % 4]]);
+                sixVolume += v;
+                if (!(v > 0) && badFace < 0)
+                    badFace = l;
+            }
+        }
+        if (!(sixVolume > 0))
+            throw MeshError("cell " + std::to_string(c) + " is inverted or degenerate: its volume is not positive");
+        if (badFace >= 0)
+            throw MeshError("cell " + std::to_string(c) + " is inverted or degenerate at its face " + std::to_string(badFace)
+                            + ": a sub-tetrahedron has the wrong orientation");
+    }
+}
+
+void NodePositions::resize(Index nodes)
+{
+    x.resize(nodes);
+    y.resize(nodes);
+    z.resize(nodes);
+}
+
+void NodePositions::assign(const HexMesh &hex)
+{
+    x = hex.x;
+    y = hex.y;
+    z = hex.z;
+}
+
+void Geometry::resize(const Mesh &mesh)
+{
+    const std::size_t faces = mesh.faceCount(), cells = mesh.cellCount();
+    for (auto *v : {&areaX, &areaY, &areaZ, &area, &centreX, &centreY, &centreZ, &meanX, &meanY, &meanZ})
+        v->resize(faces);
+    for (auto *v : {&volume, &cellX, &cellY, &cellZ, &lengthScale})
+        v->resize(cells);
+}
+
+void Geometry::update(const Mesh &mesh, const NodePositions &nodes)
+{
+    updateFaces(mesh, nodes);
+    updateCells(mesh);
+}
+
+void Geometry::updateFaces(const Mesh &mesh, const NodePositions &nodes)
+{
+    const Index faces = mesh.faceCount();
+#pragma omp parallel for schedule(static)
+    for (Index f = 0; f < faces; ++f) {
+        const Index *n = &mesh.faceNodes[4 * f];
+        const Vec3 m = faceMean(nodes, n);
+        Vec3 a, weighted;
+        double areaSum = 0;
+        for (int e = 0; e < 4; ++e) {
+            const Vec3 p = node(nodes, n[e]), q = node(nodes, n[(e + 1) % 4]);
+            const Vec3 t = 0.5 * cross(p - m, q - m);
+            const double ta = length(t);
+            a = a + t;
+            weighted = weighted + (ta / 3.0) * (m + p + q);
+            areaSum += ta;
+        }
+        areaX[f] = a.x;
+        areaY[f] = a.y;
+        areaZ[f] = a.z;
+        area[f] = length(a);
+        // A face of zero area (never in a checked mesh) keeps its mean point.
+        const Vec3 c = areaSum > 0 ? (1.0 / areaSum) * weighted : m;
+        centreX[f] = c.x;
+        centreY[f] = c.y;
+        centreZ[f] = c.z;
+        meanX[f] = m.x;
+        meanY[f] = m.y;
+        meanZ[f] = m.z;
+    }
+}
+
+void Geometry::updateCells(const Mesh &mesh)
+{
+    const Index cells = mesh.cellCount();
+#pragma omp parallel for schedule(static)
+    for (Index c = 0; c < cells; ++c) {
+        const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
+        Vec3 r;
+        for (Index i = begin; i < end; ++i) {
+            const Index f = cellFace(mesh.cellFaces[i]).face;
+            r = r + Vec3{meanX[f], meanY[f], meanZ[f]};
+        }
+        r = (1.0 / (end - begin)) * r;
+        double threeVolume = 0, areaSum = 0;
+        Vec3 moment;
+        for (Index i = begin; i < end; ++i) {
+            const CellFaceRef cf = cellFace(mesh.cellFaces[i]);
+            const Index f = cf.face;
+            const Vec3 a = cf.sign * Vec3{areaX[f], areaY[f], areaZ[f]};
+            const double pyramid = dot(Vec3{meanX[f], meanY[f], meanZ[f]} - r, a);
+            threeVolume += pyramid;
+            moment = moment + (0.75 * pyramid) * (Vec3{centreX[f], centreY[f], centreZ[f]} - r);
+            areaSum += area[f];
+        }
+        const double v = threeVolume / 3.0;
+        volume[c] = v;
+        const Vec3 centroid = r + (1.0 / threeVolume) * moment;
+        cellX[c] = centroid.x;
+        cellY[c] = centroid.y;
+        cellZ[c] = centroid.z;
+        lengthScale[c] = 2.0 * v / areaSum;
+    }
+}
+
+namespace {
+
+// Six times the volume face f sweeps; see sweptVolumes. Points are taken
+// relative to the face's old mean point m0. The old face's triangles contain
+// m0 and add nothing; each new triangle (m1, a1, b1) adds a tetrahedron with
+// apex m0. Each edge's quadrilateral a0 b0 b1 a1 is written with the node
+// displacements da, db, so that it is exactly zero for nodes that stay:
+//   diagonal a0-b1: (a0 b0 b1) + (a0 b1 a1) = p.(q x db) + p.((q + db) x da)
+//   diagonal b0-a1: (a0 b0 a1) + (b0 b1 a1) = p.(q x da) + q.(db x (p + da))
+// with p = a0 - m0, q = b0 - m0.
+double sixSweptVolume(const Index *n, const NodePositions &p0, const NodePositions &p1)
+{
+    const Vec3 m0 = faceMean(p0, n), dm = faceMean(p1, n) - m0;
+    double six = 0;
+    for (int e = 0; e < 4; ++e) {
+        const Index ia = n[e], ib = n[(e + 1) % 4];
+        const Vec3 p = node(p0, ia) - m0, q = node(p0, ib) - m0;
+        const Vec3 da = node(p1, ia) - node(p0, ia), db = node(p1, ib) - node(p0, ib);
+        six += dot(dm, cross(node(p1, ia) - m0, node(p1, ib) - m0));
+        if (ia < ib)
+            six += dot(p, cross(q, db)) + dot(p, cross(q + db, da));
+        else
+            six += dot(p, cross(q, da)) + dot(q, cross(db, p + da));
+    }
+    return six;
+}
+
+} // namespace
+
+void sweptVolumes(const Mesh &mesh, const NodePositions &from, const NodePositions &to, std::vector<double> &swept)
+{
+    const Index faces = mesh.faceCount();
+    swept.resize(faces);
+#pragma omp parallel for schedule(static)
+    for (Index f = 0; f < faces; ++f)
+        swept[f] = sixSweptVolume(&mesh.faceNodes[4 * f], from, to) / 6.0;
+}
+
+} // namespace euler::fv

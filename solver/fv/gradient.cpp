@@ -1,0 +1,66 @@
+#include "fv/gradient.h"
+
+namespace euler::fv {
+
+void LeastSquaresGradient::resize(const Mesh &mesh)
+{
+    coefficient_.resize(3 * mesh.cellFaces.size());
+    offset_.resize(3 * mesh.cellFaces.size());
+}
+
+void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
+{
+    const Index cells = mesh.cellCount();
+#pragma omp parallel for schedule(static)
+    for (Index c = 0; c < cells; ++c) {
+        const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
+        double xx = 0, xy = 0, xz = 0, yy = 0, yz = 0, zz = 0;
+        for (Index i = begin; i < end; ++i) {
+            const Index e = mesh.cellFaces[i];
+            const Index f = e >= 0 ? e : ~e;
+            double d[3];
+            if (f < mesh.internalFaceCount()) {
+                const Index o = e >= 0 ? mesh.neighbour[f] : mesh.owner[f];
+                d[0] = g.cellX[o] - g.cellX[c];
+                d[1] = g.cellY[o] - g.cellY[c];
+                d[2] = g.cellZ[o] - g.cellZ[c];
+            } else {
+                // The centroid mirrored at the face's plane.
+                const double s = 1.0 / g.area[f];
+                const double n[3] = {s * g.areaX[f], s * g.areaY[f], s * g.areaZ[f]};
+                const double dn = 2.0 * ((g.centreX[f] - g.cellX[c]) * n[0] + (g.centreY[f] - g.cellY[c]) * n[1]
+                                         + (g.centreZ[f] - g.cellZ[c]) * n[2]);
+                for (int a = 0; a < 3; ++a)
+                    d[a] = dn * n[a];
+            }
+            const double w = 1.0 / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
+            for (int a = 0; a < 3; ++a)
+                wd[a] = w * d[a];
+            xx += wd[0] * d[0];
+            xy += wd[0] * d[1];
+            xz += wd[0] * d[2];
+            yy += wd[1] * d[1];
+            yz += wd[1] * d[2];
+            zz += wd[2] * d[2];
+            double *r = &offset_[3 * static_cast<std::size_t>(i)];
+            r[0] = g.centreX[f] - g.cellX[c];
+            r[1] = g.centreY[f] - g.cellY[c];
+            r[2] = g.centreZ[f] - g.cellZ[c];
+        }
+        // M^-1 by cofactors (M is symmetric), applied to every w_k d_k.
+        const double cxx = yy * zz - yz * yz, cxy = xz * yz - xy * zz, cxz = xy * yz - xz * yy;
+        const double inv = 1.0 / (xx * cxx + xy * cxy + xz * cxz);
+        const double ixx = cxx * inv, ixy = cxy * inv, ixz = cxz * inv;
+        const double iyy = (xx * zz - xz * xz) * inv, iyz = (xy * xz - xx * yz) * inv, izz = (xx * yy - xy * xy) * inv;
+        for (Index i = begin; i < end; ++i) {
+            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
+            const double x = wd[0], y = wd[1], z = wd[2];
+            wd[0] = ixx * x + ixy * y + ixz * z;
+            wd[1] = ixy * x + iyy * y + iyz * z;
+            wd[2] = ixz * x + iyz * y + izz * z;
+        }
+    }
+}
+
+} // namespace euler::fv

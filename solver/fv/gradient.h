@@ -1,0 +1,75 @@
+#pragma once
+
+#include "fv/boundary.h"
+#include "fv/geometry.h"
+#include "fv/state.h"
+
+#include <vector>
+
+namespace euler::fv {
+
+// Limited cell gradients of the primitive variables, the 15 values of a
+// cell together (the flux loop reads all of them for each cell it meets):
+// g[15 c + 3 var + axis].
+struct Gradients
+{
+    std::vector<double> g;
+
+    void resize(Index cells) { g.resize(15 * static_cast<std::size_t>(cells)); }
+    double at(Index c, int var, int axis) const { return g[15 * static_cast<std::size_t>(c) + 3 * var + axis]; }
+};
+
+// Speed of every face along its unit normal (owner to neighbour), w_n in
+// m/s, from the stage's swept volumes.
+struct FaceMotion
+{
+    std::vector<double> normalSpeed;
+};
+
+// Weighted least-squares gradients: for cell c with neighbour points x_k
+// (neighbour centroids, and across a boundary face the centroid mirrored at
+// the face's plane), d_k = x_k - x_c and weights w_k = 1 / |d_k|^2,
+//     M = sum_k w_k d_k d_k^T,    grad q = sum_k (M^-1 w_k d_k) (q_k - q_c).
+// Exact for linear fields on any cell shape. The inverse-distance-squared
+// weights make M a sum of unit dyads, so it stays well conditioned on the
+// flat cells of a chamber near top dead centre (0.7 mm by 30 mm) where
+// unweighted least squares would be dominated by the wide neighbours.
+// The coefficient vectors M^-1 w_k d_k depend on the geometry only and are
+// kept per entry of the cell-to-face gather, with the offsets x_f - x_c to
+// the face centroids that the limiter and the reconstruction use.
+class LeastSquaresGradient
+{
+public:
+    void resize(const Mesh &mesh);
+    // Recomputes the coefficients; called whenever the nodes have moved.
+    void updateMatrices(const Mesh &mesh, const Geometry &geometry);
+
+    // Per gather entry i: coefficient vector and face-centroid offset.
+    const double *coefficient(Index i) const { return &coefficient_[3 * static_cast<std::size_t>(i)]; }
+    const double *faceOffset(Index i) const { return &offset_[3 * static_cast<std::size_t>(i)]; }
+
+private:
+    std::vector<double> coefficient_, offset_;
+};
+
+inline PointState cellState(const PrimitiveFields &w, Index c)
+{
+    return {w[Rho][c], w[VelocityX][c], w[VelocityY][c], w[VelocityZ][c], w[Pressure][c]};
+}
+
+// The state cell c sees across gather entry `entry`: the neighbour's, or
+// the mirror value of the boundary face (ghostState).
+inline PointState neighbourState(const Mesh &mesh, const Geometry &g, const BoundaryConditions &bc,
+                                 const FaceMotion &motion, const PrimitiveFields &w, const PointState &own,
+                                 Index entry)
+{
+    const bool owned = entry >= 0;
+    const Index f = owned ? entry : ~entry;
+    if (f < mesh.internalFaceCount())
+        return cellState(w, owned ? mesh.neighbour[f] : mesh.owner[f]);
+    const double s = 1.0 / g.area[f]; // boundary faces point out of their owner
+    const FaceFrame frame{s * g.areaX[f], s * g.areaY[f], s * g.areaZ[f], motion.normalSpeed[f]};
+    return ghostState(bc.kind[f - mesh.internalFaceCount()], own, frame);
+}
+
+} // namespace euler::fv
