@@ -8,6 +8,9 @@
 
 class QTextStream;
 class Kalvex;
+namespace FieldMaps {
+struct Surface;
+}
 
 // Installs the "Windows" style and creates the one main window, titled
 // "Kalvex V2.1". The caller shows it.
@@ -74,9 +77,9 @@ private:
     bool writeSolverInputs(const QString &dir, bool withPocketMesh);
     void reportCalcStopped(const QString &what);
 
-    // Field maps (kalvex_fieldmaps.cpp). A run plots one or more surfaces,
-    // shows its progress and reports the problems of all of them at once.
-    class FieldMapRun;
+    // Field maps (kalvex_fieldmaps.cpp): plots one or more surfaces, shows
+    // the progress and reports the problems of all of them at once.
+    void plotFieldMaps(const QList<const FieldMaps::Surface *> &surfaces);
 
     // Valve diagrams and heat-transfer coefficients (kalvex_diagrams.cpp).
     // Each helper reports its own failure in a message box; false means stop.

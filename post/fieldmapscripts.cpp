@@ -240,6 +240,15 @@ QStringList pocketPlotLines(int colourField, int nSuction, int nDischarge,
     return lines;
 }
 
+QStringList sideColourScript(const ColourQuantity &quantity, const QString &mapName, const QString &gridCopy,
+                             const PocketLayout &pockets, const ValueRange &range)
+{
+    return sideColourScriptHead(quantity, mapName, pockets.wallRadius, pockets.pocketRadius, range)
+           + pocketPlotLines(quantity.sideField, pockets.suctionValves, pockets.dischargeValves, gridCopy,
+                             pockets.suctionAngles, pockets.dischargeAngles)
+           + QStringList{sideColourScriptTail()};
+}
+
 QString streamNumber(double value)
 {
     QString text;

@@ -80,6 +80,23 @@ QStringList pocketPlotLines(int colourField, int nSuction, int nDischarge,
                             const QString &gridCopy, const QList<double> &suctionAngles,
                             const QList<double> &dischargeAngles);
 
+// What the side wall's colour maps draw over the wall: its radius, the pocket
+// radius and the pockets of each kind (counts and angles in degrees).
+struct PocketLayout
+{
+    double wallRadius = 0;   // r1, m
+    double pocketRadius = 0; // r2, m
+    int suctionValves = 0;
+    int dischargeValves = 0;
+    QList<double> suctionAngles;
+    QList<double> dischargeAngles;
+};
+
+// A side colour script whole: its first lines, the pocket outlines with the
+// plot command coloured by the quantity, the closing line.
+QStringList sideColourScript(const ColourQuantity &quantity, const QString &mapName, const QString &gridCopy,
+                             const PocketLayout &pockets, const ValueRange &range);
+
 // A number as a QTextStream with default settings writes it: 1e10 -> "1e+10".
 QString streamNumber(double value);
 

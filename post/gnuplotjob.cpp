@@ -1,6 +1,7 @@
 #include "gnuplotjob.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -23,9 +24,12 @@ QString JobOutcome::describe() const
     return {};
 }
 
-GnuplotJob::GnuplotJob(QObject *processParent)
+GnuplotJob::GnuplotJob(QObject *processParent, const QString &directory)
     : m_process(new QProcess(processParent))
+    , m_program(directory.isEmpty() ? program() : QDir::cleanPath(QDir(directory).absoluteFilePath(program())))
 {
+    if (!directory.isEmpty())
+        m_process->setWorkingDirectory(directory);
 }
 
 JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
@@ -46,7 +50,7 @@ JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
                                        }
                                    });
 
-    m_process->start(program(), {scriptName});
+    m_process->start(m_program, {scriptName});
     if (!startFailed && m_process->state() != QProcess::NotRunning) {
         deadline.start(timeoutMs);
         loop.exec(flags);

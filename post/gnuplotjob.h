@@ -22,7 +22,8 @@ struct JobOutcome
     QString describe() const;
 };
 
-// Runs "./wgnuplot.exe" on script files in the current directory. One process
+// Runs "./wgnuplot.exe" on script files in a directory: the current one, or
+// the one given, without moving the process's current directory. One process
 // object serves all runs of a job; it belongs to the given parent.
 class GnuplotJob
 {
@@ -31,7 +32,7 @@ public:
     // Generous bound for one map: a run that exceeds it is stopped and reported.
     static constexpr int defaultTimeoutMs = 120000;
 
-    explicit GnuplotJob(QObject *processParent);
+    explicit GnuplotJob(QObject *processParent, const QString &directory = QString());
 
     // Starts the program on scriptName and waits until it ends or timeoutMs
     // passes; a run past its bound is killed. The event loop keeps running while
@@ -41,6 +42,7 @@ public:
 
 private:
     QProcess *m_process;
+    QString m_program;
 };
 
 // Opens `file` write-only in text mode, empty. An old file of that name that

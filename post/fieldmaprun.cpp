@@ -1,0 +1,284 @@
+#include "fieldmaprun.h"
+
+#include "resultfile.h"
+#include "surfacedirs.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <QMap>
+
+namespace FieldMaps {
+
+namespace {
+
+QList<MapScript> allMaps(const StepFiles &files)
+{
+    return {{densityScriptName(), files.density},
+            {pressureScriptName(), files.pressure},
+            {velocityScriptName(), files.velocity}};
+}
+
+QString firstLine(const QString &text)
+{
+    return text.trimmed().section(QLatin1Char('\n'), 0, 0);
+}
+
+QList<double> angles(const FieldTexts &texts, ValveSide side)
+{
+    QList<double> list;
+    for (int k = 1; k <= maxValvesPerKind; ++k)
+        list << texts.value(pocketAngle(side, k)).toDouble();
+    return list;
+}
+
+} // namespace
+
+QList<Parameter> RunInputs::parameters()
+{
+    QList<Parameter> keys{Parameter::CaseName, Parameter::EndAngle, Parameter::PistonDiameter,
+                          Parameter::ValveDiameter, Parameter::SuctionValveCount, Parameter::DischargeValveCount};
+    for (int k = 1; k <= maxValvesPerKind; ++k)
+        keys << pocketAngle(ValveSide::Suction, k) << pocketAngle(ValveSide::Discharge, k);
+    return keys;
+}
+
+RunInputs RunInputs::fromTexts(const FieldTexts &texts)
+{
+    RunInputs inputs;
+    inputs.caseName = texts.value(Parameter::CaseName);
+    inputs.endAngle = texts.value(Parameter::EndAngle);
+    inputs.pistonDiameter = texts.value(Parameter::PistonDiameter).toDouble();
+    inputs.valveDiameter = texts.value(Parameter::ValveDiameter).toDouble();
+    // Valve counts are truncated toward zero like the step count.
+    inputs.suctionValves = ResultFile::stepCount(texts.value(Parameter::SuctionValveCount));
+    inputs.dischargeValves = ResultFile::stepCount(texts.value(Parameter::DischargeValveCount));
+    inputs.suctionAngles = angles(texts, ValveSide::Suction);
+    inputs.dischargeAngles = angles(texts, ValveSide::Discharge);
+    return inputs;
+}
+
+// What a surface adds to the procedure all surfaces share.
+struct FieldMapRun::SurfacePlot
+{
+    const Surface &surface;
+    // Sees every data line of output step `step` while its grid copy is written.
+    std::function<void(int step, const Fields &fields)> addLine;
+    // Runs once all result files are read: prints the extents, fixes the scale.
+    std::function<void()> finishReading;
+    // The scripts of one step and the maps they draw.
+    std::function<QList<QStringList>(int step, const StepFiles &files)> scripts;
+    std::function<QList<MapScript>(const StepFiles &files)> maps;
+};
+
+FieldMapRun::FieldMapRun(const RunInputs &inputs, QObject *processParent, const RunCallbacks &callbacks)
+    : m_inputs(inputs), m_processParent(processParent), m_callbacks(callbacks)
+{
+}
+
+void FieldMapRun::run(const QString &startDir, const QList<const Surface *> &surfaces)
+{
+    for (const Surface *surface : surfaces) {
+        if (m_cancelled || m_programMissing)
+            return;
+        if (surface->id == formats::caselayout::Surface::Side)
+            plotSide(startDir);
+        else
+            plotPlanar(startDir, *surface);
+    }
+}
+
+void FieldMapRun::addProblem(const QString &text)
+{
+    qWarning().noquote() << text;
+    if (m_callbacks.problem)
+        m_callbacks.problem(text);
+}
+
+bool FieldMapRun::stopRequested()
+{
+    if (m_callbacks.cancelRequested && m_callbacks.cancelRequested())
+        m_cancelled = true;
+    return m_cancelled;
+}
+
+// The steps every surface goes through: find its directory, copy each result
+// file into its grid copy, then write and run the scripts of every step in
+// ExecutingFiles.
+void FieldMapRun::plot(const QString &startDir, const SurfacePlot &plot)
+{
+    const Surface &surface = plot.surface;
+    SurfaceDirs dirs;
+    QString missing;
+    if (!locateSurfaceDirs(startDir, m_inputs.caseName, surface.subdir, &dirs, &missing)) {
+        addProblem(tr("%1: directory not found: %2").arg(surface.title, missing));
+        return;
+    }
+    qDebug() << qUtf8Printable(surface.firstDiagnostic) << QFileInfo(dirs.surface).canonicalFilePath();
+
+    const int steps = ResultFile::stepCount(m_inputs.endAngle);
+    qDebug() << "Anzahl Out-Files:" << steps;
+    if (steps <= 0)
+        addProblem(tr("%1: no output steps to plot (phiMax is \"%2\").").arg(surface.title, m_inputs.endAngle));
+    const QList<bool> hasData = copyResultFiles(plot, dirs.surface, steps);
+    plot.finishReading();
+    if (!m_cancelled)
+        drawMaps(plot, dirs.executingFiles, steps, hasData);
+}
+
+// Copies the result files of steps 1..steps into their grid copies; tells
+// which steps hold data.
+QList<bool> FieldMapRun::copyResultFiles(const SurfacePlot &plot, const QString &directory, int steps)
+{
+    const Surface &surface = plot.surface;
+    const QDir dir(directory);
+    QList<bool> hasData(steps + 1, false);
+    for (int step = 1; step <= steps && !stopRequested(); ++step) {
+        if (m_callbacks.progress)
+            m_callbacks.progress(tr("%1: reading step %2 of %3").arg(surface.title).arg(step).arg(steps), step - 1,
+                                 2 * steps);
+        const QString resultName = resultFileName(surface, step);
+        const QString gridCopyName = gridCopyFileName(surface, step);
+        qDebug() << "FileName:" << resultName;
+        qDebug() << "FileNameNew:" << gridCopyName;
+        const CopyOutcome copied =
+            copyResultFile(dir.filePath(resultName), dir.filePath(gridCopyName), surface.layout,
+                           [&plot, step](const Fields &fields) { plot.addLine(step, fields); });
+        if (copied.status != CopyOutcome::Copied)
+            addProblem(QStringLiteral("%1: %2").arg(surface.title, copied.error));
+        else if (copied.lines == 0)
+            addProblem(tr("%1: %2 holds no data lines").arg(surface.title, resultName));
+        else
+            hasData[step] = true;
+    }
+    return hasData;
+}
+
+bool FieldMapRun::writeScript(const QString &directory, const QString &scriptName, const QStringList &lines,
+                              QString *error) const
+{
+    const QString fileName = QDir(directory).absoluteFilePath(scriptName);
+    QString reason;
+    if (writeScriptFile(fileName, lines, &reason))
+        return true;
+    *error = QStringLiteral("%1: %2").arg(fileName, reason);
+    return false;
+}
+
+// Writes and runs the scripts of every step that has data, in ExecutingFiles.
+void FieldMapRun::drawMaps(const SurfacePlot &plot, const QString &executingFiles, int steps,
+                           const QList<bool> &hasData)
+{
+    const Surface &surface = plot.surface;
+    GnuplotJob job(m_processParent, executingFiles);
+    for (int step = 1; step <= steps; ++step) {
+        if (!hasData[step])
+            continue;
+        const StepFiles files = stepFiles(m_inputs.caseName, surface, step);
+        const QList<QStringList> scripts = plot.scripts(step, files);
+        const QStringList names = scriptNames();
+        QString error;
+        for (int i = 0; i < names.size(); ++i) {
+            if (!writeScript(executingFiles, names.at(i), scripts.at(i), &error)) {
+                addProblem(QStringLiteral("%1: %2").arg(surface.title, error));
+                return;
+            }
+        }
+        printJobStart({densityScriptName()});
+        if (m_callbacks.progress)
+            m_callbacks.progress(tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps),
+                                 steps + step - 1, 2 * steps);
+        if (!runMaps(job, executingFiles, plot.maps(files)))
+            return;
+    }
+}
+
+// Runs the maps of one step; false when the run has to stop.
+bool FieldMapRun::runMaps(GnuplotJob &job, const QString &executingFiles, const QList<MapScript> &maps)
+{
+    for (const MapScript &map : maps) {
+        const bool input = m_callbacks.acceptsInputWhileDrawing && m_callbacks.acceptsInputWhileDrawing();
+        const JobOutcome outcome = job.run(map.script, GnuplotJob::defaultTimeoutMs,
+                                           input ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        if (outcome.status == JobOutcome::FailedToStart) {
+            m_programMissing = true;
+            addProblem(tr("The plotting program %1 could not be started in %2: %3. No further maps were drawn.")
+                           .arg(GnuplotJob::program(), executingFiles, outcome.errorString));
+            return false;
+        }
+        if (!outcome.succeeded()) {
+            QString text = QStringLiteral("%1: %2 %3").arg(map.map, GnuplotJob::program(), outcome.describe());
+            if (!outcome.errorOutput.trimmed().isEmpty())
+                text += QStringLiteral(" (%1)").arg(firstLine(outcome.errorOutput));
+            addProblem(text);
+        }
+        if (stopRequested())
+            return false;
+    }
+    return true;
+}
+
+void FieldMapRun::plotPlanar(const QString &startDir, const Surface &surface)
+{
+    PlanarExtents extents;
+    double scale = 0;
+    plot(startDir,
+         {surface, [&extents](int, const Fields &fields) { extents.add(fields); },
+          [&extents, &scale] {
+              qDebug() << "xmin=" << extents.xmin;
+              qDebug() << "xmax=" << extents.xmax;
+              qDebug() << "umax=" << extents.umax;
+              qDebug() << "vmax=" << extents.vmax;
+              scale = arrowScale(extents.umax, extents.vmax, extents.span());
+          },
+          [&scale](int, const StepFiles &files) {
+              return QList<QStringList>{planarColourScript(density(), files.density, files.gridCopy),
+                                        planarColourScript(pressure(), files.pressure, files.gridCopy),
+                                        planarVelocityScript(files, scale)};
+          },
+          allMaps});
+}
+
+void FieldMapRun::plotSide(const QString &startDir)
+{
+    const PocketLayout pockets{m_inputs.pistonDiameter * 0.5, m_inputs.valveDiameter * 0.5,
+                               m_inputs.suctionValves,        m_inputs.dischargeValves,
+                               m_inputs.suctionAngles,        m_inputs.dischargeAngles};
+    const bool drawsColourMaps = validValveCount(pockets.suctionValves) && validValveCount(pockets.dischargeValves);
+    SideExtents extents;
+    QMap<int, ColourRanges> ranges;
+    double scale = 0;
+    plot(startDir,
+         {sideSurface(),
+          [&extents, &ranges](int step, const Fields &fields) {
+              extents.add(fields);
+              ranges[step].add(fields);
+          },
+          [&] {
+              qDebug() << "xmin=" << 0;
+              qDebug() << "xmax=" << extents.xmax;
+              qDebug() << "umax=" << extents.umax;
+              qDebug() << "vmax=" << extents.vmax;
+              scale = arrowScale(extents.umax, extents.vmax, extents.xmax);
+              qDebug() << "zmax=" << extents.zmax;
+              qDebug() << "sizeRatio=" << sizeRatio(extents.zmax, extents.xmax);
+              if (!drawsColourMaps)
+                  addProblem(tr("Side: density and pressure maps need 1 to %1 suction and discharge valves "
+                                "(found %2 and %3); only velocity maps were drawn.")
+                                 .arg(maxValvesPerKind)
+                                 .arg(pockets.suctionValves)
+                                 .arg(pockets.dischargeValves));
+          },
+          [&](int step, const StepFiles &files) {
+              const ColourRanges range = ranges.value(step);
+              return QList<QStringList>{
+                  sideColourScript(density(), files.density, files.gridCopy, pockets, range.density),
+                  sideColourScript(pressure(), files.pressure, files.gridCopy, pockets, range.pressure),
+                  sideVelocityScript(files, scale)};
+          },
+          [drawsColourMaps](const StepFiles &files) {
+              return drawsColourMaps ? allMaps(files) : QList<MapScript>{{velocityScriptName(), files.velocity}};
+          }});
+}
+
+} // namespace FieldMaps

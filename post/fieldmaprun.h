@@ -1,0 +1,98 @@
+#pragma once
+
+#include "fieldmapscripts.h"
+#include "gnuplotjob.h"
+#include "params/parameters.h"
+
+#include <QCoreApplication>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QObject;
+
+namespace FieldMaps {
+
+// What a field-map run takes from the form, read once when it starts.
+struct RunInputs
+{
+    QString caseName;
+    QString endAngle;            // phiMax as typed: the output step count
+    double pistonDiameter = 0;   // m
+    double valveDiameter = 0;    // m
+    int suctionValves = 0;       // truncated toward zero, like the step count
+    int dischargeValves = 0;
+    QList<double> suctionAngles; // deg, one per pocket
+    QList<double> dischargeAngles;
+
+    static QList<Parameter> parameters();
+    static RunInputs fromTexts(const FieldTexts &texts);
+};
+
+// How a run tells its caller what goes on; every call comes on the caller's
+// thread, from inside run().
+struct RunCallbacks
+{
+    // The run's progress: what it does now, and how far it is.
+    std::function<void(const QString &label, int value, int maximum)> progress;
+    // A map, grid copy or directory that could not be made, in words that
+    // name the surface and the file.
+    std::function<void(const QString &text)> problem;
+    // True once the user asked to stop; the maps going on are finished first.
+    std::function<bool()> cancelRequested;
+    // Whether user input may reach the window while a map is drawn, as when a
+    // modal progress dialog takes it.
+    std::function<bool()> acceptsInputWhileDrawing;
+};
+
+// One map of an output step: the script that draws it and the image it names.
+struct MapScript
+{
+    QString script;
+    QString map;
+};
+
+// Draws the density, pressure and velocity maps of the surfaces of one case:
+// for each surface, reads every output step's result file into its grid
+// copy, gathers the extents, then writes and runs the three scripts of every
+// step in ExecutingFiles. Works from the directory it is started in (normally
+// ExecutingFiles, directly under the root) and never moves the current
+// directory; its diagnostic lines are those of the field-map slots.
+class FieldMapRun
+{
+    Q_DECLARE_TR_FUNCTIONS(FieldMapRun)
+
+public:
+    FieldMapRun(const RunInputs &inputs, QObject *processParent, const RunCallbacks &callbacks);
+
+    // Plots the surfaces in order; stops early when the user cancels or the
+    // plotting program cannot be started.
+    void run(const QString &startDir, const QList<const Surface *> &surfaces);
+
+    bool cancelled() const { return m_cancelled; }
+
+private:
+    struct SurfacePlot;
+
+    void plotPlanar(const QString &startDir, const Surface &surface);
+    void plotSide(const QString &startDir);
+    void plot(const QString &startDir, const SurfacePlot &plot);
+    QList<bool> copyResultFiles(const SurfacePlot &plot, const QString &directory, int steps);
+    void drawMaps(const SurfacePlot &plot, const QString &executingFiles, int steps,
+                  const QList<bool> &hasData);
+    bool runMaps(GnuplotJob &job, const QString &executingFiles, const QList<MapScript> &maps);
+    bool writeScript(const QString &directory, const QString &scriptName, const QStringList &lines,
+                     QString *error) const;
+    bool stopRequested();
+    void addProblem(const QString &text);
+
+    RunInputs m_inputs;
+    QObject *m_processParent;
+    RunCallbacks m_callbacks;
+    bool m_programMissing = false;
+    bool m_cancelled = false;
+};
+
+} // namespace FieldMaps
