@@ -6,6 +6,7 @@
 #include "params/parameterset.h"
 #include "ui_mainwindow.h"
 
+class CurrentDirGuard;
 class QTextStream;
 class Kalvex;
 namespace FieldMaps {
@@ -73,8 +74,8 @@ private:
     // and returns whether the run may go on.
     bool calcInputsAccepted();
     bool createResultDirs(const QString &root, const QStringList &resultDirs);
-    bool enterDir(const QString &dir);
-    bool writeSolverInputs(const QString &dir, bool withPocketMesh);
+    bool enterDir(const CurrentDirGuard &guard, const QString &dir);
+    bool writeSolverInputs(const CurrentDirGuard &guard, const QString &dir, bool withPocketMesh);
     void reportCalcStopped(const QString &what);
 
     // Field maps (kalvex_fieldmaps.cpp): plots one or more surfaces, shows

@@ -17,7 +17,7 @@
 // solver starts, so it never runs on stale or partial inputs.
 void Kalvex::startCalc()
 {
-    const CurrentDirGuard backToExecutingFiles;
+    const CurrentDirGuard guard;
     QDir dir(QDir::currentPath());
     qDebug() << "Current Dir 1" << QDir::currentPath();
     qDebug() << "curDir1=" << dir;
@@ -37,8 +37,8 @@ void Kalvex::startCalc()
     qDebug() << "Programmname=" << layout.solverProgram();
     qDebug() << layout.executingDir;
 
-    if (!writeSolverInputs(layout.root, true) || !writeSolverInputs(layout.caseDir, false)
-        || !enterDir(layout.executingDir)) {
+    if (!writeSolverInputs(guard, layout.root, true) || !writeSolverInputs(guard, layout.caseDir, false)
+        || !enterDir(guard, layout.executingDir)) {
         return;
     }
     qDebug() << "Working directory=" << layout.executingDir;
@@ -89,9 +89,9 @@ bool Kalvex::createResultDirs(const QString &root, const QStringList &resultDirs
     return true;
 }
 
-bool Kalvex::enterDir(const QString &dir)
+bool Kalvex::enterDir(const CurrentDirGuard &guard, const QString &dir)
 {
-    if (QDir::setCurrent(dir))
+    if (guard.enter(dir))
         return true;
     reportCalcStopped(tr("The directory %1 could not be entered.").arg(QDir::toNativeSeparators(dir)));
     return false;
@@ -99,9 +99,9 @@ bool Kalvex::enterDir(const QString &dir)
 
 // The solver's inputs into dir, in the solver's order; the mapped pocket mesh
 // only into the root, where the reference mesh lies.
-bool Kalvex::writeSolverInputs(const QString &dir, bool withPocketMesh)
+bool Kalvex::writeSolverInputs(const CurrentDirGuard &guard, const QString &dir, bool withPocketMesh)
 {
-    if (!enterDir(dir))
+    if (!enterDir(guard, dir))
         return false;
     const QStringList names = CaseLayout::inputFileNames();
     QList<std::pair<QString, std::function<bool()>>> writers = {

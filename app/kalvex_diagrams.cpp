@@ -1,6 +1,9 @@
 #include "kalvex.h"
 
 #include "messages.h"
+#include "calc/currentdirguard.h"
+#include "formats/caselayout.h"
+#include "post/surfacedirs.h"
 #include "post/alphacoefficient.h"
 #include "post/gnuplotjob.h"
 #include "post/resultfile.h"
@@ -72,6 +75,10 @@ void Kalvex::plotValves()
 void Kalvex::plotAlpha()
 {
     const QDir startDir = QDir::current();
+    // The script addresses the case as "../<case>", so it runs in ExecutingFiles.
+    const QString executingFiles =
+        QDir::cleanPath(startDir.absoluteFilePath(QStringLiteral("../") + QLatin1String(formats::caselayout::executingDirectory)));
+    const CurrentDirGuard guard(FieldMaps::returnDirectory(startDir.absolutePath()));
     QDir caseDir;
     const QString caseName = text(Parameter::CaseName);
     if (!AlphaCoefficient::locateCase(startDir, caseName, &caseDir)) {
@@ -84,8 +91,12 @@ void Kalvex::plotAlpha()
     }
     if (!writeAlphaTable(caseDir.absolutePath()))
         return;
-    // The script addresses the case as "../<case>", so it runs in ExecutingFiles.
-    QDir::setCurrent(startDir.absoluteFilePath(QStringLiteral("../ExecutingFiles")));
+    if (!guard.enter(executingFiles)) {
+        Messages::warning(this, tr("Plot heat transfer coefficient"),
+                          tr("The directory %1 could not be entered; the diagram was not drawn.")
+                              .arg(QDir::toNativeSeparators(executingFiles)));
+        return;
+    }
     plotAlphaCurves();
 }
 

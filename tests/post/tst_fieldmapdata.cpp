@@ -82,6 +82,7 @@ private slots:
     void locatesDirectories_data();
     void locatesDirectories();
     void restorerReturnsToExecutingFiles();
+    void guardChecksEveryMove();
 };
 
 void TestFieldMapData::resultFields_data()
@@ -419,6 +420,21 @@ void TestFieldMapData::restorerReturnsToExecutingFiles()
     QCOMPARE(QDir::currentPath(), root.executingDir());
     QTemporaryDir lone;
     QCOMPARE(returnDirectory(lone.path()), lone.path());   // no ExecutingFiles beside it
+}
+
+void TestFieldMapData::guardChecksEveryMove()
+{
+    TestWorkspace root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir::setCurrent(root.executingDir()));
+    {
+        const CurrentDirGuard guard;
+        QVERIFY(!guard.enter(root.path(QStringLiteral("missing"))));
+        QCOMPARE(QDir::currentPath(), root.executingDir());   // a failed move moves nothing
+        QVERIFY(guard.enter(root.root()));
+        QCOMPARE(QDir::currentPath(), root.root());
+    }
+    QCOMPARE(QDir::currentPath(), root.executingDir());
 }
 
 QTEST_GUILESS_MAIN(TestFieldMapData)
