@@ -42,7 +42,8 @@ void Kalvex::startCalc()
         return;
     }
     qDebug() << "Working directory=" << layout.executingDir;
-    if (!layout.launchSolver()) {
+    QString error;
+    if (!layout.launchSolver(&error)) {
         Messages::warning(this, tr("Calculation stopped"),
                           tr("The solver %1 could not be started.")
                               .arg(QDir::toNativeSeparators(layout.solverProgram())));
@@ -54,17 +55,16 @@ void Kalvex::startCalc()
 bool Kalvex::calcInputsAccepted()
 {
     const QString title = tr("Calculation not started");
-    const QString workspace = CaseLayout::workspaceProblem(QDir::currentPath());
-    if (!workspace.isEmpty()) {
-        Messages::warning(this, title, workspace);
+    QString problem;
+    if (!CaseLayout::isWorkspace(QDir::currentPath(), &problem)) {
+        Messages::warning(this, title, problem);
         return false;
     }
     const QString caseName = text(Parameter::CaseName);
-    const QString nameProblem = EntryName::caseNameProblem(caseName);
-    if (!nameProblem.isEmpty()) {
+    if (!EntryName::isCaseName(caseName, &problem)) {
         Messages::warning(this, title,
                           tr("Case name \"%1\": %2.\nPlease enter the name of one directory.")
-                              .arg(caseName, nameProblem));
+                              .arg(caseName, problem));
         return false;
     }
     const QStringList problems = ParameterCheck::problems(texts(ParameterCheck::parameters()));

@@ -31,7 +31,7 @@ QString lastLines(const QString &text, int count)
 
 QString noImageReport(const QString &imageName, const JobOutcome &outcome)
 {
-    QString report = QCoreApplication::translate("Kalvex", "No picture \"%1\" was drawn: %2 %3.")
+    QString report = Kalvex::tr("No picture \"%1\" was drawn: %2 %3.")
                          .arg(imageName, GnuplotJob::program(), outcome.describe());
     const QString complaint = lastLines(outcome.errorOutput, reportedErrorLines);
     if (!complaint.isEmpty())
@@ -81,12 +81,9 @@ void Kalvex::plotAlpha()
     const CurrentDirGuard guard(FieldMaps::returnDirectory(startDir.absolutePath()));
     QDir caseDir;
     const QString caseName = text(Parameter::CaseName);
-    if (!AlphaCoefficient::locateCase(startDir, caseName, &caseDir)) {
-        Messages::warning(this, tr("Plot heat transfer coefficient"),
-                          tr("The case directory \"%1\" does not exist in %2. "
-                             "Enter the name of a calculated case.")
-                              .arg(caseName,
-                                   QDir::cleanPath(startDir.absoluteFilePath(QStringLiteral("..")))));
+    QString error;
+    if (!AlphaCoefficient::locateCase(startDir, caseName, &caseDir, &error)) {
+        Messages::warning(this, tr("Plot heat transfer coefficient"), error);
         return;
     }
     if (!writeAlphaTable(caseDir.absolutePath()))

@@ -30,8 +30,6 @@ bool Kalvex::writeMeshInput()
 
 namespace {
 
-QString trMesh(const char *text) { return QCoreApplication::translate("Kalvex", text); }
-
 // Why the form cannot give a pocket mesh; empty when it can.
 QString formProblem(const FieldTexts &texts, const QString &meshName,
                     PocketGeometry::Dimensions *target)
@@ -40,11 +38,11 @@ QString formProblem(const FieldTexts &texts, const QString &meshName,
     if (!PocketGeometry::fromTexts(texts, target, &problem))
         return problem;
     if (meshName.trimmed().isEmpty())
-        return trMesh("Please enter the name of the mesh file for the valve pockets on the tab "
+        return Kalvex::tr("Please enter the name of the mesh file for the valve pockets on the tab "
                       "\"Calculation\".");
     if (QFileInfo(meshName).absoluteFilePath()
         == QFileInfo(QLatin1String(formats::caselayout::referenceMesh)).absoluteFilePath())
-        return trMesh("The mesh must not replace the reference pocket mesh %1; please enter "
+        return Kalvex::tr("The mesh must not replace the reference pocket mesh %1; please enter "
                       "another name.")
             .arg(QLatin1String(formats::caselayout::referenceMesh));
     return {};

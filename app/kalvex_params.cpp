@@ -34,12 +34,11 @@ void Kalvex::readParameterFile(const Table &set, const QString &caption)
 bool Kalvex::writeParameterFile(const Table &set, const QString &fileName)
 {
     const FieldTexts texts = this->texts(ParameterSet::keys(set));
-    const ParameterFile::Problem problem = ParameterFile::readBackProblem(set, texts);
-    if (!problem.isNull()) {
+    QString problem;
+    if (!ParameterFile::readsBack(set, texts, &problem)) {
         Messages::warning(this, tr("Not saved"),
-                          tr("The field \"%1\" %2, so the file would not read back as written.\n"
-                             "Nothing was written to %3.")
-                              .arg(problem.caption, problem.reason, fileName));
+                          tr("%1, so the file would not read back as written.\nNothing was written to %2.")
+                              .arg(problem, fileName));
         return false;
     }
     QSaveFile file(fileName);

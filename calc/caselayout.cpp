@@ -45,31 +45,34 @@ QString CaseLayout::solverProgram() const
     return executingDir + QLatin1Char('/') + solverFileName;
 }
 
-QString CaseLayout::workspaceProblem(const QString &currentDir)
+bool CaseLayout::isWorkspace(const QString &currentDir, QString *error)
 {
     const QDir dir(currentDir);
     const QString path = QDir::toNativeSeparators(dir.absolutePath());
-    if (dir.dirName() != executingDirName) {
-        return QCoreApplication::translate("CaseLayout",
-                   "The program must run in the directory \"%1\" of the workspace, not in %2.")
-            .arg(executingDirName, path);
-    }
-    const QFileInfo solver(dir.absoluteFilePath(solverFileName));
-    if (!solver.isFile() || !solver.isExecutable()) {
-        return QCoreApplication::translate("CaseLayout",
-                   "The solver \"%1\" is missing or not executable in %2.")
-            .arg(solverFileName, path);
-    }
     QDir root(dir.absolutePath());
-    if (!root.cdUp() || !QFileInfo(root.absoluteFilePath(referenceMeshName)).isFile()) {
-        return QCoreApplication::translate("CaseLayout",
-                   "The reference pocket mesh \"%1\" is missing in the workspace %2.")
-            .arg(referenceMeshName, QDir::toNativeSeparators(root.absolutePath()));
+    if (dir.dirName() != executingDirName) {
+        *error = tr("The program must run in the directory \"%1\" of the workspace, not in %2.")
+                     .arg(executingDirName, path);
+    } else if (const QFileInfo solver(dir.absoluteFilePath(solverFileName));
+               !solver.isFile() || !solver.isExecutable()) {
+        *error = tr("The solver \"%1\" is missing or not executable in %2.").arg(solverFileName, path);
+    } else if (!root.cdUp() || !QFileInfo(root.absoluteFilePath(referenceMeshName)).isFile()) {
+        *error = tr("The reference pocket mesh \"%1\" is missing in the workspace %2.")
+                     .arg(referenceMeshName, QDir::toNativeSeparators(root.absolutePath()));
+    } else {
+        return true;
     }
-    return QString();
+    return false;
 }
 
-bool CaseLayout::launchSolver() const
+bool CaseLayout::launchSolver(QString *error) const
 {
-    return QProcess::startDetached(solverProgram(), {QString()}, executingDir);
+    QProcess solver;
+    solver.setProgram(solverProgram());
+    solver.setArguments({QString()});
+    solver.setWorkingDirectory(executingDir);
+    if (solver.startDetached())
+        return true;
+    *error = solver.errorString();
+    return false;
 }

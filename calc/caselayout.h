@@ -2,6 +2,7 @@
 
 #include "formats/caselayout.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -10,6 +11,9 @@
 // the latest solver inputs and one directory per case.
 struct CaseLayout
 {
+    Q_DECLARE_TR_FUNCTIONS(CaseLayout)
+
+public:
     QString root;          // absolute path of the workspace root
     QString executingDir;  // absolute path of ExecutingFiles
     QString caseName;      // relative to the root
@@ -28,12 +32,12 @@ struct CaseLayout
     // absolute path of ExecutingFiles + "/euler.exe"
     QString solverProgram() const;
 
-    // Why the directory cannot host a run (empty when it can): it must be a
-    // directory named ExecutingFiles holding an executable euler.exe, inside a
-    // root that holds the reference pocket mesh.
-    static QString workspaceProblem(const QString &currentDir);
+    // Whether the directory can host a run, else why not in *error: it must be
+    // a directory named ExecutingFiles holding an executable euler.exe, inside
+    // a root that holds the reference pocket mesh.
+    static bool isWorkspace(const QString &currentDir, QString *error);
 
     // Starts the solver on its own with one empty argument, working in
-    // ExecutingFiles. Returns whether the process could be started.
-    bool launchSolver() const;
+    // ExecutingFiles; false with the system's reason in *error.
+    bool launchSolver(QString *error) const;
 };

@@ -241,8 +241,8 @@ void Checker::checkOwnRule(const Field &field)
             checkRange(field, *v);
         return;
     case Kind::MeshFileName: {
-        const QString problem = EntryName::meshFileNameProblem(m_texts.value(field.key));
-        if (!problem.isEmpty())
+        QString problem;
+        if (!EntryName::isMeshFileName(m_texts.value(field.key), &problem))
             add(field.key, problem);
         return;
     }
@@ -284,8 +284,8 @@ void Checker::checkPocketGeometry()
     const PocketGeometry::Dimensions dimensions{rules::pistonRadiusMm(value(P::PistonDiameter)),
                                                 value(P::PocketRadius), value(P::ConeHeight),
                                                 value(P::PocketHeight)};
-    const QString problem = PocketGeometry::fitProblem(dimensions);
-    if (!problem.isEmpty())
+    QString problem;
+    if (!PocketGeometry::fits(dimensions, &problem))
         m_lines[P::PocketHeight] << problem;
 }
 

@@ -107,29 +107,30 @@ QString displayText(const Entry &entry, const QString &value)
     }
 }
 
-QString tr(const char *text)
+// The translation context of the file's messages.
+struct Texts
 {
-    return QCoreApplication::translate("ParameterFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ParameterFile)
+};
 
 // A text entry goes to the file as typed; it reads back only as one data
 // line whose first token is the value the reader needs.
 QString unreadableReason(const Entry &entry, const QString &text)
 {
     if (text.isEmpty())
-        return tr("is empty");
+        return Texts::tr("is empty");
     if (text.startsWith(u'#'))
-        return tr("begins with \"#\"");
+        return Texts::tr("begins with \"#\"");
     if (text.contains(u'\n') || text.contains(u'\r'))
-        return tr("holds a line break");
+        return Texts::tr("holds a line break");
     const QStringList tokens = TextFields::splitFields(text);
     if (entry.display == 0) {
         if (text.contains(u'='))
-            return tr("holds \"=\"");
+            return Texts::tr("holds \"=\"");
         if (tokens.size() != 1 || tokens.first() != text)
-            return tr("holds a blank");
+            return Texts::tr("holds a blank");
     } else if (tokens.isEmpty()) {
-        return tr("holds no value");
+        return Texts::tr("holds no value");
     }
     return {};
 }
@@ -191,16 +192,18 @@ FieldTexts read(const Table &set, QIODevice &device)
     return texts;
 }
 
-Problem readBackProblem(const Table &set, const FieldTexts &texts)
+bool readsBack(const Table &set, const FieldTexts &texts, QString *error)
 {
     for (const Entry &entry : set) {
         if (entry.kind != Kind::Text)
             continue;
         const QString reason = unreadableReason(entry, texts.value(entry.key));
-        if (!reason.isEmpty())
-            return {entry.caption, reason};
+        if (!reason.isEmpty()) {
+            *error = Texts::tr("The field \"%1\" %2").arg(entry.caption, reason);
+            return false;
+        }
     }
-    return {};
+    return true;
 }
 
 } // namespace ParameterFile

@@ -8,6 +8,12 @@ namespace ParameterSet {
 
 namespace {
 
+// The translation context of the captions that are no table's.
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(ParameterSet)
+};
+
 constexpr Kind Text = Kind::Text;
 constexpr Kind Real = Kind::Real;
 constexpr Kind Integer = Kind::Integer;
@@ -146,8 +152,7 @@ QString caption(Parameter key)
 {
     if (const Entry *entry = entryOf(key))
         return entry->caption;
-    return QCoreApplication::translate("ParameterSet",
-                                       "Please enter the name of the mesh file for the valve pockets");
+    return Texts::tr("Please enter the name of the mesh file for the valve pockets");
 }
 
 } // namespace ParameterSet

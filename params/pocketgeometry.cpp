@@ -16,7 +16,11 @@ namespace rules = formats::inputrules;
 // Square roots are taken as the power 0.5, as everywhere in the mapping.
 double root(double v) { return std::pow(v, 0.5); }
 
-QString tr(const char *text) { return QCoreApplication::translate("PocketGeometry", text); }
+// The translation context of the geometry's messages.
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(PocketGeometry)
+};
 
 bool readField(const FieldTexts &texts, Parameter key, const rules::Range &range, double *value,
                QString *error)
@@ -27,8 +31,8 @@ bool readField(const FieldTexts &texts, Parameter key, const rules::Range &range
     *value = text.toDouble(&ok);
     if (ok && std::isfinite(*value) && range.contains(*value))
         return true;
-    *error = ok ? tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
-                : tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
+    *error = ok ? Texts::tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
+                : Texts::tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
     return false;
 }
 
@@ -45,33 +49,37 @@ bool fromTexts(const FieldTexts &texts, Dimensions *d, QString *error)
         || !readField(texts, Parameter::PocketHeight, rules::pocketHeight, &d->pocketHeight, error))
         return false;
     d->pistonRadius = rules::pistonRadiusMm(diameter);
-    *error = fitProblem(*d);
-    return error->isEmpty();
+    return fits(*d, error);
 }
 
-QString fitProblem(const Dimensions &d)
+bool fits(const Dimensions &d, QString *error)
 {
     switch (rules::pocketFit(d.pistonRadius, d.pocketRadius, d.coneHeight, d.pocketHeight)) {
     case rules::PocketFit::Fits:
-        break;
+        return true;
     case rules::PocketFit::WiderThanPiston:
-        return tr("\"%1\" (%2 mm) must be smaller than the piston radius (%3 mm from \"%4\").")
-            .arg(ParameterSet::caption(Parameter::PocketRadius))
-            .arg(d.pocketRadius)
-            .arg(d.pistonRadius)
-            .arg(ParameterSet::caption(Parameter::PistonDiameter));
+        *error = Texts::tr("\"%1\" (%2 mm) must be smaller than the piston radius (%3 mm from \"%4\").")
+                     .arg(ParameterSet::caption(Parameter::PocketRadius))
+                     .arg(d.pocketRadius)
+                     .arg(d.pistonRadius)
+                     .arg(ParameterSet::caption(Parameter::PistonDiameter));
+        break;
     case rules::PocketFit::ConePastAxis:
-        return tr("\"%1\" (%2 mm) must be smaller than %3 mm, the distance of the pocket rim "
-                  "from the cylinder axis.")
-            .arg(ParameterSet::caption(Parameter::ConeHeight)).arg(d.coneHeight).arg(positions(d).a);
+        *error = Texts::tr("\"%1\" (%2 mm) must be smaller than %3 mm, the distance of the pocket rim "
+                           "from the cylinder axis.")
+                     .arg(ParameterSet::caption(Parameter::ConeHeight))
+                     .arg(d.coneHeight)
+                     .arg(positions(d).a);
+        break;
     case rules::PocketFit::SeatInsideBore:
-        return tr("\"%1\" (%2 mm) must be greater than %3 mm, or the valve seat lies inside "
-                  "the bore.")
-            .arg(ParameterSet::caption(Parameter::PocketHeight))
-            .arg(d.pocketHeight)
-            .arg(d.pistonRadius - positions(d).a);
+        *error = Texts::tr("\"%1\" (%2 mm) must be greater than %3 mm, or the valve seat lies inside "
+                           "the bore.")
+                     .arg(ParameterSet::caption(Parameter::PocketHeight))
+                     .arg(d.pocketHeight)
+                     .arg(d.pistonRadius - positions(d).a);
+        break;
     }
-    return {};
+    return false;
 }
 
 Positions positions(const Dimensions &d)

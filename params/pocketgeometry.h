@@ -25,9 +25,9 @@ Dimensions reference();
 // naming the field.
 bool fromTexts(const FieldTexts &texts, Dimensions *dimensions, QString *error);
 
-// Why positive dimensions give no pocket (by the shared input rules), in a
-// message naming the field; empty when they do.
-QString fitProblem(const Dimensions &dimensions);
+// Whether positive dimensions give a pocket that fits the bore (by the shared
+// input rules); otherwise *error names the field and why.
+bool fits(const Dimensions &dimensions, QString *error);
 
 // Radial positions of one geometry: a where the pocket rim meets the bore,
 // b = a - k the cone's inner end, c = a + h the valve seat.

@@ -7,6 +7,7 @@
 #include "text/textfields.h"
 #include "valvediagram.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QSaveFile>
@@ -18,6 +19,11 @@
 namespace AlphaCoefficient {
 
 namespace {
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AlphaCoefficient)
+};
 
 constexpr double undefined = std::numeric_limits<double>::quiet_NaN();
 
@@ -180,17 +186,17 @@ QStringList plotScript(const QString &caseName)
          table + QStringLiteral(" u 1:4 title 'alpha on side' w l")});
 }
 
-bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir)
+bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir, QString *error)
 {
-    if (caseName.isEmpty())
-        return false;
-    QDir root(startDir.absoluteFilePath(QStringLiteral("..")));
-    QDir dir(root.absoluteFilePath(caseName));
-    if (!dir.exists())
-        return false;
+    const QDir root(startDir.absoluteFilePath(QStringLiteral("..")));
+    const QDir dir(root.absoluteFilePath(caseName));
     const QString canonical = dir.canonicalPath();
-    if (canonical == root.canonicalPath() || canonical == startDir.canonicalPath())
+    if (caseName.isEmpty() || !dir.exists() || canonical == root.canonicalPath()
+        || canonical == startDir.canonicalPath()) {
+        *error = Texts::tr("The case directory \"%1\" does not exist in %2. Enter the name of a calculated case.")
+                     .arg(caseName, QDir::cleanPath(root.absolutePath()));
         return false;
+    }
     *caseDir = dir;
     return true;
 }

@@ -100,9 +100,9 @@ inline QString tableFileName() { return QStringLiteral("alpha_on_HPS.txt"); }
 inline QString scriptName() { return QStringLiteral("gp_a.txt"); }
 inline QString imageName() { return QStringLiteral("Alpha.png"); }
 
-// The case directory beside startDir (normally ExecutingFiles); false when the
-// name is empty, the directory is missing or the name points back at the root
-// or at startDir itself.
-bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir);
+// The case directory beside startDir (normally ExecutingFiles); false with
+// the message in *error when the name is empty, the directory is missing or
+// the name points back at the root or at startDir itself.
+bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir, QString *error);
 
 } // namespace AlphaCoefficient

@@ -109,9 +109,9 @@ void FieldMapRun::plot(const QString &startDir, const SurfacePlot &plot)
 {
     const Surface &surface = plot.surface;
     SurfaceDirs dirs;
-    QString missing;
-    if (!locateSurfaceDirs(startDir, m_inputs.caseName, surface.subdir, &dirs, &missing)) {
-        addProblem(tr("%1: directory not found: %2").arg(surface.title, missing));
+    QString error;
+    if (!locateSurfaceDirs(startDir, m_inputs.caseName, surface.subdir, &dirs, &error)) {
+        addProblem(QStringLiteral("%1: %2").arg(surface.title, error));
         return;
     }
     qDebug() << qUtf8Printable(surface.firstDiagnostic) << QFileInfo(dirs.surface).canonicalFilePath();
@@ -141,12 +141,12 @@ QList<bool> FieldMapRun::copyResultFiles(const SurfacePlot &plot, const QString 
         const QString gridCopyName = gridCopyFileName(surface, step);
         qDebug() << "FileName:" << resultName;
         qDebug() << "FileNameNew:" << gridCopyName;
-        const CopyOutcome copied =
-            copyResultFile(dir.filePath(resultName), dir.filePath(gridCopyName), surface.layout,
-                           [&plot, step](const Fields &fields) { plot.addLine(step, fields); });
-        if (copied.status != CopyOutcome::Copied)
-            addProblem(QStringLiteral("%1: %2").arg(surface.title, copied.error));
-        else if (copied.lines == 0)
+        int lines = 0;
+        QString error;
+        if (!copyResultFile(dir.filePath(resultName), dir.filePath(gridCopyName), surface.layout, &lines, &error,
+                            [&plot, step](const Fields &fields) { plot.addLine(step, fields); }))
+            addProblem(QStringLiteral("%1: %2").arg(surface.title, error));
+        else if (lines == 0)
             addProblem(tr("%1: %2 holds no data lines").arg(surface.title, resultName));
         else
             hasData[step] = true;

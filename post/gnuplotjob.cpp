@@ -12,14 +12,13 @@ QString JobOutcome::describe() const
 {
     switch (status) {
     case Finished:
-        return exitCode == 0 ? QStringLiteral("finished")
-                             : QStringLiteral("ended with exit code %1").arg(exitCode);
+        return exitCode == 0 ? tr("finished") : tr("ended with exit code %1").arg(exitCode);
     case FailedToStart:
-        return QStringLiteral("could not be started: %1").arg(errorString);
+        return tr("could not be started: %1").arg(errorString);
     case TimedOut:
-        return QStringLiteral("did not finish in time and was stopped");
+        return tr("did not finish in time and was stopped");
     case Crashed:
-        return QStringLiteral("crashed");
+        return tr("crashed");
     }
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,9 @@ class QProcess;
 // How one run of the plotting program ended.
 struct JobOutcome
 {
+    Q_DECLARE_TR_FUNCTIONS(JobOutcome)
+
+public:
     enum Status { Finished, FailedToStart, TimedOut, Crashed };
     Status status = FailedToStart;
     int exitCode = -1;

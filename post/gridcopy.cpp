@@ -9,8 +9,8 @@
 
 namespace FieldMaps {
 
-int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
-             const LineVisitor &onLine)
+bool copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout, int *lines,
+              const LineVisitor &onLine)
 {
     // Whole files at once: result files are a few hundred kilobytes, and one
     // read and one write per file keep the copy cheap beside the plotting.
@@ -45,32 +45,35 @@ int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
         previousRow = row;
         ++copied;
     }
-    return out.write(copy) == copy.size() ? copied : -1;
+    *lines = copied;
+    return out.write(copy) == copy.size();
 }
 
-CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
-                           const ResultLayout &layout, const LineVisitor &onLine)
+namespace {
+
+bool fail(const QFile &file, QString *error)
 {
-    CopyOutcome outcome;
+    *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+    return false;
+}
+
+} // namespace
+
+bool copyResultFile(const QString &resultName, const QString &gridCopyName, const ResultLayout &layout,
+                    int *lines, QString *error, const LineVisitor &onLine)
+{
+    *lines = 0;
     QFile gridCopy(gridCopyName);
-    if (!openEmptyForWriting(gridCopy)) {
-        outcome.status = CopyOutcome::GridCopyFailed;
-        outcome.error = QStringLiteral("%1: %2").arg(gridCopyName, gridCopy.errorString());
-        return outcome;
-    }
+    if (!openEmptyForWriting(gridCopy))
+        return fail(gridCopy, error);
     QFile result(resultName);
-    if (!result.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        outcome.status = CopyOutcome::ResultMissing;
-        outcome.error = QStringLiteral("%1: %2").arg(resultName, result.errorString());
-        return outcome;
-    }
-    outcome.lines = copyGrid(result, gridCopy, layout, onLine);
+    if (!result.open(QIODevice::ReadOnly | QIODevice::Text))
+        return fail(result, error);
+    const bool copied = copyGrid(result, gridCopy, layout, lines, onLine);
     gridCopy.close();
-    if (outcome.lines < 0 || gridCopy.error() != QFileDevice::NoError) {
-        outcome.status = CopyOutcome::GridCopyFailed;
-        outcome.error = QStringLiteral("%1: %2").arg(gridCopyName, gridCopy.errorString());
-    }
-    return outcome;
+    if (!copied || gridCopy.error() != QFileDevice::NoError)
+        return fail(gridCopy, error);
+    return true;
 }
 
 namespace {

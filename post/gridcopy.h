@@ -35,24 +35,17 @@ using LineVisitor = std::function<void(const Fields &fields)>;
 // line whose row index differs from the previous one (0 before the first).
 // Lines with too few fields or a row index that is not an integer (empty
 // lines, headers) are skipped. Lines are copied byte for byte; their line
-// ends are the devices' (text mode). Returns the number of lines copied, or
-// -1 when `out` does not take them.
-int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
-             const LineVisitor &onLine = {});
+// ends are the devices' (text mode). Puts the number of lines copied into
+// *lines; false when `out` does not take them (its errorString() says why).
+bool copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout, int *lines,
+              const LineVisitor &onLine = {});
 
-// How copying one result file into its grid copy went.
-struct CopyOutcome
-{
-    enum Status { Copied, ResultMissing, GridCopyFailed };
-    Status status = Copied;
-    int lines = 0;
-    QString error;   // the system's reason, naming the file
-};
-
-// Opens the grid copy (replacing it) and the result file, then copies. A
-// result file that cannot be opened leaves an empty grid copy.
-CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
-                           const ResultLayout &layout, const LineVisitor &onLine = {});
+// Opens the grid copy (replacing it) and the result file, then copies,
+// putting the number of lines copied into *lines. A result file that cannot
+// be opened leaves an empty grid copy. False with the file that failed and
+// the system's reason in *error.
+bool copyResultFile(const QString &resultName, const QString &gridCopyName, const ResultLayout &layout,
+                    int *lines, QString *error, const LineVisitor &onLine = {});
 
 // Extents of a head or piston surface over all its output steps.
 struct PlanarExtents

@@ -94,9 +94,11 @@ double ownWorkSeconds(const QString &root, int steps)
     for (const Surface *surface : {&headSurface(), &pistonSurface(), &sideSurface()}) {
         const QDir dir(root + QLatin1Char('/') + caseName + QLatin1Char('/') + surface->subdir);
         PlanarExtents extents;
+        int lines = 0;
+        QString error;
         for (int step = 1; step <= steps; ++step)
             copyResultFile(dir.filePath(resultFileName(*surface, step)),
-                           dir.filePath(gridCopyFileName(*surface, step)), surface->layout,
+                           dir.filePath(gridCopyFileName(*surface, step)), surface->layout, &lines, &error,
                            [&extents](const Fields &fields) { extents.add(fields); });
         const double scale = arrowScale(extents.umax, extents.vmax, extents.span());
         for (int step = 1; step <= steps; ++step) {

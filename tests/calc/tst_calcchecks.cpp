@@ -71,7 +71,9 @@ void TstCalcChecks::names()
     QFETCH(bool, isCaseName);
     QFETCH(QString, name);
     QFETCH(QString, problem);
-    const QString reason = isCaseName ? EntryName::caseNameProblem(name) : EntryName::meshFileNameProblem(name);
+    QString reason;
+    const bool accepted = isCaseName ? EntryName::isCaseName(name, &reason) : EntryName::isMeshFileName(name, &reason);
+    QCOMPARE(accepted, reason.isEmpty());
     if (problem.isEmpty())
         QCOMPARE(reason, QString());
     else
@@ -255,7 +257,9 @@ void TstCalcChecks::workspace()
     else if (breakage == "no reference")
         QVERIFY(QFile::remove(ws.root() + "/reference_valve_pocket.msh"));
 
-    const QString reason = CaseLayout::workspaceProblem(dir);
+    QString reason;
+    const bool accepted = CaseLayout::isWorkspace(dir, &reason);
+    QCOMPARE(accepted, reason.isEmpty());
     if (problem.isEmpty())
         QCOMPARE(reason, QString());
     else

@@ -41,7 +41,9 @@ QStringList gridCopyOf(const QString &fixture, const ResultLayout &layout, int *
         return {};
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    const int lines = copyGrid(file, out, layout, onLine);
+    int lines = 0;
+    if (!copyGrid(file, out, layout, &lines, onLine))
+        return {QStringLiteral("<copy failed>")};
     if (copied)
         *copied = lines;
     QStringList result = QString::fromUtf8(out.data()).split(QLatin1Char('\n'));
@@ -217,21 +219,20 @@ void TestFieldMapData::copyResultFileReportsMissingFiles()
     QVERIFY(dir.isValid());
     const QString gridCopy = dir.filePath(QStringLiteral("head001_mod.txt"));
 
-    CopyOutcome outcome = copyResultFile(dir.filePath(QStringLiteral("head001.txt")), gridCopy,
-                                         planarLayout);
-    QCOMPARE(outcome.status, CopyOutcome::ResultMissing);
-    QVERIFY(outcome.error.contains(QStringLiteral("head001.txt")));
+    int lines = -1;
+    QString error;
+    QVERIFY(!copyResultFile(dir.filePath(QStringLiteral("head001.txt")), gridCopy, planarLayout, &lines, &error));
+    QVERIFY(error.contains(QStringLiteral("head001.txt")));
+    QCOMPARE(lines, 0);
     QVERIFY(QFileInfo::exists(gridCopy));
     QCOMPARE(QFileInfo(gridCopy).size(), 0);
 
-    outcome = copyResultFile(QFINDTESTDATA("data/head_rows.txt"),
-                             dir.filePath(QStringLiteral("no/such/dir/copy.txt")), planarLayout);
-    QCOMPARE(outcome.status, CopyOutcome::GridCopyFailed);
-    QVERIFY(outcome.error.contains(QStringLiteral("copy.txt")));
+    QVERIFY(!copyResultFile(QFINDTESTDATA("data/head_rows.txt"), dir.filePath(QStringLiteral("no/such/dir/copy.txt")),
+                            planarLayout, &lines, &error));
+    QVERIFY(error.contains(QStringLiteral("copy.txt")));
 
-    outcome = copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout);
-    QCOMPARE(outcome.status, CopyOutcome::Copied);
-    QCOMPARE(outcome.lines, 6);
+    QVERIFY(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout, &lines, &error));
+    QCOMPARE(lines, 6);
     QCOMPARE(readLines(gridCopy).size(), 8);
 }
 
@@ -248,8 +249,11 @@ void TestFieldMapData::rewritesReplaceOldContent()
     QCOMPARE(readLines(script), QStringList{"set output"});
 
     const QString gridCopy = dir.filePath(QStringLiteral("head001_mod.txt"));
-    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout).lines, 6);
-    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_row0.txt"), gridCopy, planarLayout).lines, 4);
+    int lines = 0;
+    QVERIFY(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout, &lines, &error));
+    QCOMPARE(lines, 6);
+    QVERIFY(copyResultFile(QFINDTESTDATA("data/head_row0.txt"), gridCopy, planarLayout, &lines, &error));
+    QCOMPARE(lines, 4);
     QCOMPARE(readLines(gridCopy).size(), 5);
 }
 
@@ -394,17 +398,17 @@ void TestFieldMapData::locatesDirectories()
     const QString start = root.filePath(QStringLiteral("ExecutingFiles"));
 
     SurfaceDirs dirs;
-    QString missingDir;
+    QString error;
     const bool found = locateSurfaceDirs(start, QStringLiteral("Case680mm"), QStringLiteral("head"),
-                                         &dirs, &missingDir);
+                                         &dirs, &error);
     QCOMPARE(found, missing.isEmpty());
     if (found) {
         QCOMPARE(dirs.surface, QDir(root.filePath(QStringLiteral("Case680mm/head"))).absolutePath());
         QCOMPARE(dirs.executingFiles, QDir(start).absolutePath());
     } else {
-        QCOMPARE(missingDir, QDir(root.filePath(missing)).absolutePath());
+        QCOMPARE(error, QStringLiteral("directory not found: ") + QDir(root.filePath(missing)).absolutePath());
     }
-    QVERIFY(!locateSurfaceDirs(start, QString(), QStringLiteral("head"), &dirs, &missingDir));
+    QVERIFY(!locateSurfaceDirs(start, QString(), QStringLiteral("head"), &dirs, &error));
 }
 
 void TestFieldMapData::restorerReturnsToExecutingFiles()
