@@ -11,6 +11,7 @@
 #include "post/fieldmaprun.h"
 #include "post/gnuplotjob.h"
 #include "post/surfacedirs.h"
+#include "post/testplot.h"
 
 using namespace FieldMaps;
 
@@ -104,14 +105,9 @@ void Kalvex::gnuplotScript(int iIndex, int _nSuctionValves, int _nDischargeValve
 // The test plot: a sine curve into "test.png", shown in the window.
 void Kalvex::plotResults()
 {
-    const QString scriptName = QStringLiteral("gp.txt");
-    const QStringList script{QStringLiteral("set terminal png size 480,320"),
-                             QStringLiteral("set output 'test.png'"),
-                             QStringLiteral("a = 0.9"),
-                             QStringLiteral("f(x) = a * sin(x)"),
-                             QStringLiteral("plot f(x) title 'sin(x)' with lines")};
+    const QString scriptName = TestPlot::scriptName();
     QString error;
-    const bool written = writeScriptFile(scriptName, script, &error);
+    const bool written = writeScriptFile(scriptName, TestPlot::script(), &error);
     if (!written) {
         Messages::fileError(this, scriptName, error);
         return;
@@ -123,5 +119,5 @@ void Kalvex::plotResults()
     if (!outcome.succeeded())
         Messages::warning(this, tr("Test plot"),
                           QStringLiteral("%1 %2").arg(GnuplotJob::program(), outcome.describe()));
-    label_gpplot->setPixmap(QPixmap(QStringLiteral("test.png")));
+    label_gpplot->setPixmap(QPixmap(TestPlot::imageName()));
 }
