@@ -53,6 +53,8 @@ ValveDiagram::Quantity chosenQuantity(bool dischargeMassFlow, bool suctionMassFl
 
 void Kalvex::plotValves()
 {
+    if (!plotCaseReady(tr("Plot valve results")))
+        return;
     const ValveDiagram::Quantity quantity =
         chosenQuantity(radioButton->isChecked(), radioButton_2->isChecked(), radioButton_3->isChecked());
     int suctionValves = 0;
@@ -74,6 +76,8 @@ void Kalvex::plotValves()
 
 void Kalvex::plotAlpha()
 {
+    if (!plotCaseReady(tr("Plot heat transfer coefficient")))
+        return;
     const QDir startDir = QDir::current();
     // The script addresses the case as "../<case>", so it runs in ExecutingFiles.
     const QString executingFiles =
@@ -155,7 +159,7 @@ void Kalvex::runDiagramJob(const QString &scriptName, const QString &imageName, 
 
 bool Kalvex::writeAlphaTable(const QString &caseDirPath)
 {
-    const int steps = ResultFile::stepCount(text(Parameter::EndAngle));
+    const int steps = stepsToPlot(caseDirPath);
     if (steps <= 0)
         return true; // nothing to evaluate: the case keeps the table it has
     const AlphaCoefficient::Gas gas = AlphaCoefficient::gasOf(texts(AlphaCoefficient::gasParameters()));

@@ -7,6 +7,7 @@
 #include <QTextStream>
 
 #include "messages.h"
+#include "calc/caselayout.h"
 #include "calc/currentdirguard.h"
 #include "post/fieldmaprun.h"
 #include "post/gnuplotjob.h"
@@ -82,15 +83,36 @@ void Kalvex::plotFieldMaps(const QList<const Surface *> &surfaces)
     const QString start = QDir::currentPath();
     const CurrentDirGuard backToExecutingFiles(returnDirectory(start));
     FieldMapDialog dialog(this);
-    FieldMapRun run(RunInputs::fromTexts(texts(RunInputs::parameters())), this, dialog.callbacks());
+    RunInputs inputs = RunInputs::fromTexts(texts(RunInputs::parameters()));
+    inputs.steps = stepsToPlot(currentCase().caseDir);
+    FieldMapRun run(inputs, this, dialog.callbacks());
     run.run(start, surfaces);
     dialog.report();
 }
 
-void Kalvex::plotHPS() { plotFieldMaps({&headSurface(), &pistonSurface(), &sideSurface()}); }
-void Kalvex::plotHead() { plotFieldMaps({&headSurface()}); }
-void Kalvex::plotPiston() { plotFieldMaps({&pistonSurface()}); }
-void Kalvex::plotSide() { plotFieldMaps({&sideSurface()}); }
+void Kalvex::plotHPS()
+{
+    if (plotCaseReady(tr("Field maps")))
+        plotFieldMaps({&headSurface(), &pistonSurface(), &sideSurface()});
+}
+
+void Kalvex::plotHead()
+{
+    if (plotCaseReady(tr("Field maps")))
+        plotFieldMaps({&headSurface()});
+}
+
+void Kalvex::plotPiston()
+{
+    if (plotCaseReady(tr("Field maps")))
+        plotFieldMaps({&pistonSurface()});
+}
+
+void Kalvex::plotSide()
+{
+    if (plotCaseReady(tr("Field maps")))
+        plotFieldMaps({&sideSurface()});
+}
 
 void Kalvex::gnuplotScript(int iIndex, int _nSuctionValves, int _nDischargeValves,
                            QTextStream &_out, QString &_fileNameNew)

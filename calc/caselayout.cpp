@@ -1,7 +1,10 @@
 #include "caselayout.h"
 
+#include "formats/solverlog.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -65,14 +68,22 @@ bool CaseLayout::isWorkspace(const QString &currentDir, QString *error)
     return false;
 }
 
-bool CaseLayout::launchSolver(QString *error) const
+QString CaseLayout::solverLog() const
 {
-    QProcess solver;
-    solver.setProgram(solverProgram());
-    solver.setArguments({QString()});
-    solver.setWorkingDirectory(executingDir);
-    if (solver.startDetached())
+    return QDir(caseDir).filePath(QString::fromLatin1(formats::solverlog::fileName));
+}
+
+bool CaseLayout::launchSolver(qint64 *pid, QString *error) const
+{
+    QFile oldLog(solverLog());
+    if (oldLog.exists() && !oldLog.remove()) {
+        *error = tr("The old run log %1 could not be removed: %2.")
+                     .arg(QDir::toNativeSeparators(solverLog()), oldLog.errorString());
+        return false;
+    }
+    if (QProcess::startDetached(solverProgram(), {QString()}, executingDir, pid))
         return true;
-    *error = solver.errorString();
+    *error = tr("The solver %1 could not be started.")
+                 .arg(QDir::toNativeSeparators(solverProgram()));
     return false;
 }

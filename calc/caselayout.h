@@ -31,6 +31,8 @@ public:
 
     // absolute path of ExecutingFiles + "/euler.exe"
     QString solverProgram() const;
+    // absolute path of the case's run log
+    QString solverLog() const;
 
     // Whether the directory can host a run, else why not in *error: it must be
     // a directory named ExecutingFiles holding an executable euler.exe, inside
@@ -38,6 +40,8 @@ public:
     static bool isWorkspace(const QString &currentDir, QString *error);
 
     // Starts the solver on its own with one empty argument, working in
-    // ExecutingFiles; false with the system's reason in *error.
-    bool launchSolver(QString *error) const;
+    // ExecutingFiles, and tells its process id. The case's old run log goes
+    // first: until the new run rewrites it, it would pass for the new run's.
+    // False with the reason in *error when the solver was not started.
+    bool launchSolver(qint64 *pid, QString *error) const;
 };

@@ -48,6 +48,7 @@ RunInputs RunInputs::fromTexts(const FieldTexts &texts)
     RunInputs inputs;
     inputs.caseName = texts.value(Parameter::CaseName);
     inputs.endAngle = texts.value(Parameter::EndAngle);
+    inputs.steps = ResultFile::stepCount(inputs.endAngle);
     inputs.pistonDiameter = texts.value(Parameter::PistonDiameter).toDouble();
     inputs.valveDiameter = texts.value(Parameter::ValveDiameter).toDouble();
     // Valve counts are truncated toward zero like the step count.
@@ -116,7 +117,7 @@ void FieldMapRun::plot(const QString &startDir, const SurfacePlot &plot)
     }
     qDebug() << qUtf8Printable(surface.firstDiagnostic) << QFileInfo(dirs.surface).canonicalFilePath();
 
-    const int steps = ResultFile::stepCount(m_inputs.endAngle);
+    const int steps = m_inputs.steps;
     qDebug() << "Anzahl Out-Files:" << steps;
     if (steps <= 0)
         addProblem(tr("%1: no output steps to plot (phiMax is \"%2\").").arg(surface.title, m_inputs.endAngle));

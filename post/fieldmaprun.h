@@ -19,7 +19,8 @@ namespace FieldMaps {
 struct RunInputs
 {
     QString caseName;
-    QString endAngle;            // phiMax as typed: the output step count
+    QString endAngle;            // phiMax as typed
+    int steps = 0;               // output steps to plot: phiMax truncated, or fewer
     double pistonDiameter = 0;   // m
     double valveDiameter = 0;    // m
     int suctionValves = 0;       // truncated toward zero, like the step count

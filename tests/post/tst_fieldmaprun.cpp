@@ -82,6 +82,7 @@ RunInputs TestFieldMapRun::inputs(int steps) const
     RunInputs in;
     in.caseName = caseName;
     in.endAngle = QString::number(steps);
+    in.steps = steps;
     in.pistonDiameter = SyntheticCase::pistonDiameter;
     in.valveDiameter = SyntheticCase::valveDiameter;
     in.suctionValves = 1;
@@ -135,6 +136,7 @@ void TestFieldMapRun::inputsFromTexts()
     const RunInputs in = RunInputs::fromTexts(texts);
     QCOMPARE(in.caseName, QStringLiteral("C"));
     QCOMPARE(in.endAngle, QStringLiteral("359.9"));
+    QCOMPARE(in.steps, 359);
     QCOMPARE(in.pistonDiameter, 0.68);
     QCOMPARE(in.valveDiameter, 0.0);
     QCOMPARE(in.suctionValves, 2);
