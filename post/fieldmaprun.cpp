@@ -79,14 +79,28 @@ FieldMapRun::FieldMapRun(const RunInputs &inputs, QObject *processParent, const 
 
 void FieldMapRun::run(const QString &startDir, const QList<const Surface *> &surfaces)
 {
+    const int steps = qMax(0, m_inputs.steps);
+    m_stepsInAll = int(surfaces.size()) * steps;
+    m_stepsDone = 0;
     for (const Surface *surface : surfaces) {
         if (m_cancelled || m_programMissing)
             return;
+        const int surfaceStart = m_stepsDone;
         if (surface->id == formats::caselayout::Surface::Side)
             plotSide(startDir);
         else
             plotPlanar(startDir, *surface);
+        // Steps a surface could not draw count as done: the bar ends full.
+        m_stepsDone = surfaceStart + steps;
     }
+}
+
+void FieldMapRun::reportProgress(const QString &activity) const
+{
+    if (m_callbacks.progress)
+        m_callbacks.progress(activity + QLatin1Char('\n')
+                                 + tr("%1 of %2 steps done").arg(m_stepsDone).arg(m_stepsInAll),
+                             m_stepsDone, m_stepsInAll);
 }
 
 void FieldMapRun::addProblem(const QString &text)
@@ -135,9 +149,7 @@ QList<bool> FieldMapRun::copyResultFiles(const SurfacePlot &plot, const QString 
     const QDir dir(directory);
     QList<bool> hasData(steps + 1, false);
     for (int step = 1; step <= steps && !stopRequested(); ++step) {
-        if (m_callbacks.progress)
-            m_callbacks.progress(tr("%1: reading step %2 of %3").arg(surface.title).arg(step).arg(steps), step - 1,
-                                 2 * steps);
+        reportProgress(tr("%1: reading step %2 of %3").arg(surface.title).arg(step).arg(steps));
         const QString resultName = resultFileName(surface, step);
         const QString gridCopyName = gridCopyFileName(surface, step);
         qDebug() << "FileName:" << resultName;
@@ -172,7 +184,7 @@ void FieldMapRun::drawMaps(const SurfacePlot &plot, const QString &executingFile
 {
     const Surface &surface = plot.surface;
     GnuplotJob job(m_processParent, executingFiles);
-    for (int step = 1; step <= steps; ++step) {
+    for (int step = 1; step <= steps; ++step, ++m_stepsDone) {
         if (!hasData[step])
             continue;
         const StepFiles files = stepFiles(m_inputs.caseName, surface, step);
@@ -186,9 +198,7 @@ void FieldMapRun::drawMaps(const SurfacePlot &plot, const QString &executingFile
             }
         }
         printJobStart({densityScriptName()});
-        if (m_callbacks.progress)
-            m_callbacks.progress(tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps),
-                                 steps + step - 1, 2 * steps);
+        reportProgress(tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps));
         if (!runMaps(job, executingFiles, plot.maps(files)))
             return;
     }

@@ -36,7 +36,9 @@ struct RunInputs
 // thread, from inside run().
 struct RunCallbacks
 {
-    // The run's progress: what it does now, and how far it is.
+    // The run's progress over all its surfaces: what it does now ("Head: step
+    // 41 of 720"), and on a second line how many output steps of all surfaces
+    // are done, which value and maximum count.
     std::function<void(const QString &label, int value, int maximum)> progress;
     // A map, grid copy or directory that could not be made, in words that
     // name the surface and the file.
@@ -88,12 +90,15 @@ private:
                      QString *error) const;
     bool stopRequested();
     void addProblem(const QString &text);
+    void reportProgress(const QString &activity) const;
 
     RunInputs m_inputs;
     QObject *m_processParent;
     RunCallbacks m_callbacks;
     bool m_programMissing = false;
     bool m_cancelled = false;
+    int m_stepsInAll = 0;
+    int m_stepsDone = 0;
 };
 
 } // namespace FieldMaps

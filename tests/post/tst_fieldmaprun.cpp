@@ -49,6 +49,7 @@ private slots:
 
     void runsEveryMapInExecutingFilesWithoutMovingTheCurrentDirectory();
     void inputsFromTexts();
+    void progressIsOneBarOverEverySurface();
     void problemsComeThroughTheCallbackInOrder();
     void missingProgramStopsEverySurface();
     void cancelStopsAfterTheCurrentMap();
@@ -145,6 +146,28 @@ void TestFieldMapRun::inputsFromTexts()
     QCOMPARE(in.dischargeAngles, (QList<double>{0, 0, 0, 0, -45}));
     for (const Parameter key : texts.keys())
         QVERIFY(RunInputs::parameters().contains(key));
+}
+
+// One bar for the whole request: its value is what the label's second line
+// says, and a surface that cannot be drawn still moves it on.
+void TestFieldMapRun::progressIsOneBarOverEverySurface()
+{
+    QVERIFY(QDir(m_ws->path(caseName + QStringLiteral("/piston"))).removeRecursively());
+    Recorder recorder;
+    QObject parent;
+    FieldMapRun run(inputs(2), &parent, recorder.callbacks());
+    run.run(QDir::currentPath(), {&headSurface(), &pistonSurface(), &sideSurface()});
+
+    QCOMPARE(recorder.progress, (QStringList{
+                                    "Head: reading step 1 of 2\n0 of 6 steps done|0|6",
+                                    "Head: reading step 2 of 2\n0 of 6 steps done|0|6",
+                                    "Head: step 1 of 2\n0 of 6 steps done|0|6",
+                                    "Head: step 2 of 2\n1 of 6 steps done|1|6",
+                                    "Side: reading step 1 of 2\n4 of 6 steps done|4|6",
+                                    "Side: reading step 2 of 2\n4 of 6 steps done|4|6",
+                                    "Side: step 1 of 2\n4 of 6 steps done|4|6",
+                                    "Side: step 2 of 2\n5 of 6 steps done|5|6",
+                                }));
 }
 
 void TestFieldMapRun::problemsComeThroughTheCallbackInOrder()
