@@ -92,8 +92,23 @@ FieldTexts Kalvex::texts(const QList<Parameter> &keys) const
     return texts;
 }
 
+// A value wider than its field shows its beginning, not its end.
 void Kalvex::showTexts(const FieldTexts &texts)
 {
-    for (auto it = texts.cbegin(); it != texts.cend(); ++it)
-        parameterField(it.key())->setText(it.value());
+    for (auto it = texts.cbegin(); it != texts.cend(); ++it) {
+        QLineEdit *field = parameterField(it.key());
+        field->setText(it.value());
+        field->setCursorPosition(0);
+    }
+}
+
+// Every parameter field tells its whole text in its tool tip, whatever part
+// of it the field has room to show.
+void Kalvex::setUpParameterFields()
+{
+    for (auto it = formFields().cbegin(); it != formFields().cend(); ++it) {
+        QLineEdit *field = this->*it.value();
+        field->setToolTip(field->text());
+        connect(field, &QLineEdit::textChanged, field, &QWidget::setToolTip);
+    }
 }

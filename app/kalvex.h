@@ -58,6 +58,7 @@ private:
     QString text(Parameter key) const;
     FieldTexts texts(const QList<Parameter> &keys) const;
     void showTexts(const FieldTexts &texts);
+    void setUpParameterFields();
 
     // Parameter files (kalvex_params.cpp). Each writer shows its own message
     // on failure and returns whether the file was written.

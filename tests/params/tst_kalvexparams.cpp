@@ -57,6 +57,9 @@ private slots:
     void setThatWouldNotReadBackIsRefused();
     void unwritableTargetWarns_data();
     void unwritableTargetWarns();
+    void readValuesShowTheirBeginning_data();
+    void readValuesShowTheirBeginning();
+    void toolTipsFollowTheText();
 
 private:
     QString field(Parameter key) const { return m_window->parameterField(key)->text(); }
@@ -311,6 +314,47 @@ void TestKalvexParams::unwritableTargetWarns()
     QCOMPARE(m_dialogs->titles().constLast(), QString::fromUtf8("Fehler beim Öffnen"));
     QVERIFY2(m_dialogs->messages().value(0).startsWith("Datei nicht in Datei schreiben " + path + ":\n"),
              qPrintable(m_dialogs->messages().value(0) + " / " + path));
+}
+
+void TestKalvexParams::readValuesShowTheirBeginning_data()
+{
+    QTest::addColumn<bool>("valveSet");
+    QTest::addColumn<int>("wideField"); // a field the value is wider than
+    QTest::newRow("cylinder") << false << int(Parameter::Viscosity);
+    QTest::newRow("valves") << true << int(Parameter::DischargeBeta);
+}
+
+// Read from a file, every field shows the beginning of its value and holds
+// the whole of it as its tool tip; the fields keep their size.
+void TestKalvexParams::readValuesShowTheirBeginning()
+{
+    QFETCH(bool, valveSet);
+    QFETCH(int, wideField);
+    const QString path = inFolder("set.txt");
+    writeBytes(path, fileBytes(QFINDTESTDATA(valveSet ? "data/valves.txt" : "data/cylinder.txt")));
+    m_dialogs->chooseFile(path);
+    runSlot(valveSet, false);
+
+    const QLineEdit *wide = m_window->parameterField(Parameter(wideField));
+    QVERIFY2(wide->fontMetrics().horizontalAdvance(wide->text()) > wide->contentsRect().width(),
+             qPrintable(wide->text()));
+    QCOMPARE(wide->size(), QSize(65, 20));
+    for (const SampleData::Field &sample : SampleData::fields(valveSet)) {
+        const QLineEdit *edit = m_window->parameterField(sample.key);
+        QCOMPARE(edit->text(), QString::fromUtf8(sample.shown));
+        QCOMPARE(edit->cursorPosition(), 0);
+        QCOMPARE(edit->toolTip(), edit->text());
+    }
+}
+
+void TestKalvexParams::toolTipsFollowTheText()
+{
+    QCOMPARE(m_window->parameterField(Parameter::PocketRadius)->toolTip(), QStringLiteral("100")); // the default
+    QCOMPARE(m_window->parameterField(Parameter::PistonDiameter)->toolTip(), QString());
+    QLineEdit *diameter = m_window->parameterField(Parameter::PistonDiameter);
+    diameter->setFocus();
+    QTest::keyClicks(diameter, QStringLiteral("0.680000001"));
+    QCOMPARE(diameter->toolTip(), QStringLiteral("0.680000001"));
 }
 
 QTEST_MAIN(TestKalvexParams)
