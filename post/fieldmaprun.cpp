@@ -3,10 +3,17 @@
 #include "resultfile.h"
 #include "surfacedirs.h"
 
+#include "plotpool.h"
+
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QMap>
+#include <QThread>
+
+#include <algorithm>
 
 namespace FieldMaps {
 
@@ -73,8 +80,16 @@ struct FieldMapRun::SurfacePlot
 };
 
 FieldMapRun::FieldMapRun(const RunInputs &inputs, QObject *processParent, const RunCallbacks &callbacks)
-    : m_inputs(inputs), m_processParent(processParent), m_callbacks(callbacks)
+    : m_inputs(inputs)
+    , m_processParent(processParent)
+    , m_callbacks(callbacks)
+    , m_jobs(qMax(1, QThread::idealThreadCount()))
 {
+}
+
+void FieldMapRun::setJobs(int jobs)
+{
+    m_jobs = qMax(1, jobs);
 }
 
 void FieldMapRun::run(const QString &startDir, const QList<const Surface *> &surfaces)
@@ -178,55 +193,125 @@ bool FieldMapRun::writeScript(const QString &directory, const QString &scriptNam
     return false;
 }
 
-// Writes and runs the scripts of every step that has data, in ExecutingFiles.
+// The script names of job `slot`: the first job writes the usual names, the
+// others their own ("gp_d_1.txt"), so that jobs side by side never share one.
+QString FieldMapRun::jobScriptName(const QString &scriptName, int slot)
+{
+    if (slot == 0)
+        return scriptName;
+    return QFileInfo(scriptName).completeBaseName() + QStringLiteral("_%1.txt").arg(slot);
+}
+
+// Writes and runs the scripts of every step that has data, in ExecutingFiles,
+// the steps in order and as many at once as there are jobs. Each step is one
+// job: its maps one after the other, each one run of the plotting program.
+// Problems are reported in the order of the steps, as one job after the
+// other would meet them, and the usual script names end with the scripts of
+// the last step started.
 void FieldMapRun::drawMaps(const SurfacePlot &plot, const QString &executingFiles, int steps,
                            const QList<bool> &hasData)
 {
     const Surface &surface = plot.surface;
-    GnuplotJob job(m_processParent, executingFiles);
-    for (int step = 1; step <= steps; ++step, ++m_stepsDone) {
-        if (!hasData[step])
-            continue;
-        const StepFiles files = stepFiles(m_inputs.caseName, surface, step);
-        const QList<QStringList> scripts = plot.scripts(step, files);
-        const QStringList names = scriptNames();
-        QString error;
-        for (int i = 0; i < names.size(); ++i) {
-            if (!writeScript(executingFiles, names.at(i), scripts.at(i), &error)) {
-                addProblem(QStringLiteral("%1: %2").arg(surface.title, error));
-                return;
-            }
-        }
-        printJobStart({densityScriptName()});
-        reportProgress(tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps));
-        if (!runMaps(job, executingFiles, plot.maps(files)))
-            return;
+    const int stepsWithData = int(std::count(hasData.cbegin(), hasData.cend(), true));
+    if (stepsWithData == 0) {
+        m_stepsDone += steps;
+        return;
     }
+    const int jobs = qMin(m_jobs, stepsWithData);
+    int step = 0;
+    bool stopStarting = false;
+    QMap<int, QStringList> problems; // by step
+    QHash<int, QList<MapScript>> maps;
+    QList<QStringList> lastScripts;
+    int lastSlot = 0;
+
+    PlotPool::Callbacks callbacks;
+    callbacks.next = [&](int slot, PlotPool::Queue *queue) {
+        if (m_programMissing || stopRequested())
+            return false;
+        while (!stopStarting && ++step <= steps) {
+            if (!hasData[step]) {
+                ++m_stepsDone;
+                continue;
+            }
+            const StepFiles files = stepFiles(m_inputs.caseName, surface, step);
+            const QList<QStringList> scripts = plot.scripts(step, files);
+            const QStringList names = scriptNames();
+            QString error;
+            for (int i = 0; i < names.size(); ++i) {
+                if (!writeScript(executingFiles, jobScriptName(names.at(i), slot), scripts.at(i), &error)) {
+                    problems[step] << QStringLiteral("%1: %2").arg(surface.title, error);
+                    stopStarting = true;
+                    return false;
+                }
+            }
+            printJobStart({densityScriptName()});
+            reportProgress(tr("%1: step %2 of %3").arg(surface.title).arg(step).arg(steps));
+            lastScripts = scripts;
+            lastSlot = slot;
+            maps[step] = plot.maps(files);
+            queue->tag = step;
+            for (const MapScript &map : std::as_const(maps[step]))
+                queue->scripts << jobScriptName(map.script, slot);
+            return true;
+        }
+        return false;
+    };
+    callbacks.ran = [&](int tag, int index, const JobOutcome &outcome) {
+        if (const QString text = mapProblem(maps.value(tag).at(index), executingFiles, outcome); !text.isEmpty())
+            problems[tag] << text;
+    };
+    callbacks.finished = [this](int) { ++m_stepsDone; };
+    callbacks.keepGoing = [this] { return !m_programMissing && !stopRequested(); };
+    callbacks.acceptsInput = m_callbacks.acceptsInputWhileDrawing;
+    PlotPool(m_processParent, executingFiles, jobs, m_mapTimeoutMs).run(callbacks);
+
+    for (const QStringList &stepProblems : std::as_const(problems)) {
+        for (const QString &text : stepProblems)
+            addProblem(text);
+    }
+    finishScripts(executingFiles, jobs, lastSlot, lastScripts);
 }
 
-// Runs the maps of one step; false when the run has to stop.
-bool FieldMapRun::runMaps(GnuplotJob &job, const QString &executingFiles, const QList<MapScript> &maps)
+// What went wrong with one map, or nothing. A plotting program that cannot be
+// started stops the whole run, and is told once.
+QString FieldMapRun::mapProblem(const MapScript &map, const QString &executingFiles, const JobOutcome &outcome)
 {
-    for (const MapScript &map : maps) {
-        const bool input = m_callbacks.acceptsInputWhileDrawing && m_callbacks.acceptsInputWhileDrawing();
-        const JobOutcome outcome = job.run(map.script, GnuplotJob::defaultTimeoutMs,
-                                           input ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-        if (outcome.status == JobOutcome::FailedToStart) {
-            m_programMissing = true;
-            addProblem(tr("The plotting program %1 could not be started in %2: %3. No further maps were drawn.")
-                           .arg(GnuplotJob::program(), executingFiles, outcome.errorString));
-            return false;
-        }
-        if (!outcome.succeeded()) {
-            QString text = QStringLiteral("%1: %2 %3").arg(map.map, GnuplotJob::program(), outcome.describe());
-            if (!outcome.errorOutput.trimmed().isEmpty())
-                text += QStringLiteral(" (%1)").arg(firstLine(outcome.errorOutput));
-            addProblem(text);
-        }
-        if (stopRequested())
-            return false;
+    if (outcome.status == JobOutcome::FailedToStart) {
+        if (m_programMissing)
+            return {};
+        m_programMissing = true;
+        return tr("The plotting program %1 could not be started in %2: %3. No further maps were drawn.")
+            .arg(GnuplotJob::program(), executingFiles, outcome.errorString);
     }
-    return true;
+    if (outcome.succeeded())
+        return {};
+    QString text = QStringLiteral("%1: %2 %3").arg(map.map, GnuplotJob::program(), outcome.describe());
+    if (!outcome.errorOutput.trimmed().isEmpty())
+        text += QStringLiteral(" (%1)").arg(firstLine(outcome.errorOutput));
+    return text;
+}
+
+// The usual script names hold the last step's scripts, as after one job;
+// the other jobs' scripts go.
+void FieldMapRun::finishScripts(const QString &executingFiles, int jobs, int lastSlot,
+                                const QList<QStringList> &lastScripts)
+{
+    const QStringList names = scriptNames();
+    const QDir dir(executingFiles);
+    for (int slot = 1; slot < jobs; ++slot) {
+        for (const QString &name : names)
+            QFile::remove(dir.filePath(jobScriptName(name, slot)));
+    }
+    if (lastSlot == 0 || lastScripts.isEmpty())
+        return;
+    QString error;
+    for (int i = 0; i < names.size(); ++i) {
+        if (!writeScript(executingFiles, names.at(i), lastScripts.at(i), &error)) {
+            addProblem(error);
+            return;
+        }
+    }
 }
 
 void FieldMapRun::plotPlanar(const QString &startDir, const Surface &surface)

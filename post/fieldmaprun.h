@@ -70,8 +70,15 @@ class FieldMapRun
 public:
     FieldMapRun(const RunInputs &inputs, QObject *processParent, const RunCallbacks &callbacks);
 
+    // How many maps are drawn at once: one per core unless told otherwise.
+    void setJobs(int jobs);
+    int jobs() const { return m_jobs; }
+    // How long one map may take before it is stopped and reported.
+    void setMapTimeout(int milliseconds) { m_mapTimeoutMs = milliseconds; }
+
     // Plots the surfaces in order; stops early when the user cancels or the
-    // plotting program cannot be started.
+    // plotting program cannot be started. Every map, grid copy, diagnostic
+    // line and problem is the same whatever the number of jobs.
     void run(const QString &startDir, const QList<const Surface *> &surfaces);
 
     bool cancelled() const { return m_cancelled; }
@@ -85,7 +92,9 @@ private:
     QList<bool> copyResultFiles(const SurfacePlot &plot, const QString &directory, int steps);
     void drawMaps(const SurfacePlot &plot, const QString &executingFiles, int steps,
                   const QList<bool> &hasData);
-    bool runMaps(GnuplotJob &job, const QString &executingFiles, const QList<MapScript> &maps);
+    static QString jobScriptName(const QString &scriptName, int slot);
+    QString mapProblem(const MapScript &map, const QString &executingFiles, const JobOutcome &outcome);
+    void finishScripts(const QString &executingFiles, int jobs, int lastSlot, const QList<QStringList> &lastScripts);
     bool writeScript(const QString &directory, const QString &scriptName, const QStringList &lines,
                      QString *error) const;
     bool stopRequested();
@@ -95,6 +104,8 @@ private:
     RunInputs m_inputs;
     QObject *m_processParent;
     RunCallbacks m_callbacks;
+    int m_jobs;
+    int m_mapTimeoutMs = GnuplotJob::defaultTimeoutMs;
     bool m_programMissing = false;
     bool m_cancelled = false;
     int m_stepsInAll = 0;

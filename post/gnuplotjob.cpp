@@ -34,7 +34,6 @@ GnuplotJob::GnuplotJob(QObject *processParent, const QString &directory)
 JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
                            QEventLoop::ProcessEventsFlags flags)
 {
-    JobOutcome outcome;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -56,24 +55,29 @@ JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
     }
     QObject::disconnect(finished);
     QObject::disconnect(failed);
+    return endRun(*m_process, startFailed);
+}
 
-    if (startFailed) {
+JobOutcome endRun(QProcess &process, bool failedToStart)
+{
+    JobOutcome outcome;
+    if (failedToStart) {
         outcome.status = JobOutcome::FailedToStart;
-        outcome.errorString = m_process->errorString();
+        outcome.errorString = process.errorString();
         return outcome;
     }
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(5000);
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
         outcome.status = JobOutcome::TimedOut;
-    } else if (m_process->exitStatus() == QProcess::CrashExit) {
+    } else if (process.exitStatus() == QProcess::CrashExit) {
         outcome.status = JobOutcome::Crashed;
     } else {
         outcome.status = JobOutcome::Finished;
-        outcome.exitCode = m_process->exitCode();
+        outcome.exitCode = process.exitCode();
     }
-    outcome.errorOutput = QString::fromLocal8Bit(m_process->readAllStandardError());
-    m_process->readAllStandardOutput();
+    outcome.errorOutput = QString::fromLocal8Bit(process.readAllStandardError());
+    process.readAllStandardOutput();
     return outcome;
 }
 

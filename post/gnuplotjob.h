@@ -49,6 +49,10 @@ private:
     QString m_program;
 };
 
+// How a run of `process` ended, once it finished or failed to start; a run
+// that still goes has passed its time and is killed here.
+JobOutcome endRun(QProcess &process, bool failedToStart);
+
 // Opens `file` write-only in text mode, empty. An old file of that name that
 // may be written is removed rather than truncated: on ext4, a file truncated and written anew is
 // forced to disk when closed, which costs milliseconds per script or map.

@@ -1,6 +1,9 @@
 // The field-map pipeline without a window: what it runs, where, what it
-// reports through its callbacks, and how it stops.
+// reports through its callbacks, how it stops, and that several jobs at once
+// give what one job gives.
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QtTest>
 
@@ -14,11 +17,16 @@ namespace {
 
 const QString caseName = QStringLiteral("CaseR");
 
-// A plotter that draws nothing: it logs its working directory and script
-// name, one line per run, and fails on a script whose name is in FAIL_ON.
-const QByteArray loggingPlotter = "#!/bin/sh\n"
-                                  "echo \"$(pwd -P) $1\" >> ../plotter.log\n"
-                                  "case \"$1\" in $FAIL_ON) echo \"cannot $1\" >&2; exit 1;; esac\n";
+// A plotter that draws nothing. Each run logs a line: its working directory,
+// the script's name, the map the script names and a digest of the script.
+// It fails on scripts whose names match FAIL_ON and sleeps SLEEP seconds.
+const QByteArray loggingPlotter =
+    "#!/bin/sh\n"
+    "map=$(sed -n \"s/^set output '\\(.*\\)'$/\\1/p\" \"$1\")\n"
+    "echo \"$(pwd -P) $1 $map $(md5sum < \"$1\" | cut -c1-32)\" >> ../plotter.log\n"
+    "[ -n \"$SLEEP\" ] && sleep \"$SLEEP\"\n"
+    "case \"$1\" in $FAIL_ON) echo \"cannot draw $map\" >&2; exit 1;; esac\n"
+    "exit 0\n";
 
 struct Recorder
 {
@@ -37,6 +45,14 @@ struct Recorder
     }
 };
 
+QByteArray fileDigest(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return "missing";
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex();
+}
+
 } // namespace
 
 class TestFieldMapRun : public QObject
@@ -50,13 +66,24 @@ private slots:
     void runsEveryMapInExecutingFilesWithoutMovingTheCurrentDirectory();
     void inputsFromTexts();
     void progressIsOneBarOverEverySurface();
+    void severalJobsGiveWhatOneJobGives_data();
+    void severalJobsGiveWhatOneJobGives();
+    void problemsComeThroughTheCallbackInOrder_data();
     void problemsComeThroughTheCallbackInOrder();
+    void missingProgramStopsEverySurface_data();
     void missingProgramStopsEverySurface();
-    void cancelStopsAfterTheCurrentMap();
+    void cancelStopsEveryJobAfterItsMap_data();
+    void cancelStopsEveryJobAfterItsMap();
+    void overlongMapIsStoppedAndReported();
 
 private:
     RunInputs inputs(int steps) const;
     QStringList plotterLog() const;
+    // Runs the pipeline with `jobs` jobs; returns the problems it reported.
+    QStringList plot(int jobs, const QList<const Surface *> &surfaces, int steps = 2, Recorder *recorder = nullptr);
+    // Every grid copy and script with its digest, and what the plotter saw.
+    QStringList outcome() const;
+    void jobsRows();
 
     TestWorkspace *m_ws = nullptr;
 };
@@ -66,16 +93,26 @@ void TestFieldMapRun::init()
     m_ws = new TestWorkspace;
     QVERIFY(m_ws->isValid());
     QString error;
-    QVERIFY2(SyntheticCase::write(m_ws->path(caseName), 2, {3, 8}, {4, 12}, &error), qPrintable(error));
+    QVERIFY2(SyntheticCase::write(m_ws->path(caseName), 5, {3, 8}, {4, 12}, &error), qPrintable(error));
     QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"), loggingPlotter));
     qunsetenv("FAIL_ON");
+    qunsetenv("SLEEP");
     QVERIFY(QDir::setCurrent(m_ws->executingDir()));
 }
 
 void TestFieldMapRun::cleanup()
 {
     qunsetenv("FAIL_ON");
+    qunsetenv("SLEEP");
     delete m_ws;
+}
+
+void TestFieldMapRun::jobsRows()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::newRow("one job") << 1;
+    QTest::newRow("two jobs") << 2;
+    QTest::newRow("more jobs than steps") << 7;
 }
 
 RunInputs TestFieldMapRun::inputs(int steps) const
@@ -101,28 +138,60 @@ QStringList TestFieldMapRun::plotterLog() const
     return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
+QStringList TestFieldMapRun::plot(int jobs, const QList<const Surface *> &surfaces, int steps, Recorder *recorder)
+{
+    Recorder own;
+    Recorder &r = recorder ? *recorder : own;
+    QObject parent;
+    FieldMapRun run(inputs(steps), &parent, r.callbacks());
+    run.setJobs(jobs);
+    run.run(QDir::currentPath(), surfaces);
+    return r.problems;
+}
+
+QStringList TestFieldMapRun::outcome() const
+{
+    QStringList entries;
+    QDirIterator it(m_ws->root(), {QStringLiteral("*_mod.txt"), QStringLiteral("gp_*.txt")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        entries << QDir(m_ws->root()).relativeFilePath(path) + QLatin1Char(' ') + fileDigest(path);
+    }
+    // What each map's run was given, whichever job ran it under whichever name.
+    for (const QString &line : plotterLog()) {
+        const QStringList fields = line.split(QLatin1Char(' '));
+        entries << QStringLiteral("ran ") + fields.mid(2).join(QLatin1Char(' '));
+    }
+    entries.sort();
+    return entries;
+}
+
 void TestFieldMapRun::runsEveryMapInExecutingFilesWithoutMovingTheCurrentDirectory()
 {
     // Started beside ExecutingFiles, in a directory of the root.
     QVERIFY(QDir(m_ws->root()).mkdir(QStringLiteral("Other")));
     QVERIFY(QDir::setCurrent(m_ws->path(QStringLiteral("Other"))));
-    Recorder recorder;
-    QObject parent;
-    FieldMapRun run(inputs(2), &parent, recorder.callbacks());
-    run.run(QDir::currentPath(), {&headSurface(), &sideSurface()});
+    QCOMPARE(plot(1, {&headSurface(), &sideSurface()}), QStringList());
 
     QCOMPARE(QDir::currentPath(), m_ws->path(QStringLiteral("Other")));
-    QCOMPARE(recorder.problems, QStringList());
     QStringList expected;
-    for (int map = 0; map < 4; ++map)
-        expected << m_ws->executingDir() + QStringLiteral(" gp_d.txt") << m_ws->executingDir() + QStringLiteral(" gp_p.txt")
-                 << m_ws->executingDir() + QStringLiteral(" gp_v.txt");
-    QCOMPARE(plotterLog(), expected);
+    for (const QString &surface : {QStringLiteral("head"), QStringLiteral("side")}) {
+        for (const QString &step : {QStringLiteral("001"), QStringLiteral("002")}) {
+            const QString stem = QStringLiteral("../CaseR/%1/%1%2_").arg(surface, step);
+            expected << QStringLiteral(" gp_d.txt ") + stem + QStringLiteral("density.png")
+                     << QStringLiteral(" gp_p.txt ") + stem + QStringLiteral("pressure.png")
+                     << QStringLiteral(" gp_v.txt ") + stem + QStringLiteral("velocity.png");
+        }
+    }
+    QStringList seen;
+    for (const QString &line : plotterLog()) {
+        QVERIFY2(line.startsWith(m_ws->executingDir() + QLatin1Char(' ')), qPrintable(line));
+        seen << line.mid(m_ws->executingDir().size()).section(QLatin1Char(' '), 0, 2);
+    }
+    QCOMPARE(seen, expected);
     for (const char *copy : {"head/head002_mod.txt", "side/side001_mod.txt"})
         QVERIFY(QFileInfo(m_ws->path(caseName + QLatin1Char('/') + QLatin1String(copy))).size() > 0);
-    QFile script(m_ws->executingDir() + QStringLiteral("/gp_v.txt"));
-    QVERIFY(script.open(QIODevice::ReadOnly | QIODevice::Text));
-    QVERIFY(script.readAll().contains("set output '../CaseR/side/side002_velocity.png'\n"));
 }
 
 void TestFieldMapRun::inputsFromTexts()
@@ -154,9 +223,7 @@ void TestFieldMapRun::progressIsOneBarOverEverySurface()
 {
     QVERIFY(QDir(m_ws->path(caseName + QStringLiteral("/piston"))).removeRecursively());
     Recorder recorder;
-    QObject parent;
-    FieldMapRun run(inputs(2), &parent, recorder.callbacks());
-    run.run(QDir::currentPath(), {&headSurface(), &pistonSurface(), &sideSurface()});
+    plot(1, {&headSurface(), &pistonSurface(), &sideSurface()}, 2, &recorder);
 
     QCOMPARE(recorder.progress, (QStringList{
                                     "Head: reading step 1 of 2\n0 of 6 steps done|0|6",
@@ -170,54 +237,139 @@ void TestFieldMapRun::progressIsOneBarOverEverySurface()
                                 }));
 }
 
+void TestFieldMapRun::severalJobsGiveWhatOneJobGives_data()
+{
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<QByteArray>("failOn");
+    QTest::newRow("two jobs") << 2 << QByteArray();
+    QTest::newRow("three jobs") << 3 << QByteArray();
+    QTest::newRow("two jobs, failing maps") << 2 << QByteArray("gp_p*");
+}
+
+// The same grid copies, final scripts, maps with the same scripts, problems
+// and diagnostic lines, and no script of a second job left behind.
+void TestFieldMapRun::severalJobsGiveWhatOneJobGives()
+{
+    QFETCH(int, jobs);
+    QFETCH(QByteArray, failOn);
+    qputenv("FAIL_ON", failOn);
+    const QList<const Surface *> surfaces{&headSurface(), &pistonSurface(), &sideSurface()};
+    auto debugLines = [](const std::function<void()> &work) {
+        static QStringList lines;
+        lines.clear();
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &,
+                                                                    const QString &text) {
+            if (type == QtDebugMsg)
+                lines << text;
+        });
+        work();
+        qInstallMessageHandler(previous);
+        return lines;
+    };
+
+    QStringList oneJobProblems;
+    const QStringList oneJobLines = debugLines([&] { oneJobProblems = plot(1, surfaces, 5); });
+    const QStringList oneJob = outcome();
+    QVERIFY(QFile::remove(m_ws->path(QStringLiteral("plotter.log"))));
+
+    QStringList problems;
+    const QStringList lines = debugLines([&] { problems = plot(jobs, surfaces, 5); });
+    QCOMPARE(outcome(), oneJob);
+    QCOMPARE(problems, oneJobProblems);
+    QCOMPARE(lines, oneJobLines);
+    QCOMPARE(problems.size(), failOn.isEmpty() ? 0 : 15);
+    const QStringList scripts = QDir(m_ws->executingDir()).entryList({QStringLiteral("gp_*")}, QDir::Files);
+    QCOMPARE(scripts, (QStringList{"gp_d.txt", "gp_p.txt", "gp_v.txt"}));
+}
+
+void TestFieldMapRun::problemsComeThroughTheCallbackInOrder_data()
+{
+    jobsRows();
+}
+
 void TestFieldMapRun::problemsComeThroughTheCallbackInOrder()
 {
+    QFETCH(int, jobs);
     QVERIFY(QFile::remove(m_ws->path(caseName + QStringLiteral("/head/head001.txt"))));
     QVERIFY(QDir(m_ws->path(caseName + QStringLiteral("/piston"))).removeRecursively());
-    qputenv("FAIL_ON", "gp_p.txt");
-    Recorder recorder;
-    QObject parent;
-    FieldMapRun run(inputs(2), &parent, recorder.callbacks());
-    run.run(QDir::currentPath(), {&headSurface(), &pistonSurface()});
+    qputenv("FAIL_ON", "gp_p*");
+    const QStringList problems = plot(jobs, {&headSurface(), &pistonSurface()});
 
-    QCOMPARE(recorder.problems.size(), 3);
-    QVERIFY2(recorder.problems.at(0).startsWith(QStringLiteral("Head: ")), qPrintable(recorder.problems.at(0)));
-    QVERIFY(recorder.problems.at(0).contains(QStringLiteral("head001.txt")));
-    QCOMPARE(recorder.problems.at(1), QStringLiteral("../CaseR/head/head002_pressure.png: ./wgnuplot.exe ended "
-                                                     "with exit code 1 (cannot gp_p.txt)"));
-    QCOMPARE(recorder.problems.at(2), QStringLiteral("Piston: directory not found: %1")
-                                          .arg(m_ws->path(caseName + QStringLiteral("/piston"))));
+    QCOMPARE(problems.size(), 3);
+    QVERIFY2(problems.at(0).startsWith(QStringLiteral("Head: ")), qPrintable(problems.at(0)));
+    QVERIFY(problems.at(0).contains(QStringLiteral("head001.txt")));
+    QCOMPARE(problems.at(1), QStringLiteral("../CaseR/head/head002_pressure.png: ./wgnuplot.exe ended "
+                                            "with exit code 1 (cannot draw ../CaseR/head/head002_pressure.png)"));
+    QCOMPARE(problems.at(2), QStringLiteral("Piston: directory not found: %1")
+                                 .arg(m_ws->path(caseName + QStringLiteral("/piston"))));
     QCOMPARE(plotterLog().size(), 3); // step 2 of the head only
+}
+
+void TestFieldMapRun::missingProgramStopsEverySurface_data()
+{
+    jobsRows();
 }
 
 void TestFieldMapRun::missingProgramStopsEverySurface()
 {
+    QFETCH(int, jobs);
     QVERIFY(QFile::remove(m_ws->program(QStringLiteral("wgnuplot.exe"))));
-    Recorder recorder;
-    QObject parent;
-    FieldMapRun run(inputs(2), &parent, recorder.callbacks());
-    run.run(QDir::currentPath(), {&headSurface(), &pistonSurface(), &sideSurface()});
+    const QStringList problems = plot(jobs, {&headSurface(), &pistonSurface(), &sideSurface()});
 
-    QCOMPARE(recorder.problems.size(), 1);
-    QVERIFY2(recorder.problems.first().contains(QStringLiteral("could not be started in ") + m_ws->executingDir()),
-             qPrintable(recorder.problems.first()));
+    QCOMPARE(problems.size(), 1);
+    QVERIFY2(problems.first().contains(QStringLiteral("could not be started in ") + m_ws->executingDir()),
+             qPrintable(problems.first()));
     // The head's grid copies were written; the piston was not read at all.
     QVERIFY(QFile::exists(m_ws->path(caseName + QStringLiteral("/head/head002_mod.txt"))));
     QVERIFY(!QFile::exists(m_ws->path(caseName + QStringLiteral("/piston/piston001_mod.txt"))));
 }
 
-void TestFieldMapRun::cancelStopsAfterTheCurrentMap()
+void TestFieldMapRun::cancelStopsEveryJobAfterItsMap_data()
 {
+    QTest::addColumn<int>("jobs");
+    QTest::addColumn<int>("mapsDrawn");
+    QTest::newRow("one job") << 1 << 1;
+    QTest::newRow("two jobs") << 2 << 2;
+}
+
+// Asked to stop while the first step is drawn: each job finishes the map it
+// draws, and nothing else is started.
+void TestFieldMapRun::cancelStopsEveryJobAfterItsMap()
+{
+    QFETCH(int, jobs);
+    QFETCH(int, mapsDrawn);
     Recorder recorder;
-    recorder.cancelAfterProgress = 3; // two reading steps and the first drawing step
+    recorder.cancelAfterProgress = 2 + jobs; // the two reading steps, then a step per job
     QObject parent;
     FieldMapRun run(inputs(2), &parent, recorder.callbacks());
+    run.setJobs(jobs);
     run.run(QDir::currentPath(), {&headSurface(), &pistonSurface()});
 
     QVERIFY(run.cancelled());
-    QCOMPARE(plotterLog().size(), 1);
+    QCOMPARE(plotterLog().size(), mapsDrawn);
     QCOMPARE(recorder.problems, QStringList());
     QVERIFY(!QFile::exists(m_ws->path(caseName + QStringLiteral("/piston/piston001_mod.txt"))));
+}
+
+// A map past its time is stopped and reported; the others are drawn.
+void TestFieldMapRun::overlongMapIsStoppedAndReported()
+{
+    QVERIFY(m_ws->writeProgram(QStringLiteral("wgnuplot.exe"),
+                               "#!/bin/sh\ncase \"$1\" in gp_v*) exec sleep 30;; esac\nexit 0\n"));
+    Recorder recorder;
+    QObject parent;
+    FieldMapRun run(inputs(2), &parent, recorder.callbacks());
+    run.setJobs(2);
+    run.setMapTimeout(300);
+    QElapsedTimer clock;
+    clock.start();
+    run.run(QDir::currentPath(), {&headSurface()});
+
+    QVERIFY(clock.elapsed() < 20000);
+    QCOMPARE(recorder.problems, (QStringList{
+                                    "../CaseR/head/head001_velocity.png: ./wgnuplot.exe did not finish in time and was stopped",
+                                    "../CaseR/head/head002_velocity.png: ./wgnuplot.exe did not finish in time and was stopped",
+                                }));
 }
 
 QTEST_GUILESS_MAIN(TestFieldMapRun)
