@@ -162,7 +162,7 @@ QList<bool> FieldMapRun::copyResultFiles(const SurfacePlot &plot, const QString 
 {
     const Surface &surface = plot.surface;
     const QDir dir(directory);
-    QList<bool> hasData(steps + 1, false);
+    QList<bool> hasData(qMax(0, steps) + 1, false);
     for (int step = 1; step <= steps && !stopRequested(); ++step) {
         reportProgress(tr("%1: reading step %2 of %3").arg(surface.title).arg(step).arg(steps));
         const QString resultName = resultFileName(surface, step);

@@ -27,9 +27,11 @@ public:
         QObject::connect(&m_deadline, &QTimer::timeout, m_process, [this] { ended(false); });
     }
 
+    // Every run has ended by now; the process object goes with the pool.
     ~Process()
     {
         QObject::disconnect(m_process, nullptr, m_process, nullptr);
+        m_process->deleteLater();
     }
 
     bool busy() const { return m_busy; }

@@ -40,7 +40,8 @@ public:
         std::function<bool()> acceptsInput;
     };
 
-    // Processes belong to processParent; they start "./wgnuplot.exe" in directory.
+    // Processes belong to processParent until the pool goes; they start
+    // "./wgnuplot.exe" in directory.
     PlotPool(QObject *processParent, const QString &directory, int processes,
              int timeoutMs = GnuplotJob::defaultTimeoutMs);
     ~PlotPool();

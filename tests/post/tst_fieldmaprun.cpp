@@ -75,6 +75,7 @@ private slots:
     void cancelStopsEveryJobAfterItsMap_data();
     void cancelStopsEveryJobAfterItsMap();
     void overlongMapIsStoppedAndReported();
+    void negativeStepCountDrawsNothing();
 
 private:
     RunInputs inputs(int steps) const;
@@ -370,6 +371,15 @@ void TestFieldMapRun::overlongMapIsStoppedAndReported()
                                     "../CaseR/head/head001_velocity.png: ./wgnuplot.exe did not finish in time and was stopped",
                                     "../CaseR/head/head002_velocity.png: ./wgnuplot.exe did not finish in time and was stopped",
                                 }));
+}
+
+void TestFieldMapRun::negativeStepCountDrawsNothing()
+{
+    Recorder recorder;
+    plot(2, {&headSurface()}, -3, &recorder);
+    QCOMPARE(recorder.problems, QStringList{"Head: no output steps to plot (phiMax is \"-3\")."});
+    QCOMPARE(recorder.progress, QStringList());
+    QCOMPARE(plotterLog(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestFieldMapRun)
