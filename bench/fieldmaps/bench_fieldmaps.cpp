@@ -190,9 +190,10 @@ int main(int argc, char **argv)
     printRun("one job after another", bestSequential, 1, wrapperPerRun);
     printRun("jobs side by side", bestParallel, jobs, wrapperPerRun);
     const double speedUp = bestSequential.wall / bestParallel.wall;
-    const auto [low, high] = std::minmax_element(speedUps.cbegin(), speedUps.cend());
-    std::printf("speed-up %.2f (rounds: %.2f to %.2f); load average after: %.2f\n", speedUp, *low, *high,
-                loadAverage());
+    std::sort(speedUps.begin(), speedUps.end());
+    std::printf("speed-up %.2f of the best runs; round by round median %.2f, %.2f to %.2f; load average after: "
+                "%.2f\n",
+                speedUp, speedUps.at(speedUps.size() / 2), speedUps.first(), speedUps.last(), loadAverage());
     // On an idle machine a map takes as long beside another as alone; more
     // means other work took the cores, and the speed-up says less.
     const double alone = bestSequential.inGnuplot / qMax(1, bestSequential.runs);
