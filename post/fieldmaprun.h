@@ -3,6 +3,7 @@
 #include "fieldmapscripts.h"
 #include "gnuplotjob.h"
 #include "params/parameters.h"
+#include "plotpool.h"
 
 #include <QCoreApplication>
 #include <QList>
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 class QObject;
 
@@ -60,15 +62,21 @@ struct MapScript
 // Draws the density, pressure and velocity maps of the surfaces of one case:
 // for each surface, reads every output step's result file into its grid
 // copy, gathers the extents, then writes and runs the three scripts of every
-// step in ExecutingFiles. Works from the directory it is started in (normally
-// ExecutingFiles, directly under the root) and never moves the current
-// directory; its diagnostic lines are those of the field-map slots.
+// step in ExecutingFiles. The maps of several steps are drawn at once, one
+// job per step; a job that is free while the last steps of a surface are
+// drawn reads the next surface and starts on its steps. Works from the
+// directory it is started in (normally ExecutingFiles, directly under the
+// root) and never moves the current directory; its diagnostic lines are those
+// of the field-map slots, in their order.
 class FieldMapRun
 {
     Q_DECLARE_TR_FUNCTIONS(FieldMapRun)
 
 public:
     FieldMapRun(const RunInputs &inputs, QObject *processParent, const RunCallbacks &callbacks);
+    ~FieldMapRun();
+    FieldMapRun(const FieldMapRun &) = delete;
+    FieldMapRun &operator=(const FieldMapRun &) = delete;
 
     // How many maps are drawn at once: one per core unless told otherwise.
     void setJobs(int jobs);
@@ -85,20 +93,23 @@ public:
 
 private:
     struct SurfacePlot;
+    struct SurfaceState;
+    struct Job;
 
-    void plotPlanar(const QString &startDir, const Surface &surface);
-    void plotSide(const QString &startDir);
-    void plot(const QString &startDir, const SurfacePlot &plot);
+    SurfacePlot planarPlot(const Surface &surface) const;
+    SurfacePlot sidePlot();
+    bool nextJob(int slot, PlotPool::Queue *queue);
+    bool startStep(SurfaceState &state, int step, int slot, PlotPool::Queue *queue);
+    void prepare(SurfaceState &state);
     QList<bool> copyResultFiles(const SurfacePlot &plot, const QString &directory, int steps);
-    void drawMaps(const SurfacePlot &plot, const QString &executingFiles, int steps,
-                  const QList<bool> &hasData);
+    void mapRan(int job, int index, const JobOutcome &outcome);
     static QString jobScriptName(const QString &scriptName, int slot);
-    QString mapProblem(const MapScript &map, const QString &executingFiles, const JobOutcome &outcome);
-    void finishScripts(const QString &executingFiles, int jobs, int lastSlot, const QList<QStringList> &lastScripts);
-    bool writeScript(const QString &directory, const QString &scriptName, const QStringList &lines,
-                     QString *error) const;
+    QString mapProblem(const MapScript &map, const JobOutcome &outcome);
+    void finishScripts(int jobs);
+    bool writeScript(const QString &scriptName, const QStringList &lines, QString *error) const;
     bool stopRequested();
     void addProblem(const QString &text);
+    void reportProblems();
     void reportProgress(const QString &activity) const;
 
     RunInputs m_inputs;
@@ -110,6 +121,16 @@ private:
     bool m_cancelled = false;
     int m_stepsInAll = 0;
     int m_stepsDone = 0;
+
+    // The state of one run() call.
+    QString m_startDir;
+    QString m_executingFiles;
+    QList<std::shared_ptr<SurfaceState>> m_surfaces;
+    int m_current = -1;   // the surface whose steps are handed out
+    int m_runningSteps = 0;
+    bool m_programStarts = false;
+    QList<Job> m_started; // every step started, in order; a queue's tag is its index
+    QStringList *m_problems = nullptr; // where problems go while a surface is read
 };
 
 } // namespace FieldMaps

@@ -35,6 +35,7 @@ public:
     }
 
     bool busy() const { return m_busy; }
+    bool stopped() const { return m_stopped; }
 
     // Takes the next queue and starts its first script; false when there is none.
     bool takeWork(const Callbacks *callbacks, QEventLoop *loop)
@@ -57,8 +58,7 @@ private:
             m_busy = false;
             if (m_callbacks->finished)
                 m_callbacks->finished(m_queue.tag);
-            if (!m_stopped && !takeWork(m_callbacks, m_loop))
-                m_loop->quit(); // idle now: run() may be done
+            m_loop->quit(); // free now: run() offers it the next queue
             return;
         }
         m_running = true;
@@ -111,17 +111,23 @@ PlotPool::~PlotPool() = default;
 void PlotPool::run(const Callbacks &callbacks)
 {
     QEventLoop loop;
-    for (const auto &process : std::as_const(m_processes)) {
-        if (!process->takeWork(&callbacks, &loop))
-            break;
-    }
+    // Every free process is offered work, until one finds none; a queue may
+    // be refused now and come later, once others have run.
+    auto offerWork = [&] {
+        for (const auto &process : std::as_const(m_processes)) {
+            if (!process->busy() && !process->stopped() && !process->takeWork(&callbacks, &loop))
+                return;
+        }
+    };
     auto anyBusy = [this] {
         return std::any_of(m_processes.cbegin(), m_processes.cend(), [](const auto &p) { return p->busy(); });
     };
-    // The loop returns after every queue and every stop, so that a dialog that
-    // has come up meanwhile gets its input.
+    offerWork();
+    // The loop returns after every run, so that a dialog that has come up
+    // meanwhile gets its input and a free process its next queue.
     while (anyBusy()) {
         const bool input = callbacks.acceptsInput && callbacks.acceptsInput();
         loop.exec(input ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+        offerWork();
     }
 }

@@ -13,8 +13,9 @@ class QObject;
 
 // Runs the plotting program on queues of scripts, several processes at once:
 // each queue goes to one process, which runs its scripts one after the other,
-// one run per script. A process that is free asks for the next queue; one
-// that is told to stop finishes its current run and takes nothing more.
+// one run per script. A free process is offered the next queue after every
+// run, until there is none and no process runs; one that is told to stop
+// finishes its current run and takes nothing more.
 // Everything happens on the caller's thread, in a local event loop.
 class PlotPool
 {
@@ -28,7 +29,7 @@ public:
     struct Callbacks
     {
         // Fills the next queue for process `slot` (0 to processes - 1); false
-        // when there is none.
+        // when there is none now.
         std::function<bool(int slot, Queue *queue)> next;
         // After each run: the queue's tag, the script's index in it, the outcome.
         std::function<void(int tag, int index, const JobOutcome &outcome)> ran;
