@@ -4,6 +4,7 @@
 #include "chambertestcase.h"
 #include "solvertestcase.h"
 
+#include "formats/historycolumns.h"
 #include "io/historywriter.h"
 #include "models/kinematics.h"
 #include "post/resultfile.h"
@@ -450,19 +451,20 @@ void TstSolverRun::chamberHistoryAndSummaryAgreeWithTheRun()
     const QList<QStringList> history = fieldLines(w.caseFile(QStringLiteral("Output.txt")));
     QCOMPARE(history.size(), 1 + 401);
     const QStringList &last = history.last();
-    QCOMPARE(ResultFile::number(last, 4), 40.0);
-    const double mass = ResultFile::number(last, 14), suction = ResultFile::number(last, 23);
+    namespace column = formats::historycolumns;
+    const auto at = [&last](int oneBased) { return TextFields::number(last, oneBased); };
+    QCOMPARE(at(column::crankAngle), 40.0);
+    const double mass = at(column::mass), suction = at(column::suctionMassSum);
     QVERIFY(suction > 0.1 * mass); // the suction valves opened
-    QVERIFY(std::fabs(ResultFile::number(last, 27)) < 1e-10 * mass);
-    QVERIFY(std::fabs(ResultFile::number(last, 28)) < 1e-10 * ResultFile::number(last, 15));
+    QVERIFY(std::fabs(at(column::massBalanceResidual)) < 1e-10 * mass);
+    QVERIFY(std::fabs(at(column::energyBalanceResidual)) < 1e-10 * at(column::internalEnergy));
     double suctionMass = 0;
-    for (int valve = 0; valve < 2; ++valve)
-        suctionMass += ResultFile::number(last, 44 + 9 * valve + 8);
+    for (int valve = 1; valve <= 2; ++valve)
+        suctionMass += at(column::valveColumn(valve, column::valve::massSum));
     QVERIFY(std::fabs(suctionMass - suction) < 1e-6 * suction);
     // The chamber state as the means over the cells: p = rho R T.
     const double R = specificGasConstant(17.4);
-    QVERIFY(std::fabs(ResultFile::number(last, 11) / (ResultFile::number(last, 13) * R * ResultFile::number(last, 12)) - 1)
-            < 1e-6);
+    QVERIFY(std::fabs(at(column::pressure) / (at(column::density) * R * at(column::temperature)) - 1) < 1e-6);
 
     const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
     QVERIFY(summary.contains("from crank angle 0 to 40 deg (no complete revolution"));
