@@ -11,7 +11,26 @@
 
 #include <QtTest>
 
+#include <array>
+
 using solvertest::SolverWorkspace;
+
+namespace {
+
+// Both models euler.exe runs: the 3D chamber (the front end's empty
+// argument) and the lumped model.
+struct Model
+{
+    const char *name;
+    QString argument;
+};
+const std::array<Model, 2> &models()
+{
+    static const std::array<Model, 2> all{{{"3D", QString()}, {"lumped", QStringLiteral("--lumped")}}};
+    return all;
+}
+
+} // namespace
 
 class TstHostileInputs : public QObject
 {
@@ -29,38 +48,45 @@ private slots:
 void TstHostileInputs::refusedWithReason_data()
 {
     namespace layout = formats::caselayout;
+    QTest::addColumn<QString>("model");    // euler.exe's argument
     QTest::addColumn<QString>("input");    // under data/inputs
     QTest::addColumn<QString>("replaces"); // the workspace file it stands for
     QTest::addColumn<QByteArray>("reason");
 
     const QString cylinder = QLatin1String(layout::cylinderInput);
     const QString valves = QLatin1String(layout::valveInput);
-    QTest::newRow("speed 1e300 rpm") << "cylinder_speed_1e300.txt" << cylinder
-                                     << QByteArray("crank shaft speed must lie between 0.001 and 100000, not 1e+300");
-    QTest::newRow("gap 1e-300") << "cylinder_gap_1e-300.txt" << cylinder
-                                << QByteArray("minimal gap z_min must lie between 1e-06 and 100, not 1e-300");
-    QTest::newRow("subnormal gap") << "cylinder_gap_subnormal.txt" << cylinder
-                                   << QByteArray("minimal gap z_min must lie between 1e-06 and 100, not 1e-308");
-    QTest::newRow("suction pressure 1e300") << "cylinder_suction_pressure_1e300.txt" << cylinder
-                                            << QByteArray("suction pressure must lie between 0.001 and 1e+10");
-    QTest::newRow("piston diameter 1e300") << "cylinder_piston_diameter_1e300.txt" << cylinder
-                                           << QByteArray("piston diameter must lie between 1e-06 and 100");
-    QTest::newRow("piston diameter past the largest double") << "cylinder_piston_diameter_1e309.txt" << cylinder
-                                                              << QByteArray("piston diameter is not a number: \"1e309\"");
-    QTest::newRow("plate mass 1e-300") << "valves_plate_mass_1e-300.txt" << valves
-                                       << QByteArray("suction valve: plate mass must lie between 1e-06 and 1000");
-    QTest::newRow("pocket angles 1e308") << "valves_pocket_angles_1e308.txt" << valves
-                                         << QByteArray("suction valve 1: pocket angle must lie between -3600 and 3600");
-    QTest::newRow("mesh scale 1e300") << "pocketmesh_scale_1e300.txt" << QString::fromLatin1(layout::pocketMeshInput)
-                                      << QByteArray("grid scaling factor must lie between 1e-09 and 1000");
-    QTest::newRow("2000000000 nodes") << "mesh_2000000000_nodes.msh" << "dP=680mm.msh"
-                                      << QByteArray("ends early: node count 2000000000 but only 1 lines follow");
-    QTest::newRow("100000000 nodes, one node line") << "mesh_100000000_nodes.msh" << "dP=680mm.msh"
-                                                    << QByteArray("ends early: node count 100000000 but only 3 lines follow");
+    const struct { const char *name; const char *input; QString replaces; const char *reason; } rows[] = {
+        {"speed 1e300 rpm", "cylinder_speed_1e300.txt", cylinder,
+         "crank shaft speed must lie between 0.001 and 100000, not 1e+300"},
+        {"gap 1e-300", "cylinder_gap_1e-300.txt", cylinder, "minimal gap z_min must lie between 1e-06 and 100, not 1e-300"},
+        {"subnormal gap", "cylinder_gap_subnormal.txt", cylinder,
+         "minimal gap z_min must lie between 1e-06 and 100, not 1e-308"},
+        {"suction pressure 1e300", "cylinder_suction_pressure_1e300.txt", cylinder,
+         "suction pressure must lie between 0.001 and 1e+10"},
+        {"piston diameter 1e300", "cylinder_piston_diameter_1e300.txt", cylinder,
+         "piston diameter must lie between 1e-06 and 100"},
+        {"piston diameter past the largest double", "cylinder_piston_diameter_1e309.txt", cylinder,
+         "piston diameter is not a number: \"1e309\""},
+        {"plate mass 1e-300", "valves_plate_mass_1e-300.txt", valves,
+         "suction valve: plate mass must lie between 1e-06 and 1000"},
+        {"pocket angles 1e308", "valves_pocket_angles_1e308.txt", valves,
+         "suction valve 1: pocket angle must lie between -3600 and 3600"},
+        {"mesh scale 1e300", "pocketmesh_scale_1e300.txt", QString::fromLatin1(layout::pocketMeshInput),
+         "grid scaling factor must lie between 1e-09 and 1000"},
+        {"2000000000 nodes", "mesh_2000000000_nodes.msh", QStringLiteral("dP=680mm.msh"),
+         "ends early: node count 2000000000 but only 1 lines follow"},
+        {"100000000 nodes, one node line", "mesh_100000000_nodes.msh", QStringLiteral("dP=680mm.msh"),
+         "ends early: node count 100000000 but only 3 lines follow"},
+    };
+    for (const auto &[modelName, argument] : models()) {
+        for (const auto &r : rows)
+            QTest::addRow("%s, %s", modelName, r.name) << argument << r.input << r.replaces << QByteArray(r.reason);
+    }
 }
 
 void TstHostileInputs::refusedWithReason()
 {
+    QFETCH(QString, model);
     QFETCH(QString, input);
     QFETCH(QString, replaces);
     QFETCH(QByteArray, reason);
@@ -69,7 +95,7 @@ void TstHostileInputs::refusedWithReason()
     QVERIFY(w.copy(QFINDTESTDATA(QStringLiteral("data/inputs/") + input), replaces));
 
     int exitCode = -1;
-    QVERIFY2(w.run(QStringLiteral(EULER_FPTRAPS_EXE), {QString()}, 60, &exitCode), w.standardError().constData());
+    QVERIFY2(w.run(QStringLiteral(EULER_FPTRAPS_EXE), {model}, 60, &exitCode), w.standardError().constData());
     QCOMPARE(exitCode, 1);
     const QByteArray log = w.readAll(QStringLiteral("Case680mm/") + QLatin1String(formats::solverlog::fileName));
     QVERIFY2(log.contains(formats::solverlog::errorPrefix), log.constData());
@@ -79,19 +105,21 @@ void TstHostileInputs::refusedWithReason()
 }
 
 // Every input at the ends of its range, one at a time, for a degree and a
-// half of crank angle: the trap build either runs it to the end, writing only
-// finite numbers, or stops with a reason (a rule between inputs, a run too
-// costly, divergence), never with a signal.
+// half of crank angle, in both models: the trap build either runs it to the
+// end, writing only finite numbers, or stops with a reason (a rule between
+// inputs, a run too costly, divergence), never with a signal. The 3D model
+// runs a chamber of one layer of 20 cells, so that each run takes a moment.
 void TstHostileInputs::extremeValuesRunOrStopCleanly_data()
 {
     namespace layout = formats::caselayout;
+    QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("line");
     QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("phiMax");
 
-    const QString cylinder = QLatin1String(layout::cylinderInput);
-    const QString valves = QLatin1String(layout::valveInput);
-    const struct { const char *name; int line; const char *low; const char *high; } cylinderLines[] = {
+    struct Line { const char *name; int line; const char *low; const char *high; };
+    const Line cylinderLines[] = {
         {"d_P", 6, "0.000001", "100"}, {"d_R", 8, "0", "0.67"}, {"z_min", 10, "0.000001", "100"},
         {"r", 12, "0.000001", "0.54"}, {"L", 14, "0.12", "100"}, {"speed", 16, "0.001", "100000"},
         {"gamma", 20, "1.00001", "1.99999"}, {"p_s", 22, "0.001", "4499999"}, {"p_d", 24, "2000001", "1e10"},
@@ -99,48 +127,77 @@ void TstHostileInputs::extremeValuesRunOrStopCleanly_data()
         {"n3", 34, "1", "10000"}, {"grading_P", 36, "0.00001", "0.99999"}, {"grading_R", 38, "0.00001", "0.99999"},
         {"Courant", 40, "0.001", "1000"}, {"molar mass", 44, "0.00002", "10000"}, {"viscosity", 46, "1e-300", "1000"},
     };
-    for (const auto &l : cylinderLines) {
-        QTest::addRow("%s %s", l.name, l.low) << cylinder << l.line << QByteArray(l.low);
-        QTest::addRow("%s %s", l.name, l.high) << cylinder << l.line << QByteArray(l.high);
-    }
-    const struct { const char *name; int line; const char *low; const char *high; } valveLines[] = {
+    const Line valveLines[] = {
         {"d_V", 2, "0.000001", "100"}, {"angles", 8, "-3600 -3600", "3600 3600"}, {"x_max", 10, "0.000001", "100"},
         {"fe1mm", 12, "1e-300", "1000"}, {"alpha", 14, "1e-300", "1"}, {"beta", 16, "0", "1e12"},
         {"plate mass", 18, "0.000001", "1000"}, {"force area", 20, "1e-300", "100"},
         {"stiffness", 22, "0", "1e12"}, {"spring length", 24, "0", "100"},
         {"rv1", 48, "0.001", "339"}, {"hk1", 50, "0.001", "322"}, {"hv1", 52, "15", "100000"},
     };
-    for (const auto &l : valveLines) {
-        QTest::addRow("valves %s %s", l.name, l.low) << valves << l.line << QByteArray(l.low);
-        QTest::addRow("valves %s %s", l.name, l.high) << valves << l.line << QByteArray(l.high);
-    }
+    const QString cylinder = QLatin1String(layout::cylinderInput);
+    const QString valves = QLatin1String(layout::valveInput);
     const QString pocketMesh = QLatin1String(layout::pocketMeshInput);
-    QTest::newRow("mesh scale 1e-9") << pocketMesh << 5 << QByteArray("1e-9");
-    QTest::newRow("mesh scale 0.29") << pocketMesh << 5 << QByteArray("0.29");
+    // Ends that take the 3D model many steps per degree (the thinnest cells,
+    // the fastest sound, the slowest crank, the smallest Courant number, the
+    // fastest plates) run a shorter span there.
+    const QHash<QByteArray, QByteArray> shorterSpans = {
+        {"z_min 0.000001", "0.001"}, {"n3 10000", "0.000001"}, {"speed 0.001", "0.0001"},
+        {"rho_s 0.000001", "0.001"}, {"Courant 0.001", "0.1"}, {"p_d 1e10", "0.2"},
+        {"force area 100", "0.1"}, {"alpha 1e-300", "0.3"},
+    };
+    for (const Model &m : models()) {
+        const auto add = [&](const char *name, const char *value, const QString &file, int line) {
+            const QByteArray row = QByteArray(name) + ' ' + value;
+            const QByteArray span = m.argument.isEmpty() ? shorterSpans.value(row, "1.5") : QByteArray("1.5");
+            QTest::addRow("%s, %s", m.name, row.constData()) << m.argument << file << line << QByteArray(value) << span;
+        };
+        for (const Line &l : cylinderLines) {
+            add(l.name, l.low, cylinder, l.line);
+            add(l.name, l.high, cylinder, l.line);
+        }
+        for (const Line &l : valveLines) {
+            add(l.name, l.low, valves, l.line);
+            add(l.name, l.high, valves, l.line);
+        }
+        add("mesh scale", "1e-9", pocketMesh, 5);
+        add("mesh scale", "0.29", pocketMesh, 5);
+    }
 }
 
 void TstHostileInputs::extremeValuesRunOrStopCleanly()
 {
+    namespace layout = formats::caselayout;
+    QFETCH(QString, model);
     QFETCH(QString, file);
     QFETCH(int, line);
     QFETCH(QByteArray, text);
+    QFETCH(QByteArray, phiMax);
     SolverWorkspace w;
     QVERIFY(w.prepare());
-    QVERIFY(w.replaceLine(QLatin1String(formats::caselayout::cylinderInput), 42, "1.5")); // phiMax
+    const QString cylinder = QLatin1String(layout::cylinderInput);
+    QVERIFY(w.replaceLine(cylinder, 42, phiMax));
+    // n1 = 1, n2 = 0, n3 = 1 unless the row sets them.
+    QVERIFY(w.replaceLine(cylinder, 30, "1") && w.replaceLine(cylinder, 32, "0") && w.replaceLine(cylinder, 34, "1"));
     QVERIFY(w.replaceLine(file, line, text));
 
     int exitCode = -1;
-    QVERIFY2(w.run(QStringLiteral(EULER_FPTRAPS_EXE), {QString()}, 60, &exitCode), w.standardError().constData());
+    QVERIFY2(w.run(QStringLiteral(EULER_FPTRAPS_EXE), {model}, 60, &exitCode), w.standardError().constData());
     const QByteArray log = w.readAll(QStringLiteral("Case680mm/") + QLatin1String(formats::solverlog::fileName));
     if (exitCode != 0) {
         QVERIFY2(exitCode == 1 || exitCode == 3, log.constData());
         QVERIFY2(log.contains(formats::solverlog::errorPrefix), log.constData());
         return;
     }
-    for (const char *name : {"Output.txt", "Summary.txt", "head/head001.txt", "piston/piston001.txt", "side/side001.txt"}) {
-        const QByteArray content = w.readAll(QStringLiteral("Case680mm/") + QLatin1String(name)).toLower();
-        QVERIFY2(!content.isEmpty(), name);
-        QVERIFY2(!content.contains("nan") && !content.contains("inf"), name);
+    QStringList written{QLatin1String(layout::historyFile), QLatin1String(layout::summaryFile)};
+    if (phiMax.toDouble() >= 1) {
+        for (const layout::Surface surface : layout::surfaces)
+            written << QString::fromStdString(std::string(layout::surfaceName(surface)) + '/'
+                                              + layout::resultFileName(surface, 1));
+    }
+    for (const QString &name : written) {
+        const QByteArray content = w.readAll(QStringLiteral("Case680mm/") + name).toLower();
+        QVERIFY2(!content.isEmpty(), qPrintable(name));
+        QVERIFY2(!content.contains("nan") && !content.contains("inf"), qPrintable(name));
     }
 }
 
