@@ -78,7 +78,8 @@ void NodePositions::assign(const HexMesh &hex)
 void Geometry::resize(const Mesh &mesh)
 {
     const std::size_t faces = mesh.faceCount(), cells = mesh.cellCount();
-    for (auto *v : {&areaX, &areaY, &areaZ, &area, &centreX, &centreY, &centreZ, &meanX, &meanY, &meanZ})
+    for (auto *v : {&areaX, &areaY, &areaZ, &area, &normalX, &normalY, &normalZ, &centreX, &centreY, &centreZ, &meanX,
+                    &meanY, &meanZ})
         v->resize(faces);
     for (auto *v : {&volume, &cellX, &cellY, &cellZ, &lengthScale})
         v->resize(cells);
@@ -112,6 +113,10 @@ void Geometry::updateFaces(const Mesh &mesh, const NodePositions &nodes)
         areaY[f] = a.y;
         areaZ[f] = a.z;
         area[f] = std::sqrt(a2);
+        const double inverse = a2 > 0 ? 1.0 / area[f] : 0.0;
+        normalX[f] = a.x * inverse;
+        normalY[f] = a.y * inverse;
+        normalZ[f] = a.z * inverse;
         // A face of zero area (never in a checked mesh) keeps its mean point.
         const Vec3 c = a2 > 0 ? (1.0 / a2) * weighted : m;
         centreX[f] = c.x;

@@ -38,6 +38,7 @@ struct Geometry
 {
     // Faces.
     std::vector<double> areaX, areaY, areaZ, area; // area vector (m^2) and its length
+    std::vector<double> normalX, normalY, normalZ; // unit normal A / |A| (0 for a face of no area)
     std::vector<double> centreX, centreY, centreZ; // centroid
     std::vector<double> meanX, meanY, meanZ;       // mean of the four nodes
     // Cells.

@@ -4,8 +4,13 @@ namespace euler::fv {
 
 void LeastSquaresGradient::resize(const Mesh &mesh)
 {
-    coefficient_.resize(3 * mesh.cellFaces.size());
-    offset_.resize(3 * mesh.cellFaces.size());
+    data_.resize(6 * mesh.cellFaces.size());
+    across_.resize(mesh.cellFaces.size());
+    for (Index c = 0; c < mesh.cellCount(); ++c)
+        for (Index i = mesh.cellFaceStart[c]; i < mesh.cellFaceStart[c + 1]; ++i) {
+            const Index e = mesh.cellFaces[i], f = e >= 0 ? e : ~e;
+            across_[i] = f >= mesh.internalFaceCount() ? -1 : e >= 0 ? mesh.neighbour[f] : mesh.owner[f];
+        }
 }
 
 void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
@@ -19,22 +24,21 @@ void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
             const Index e = mesh.cellFaces[i];
             const Index f = e >= 0 ? e : ~e;
             double d[3];
-            if (f < mesh.internalFaceCount()) {
-                const Index o = e >= 0 ? mesh.neighbour[f] : mesh.owner[f];
+            const Index o = across_[i];
+            if (o >= 0) {
                 d[0] = g.cellX[o] - g.cellX[c];
                 d[1] = g.cellY[o] - g.cellY[c];
                 d[2] = g.cellZ[o] - g.cellZ[c];
             } else {
                 // The centroid mirrored at the face's plane.
-                const double s = 1.0 / g.area[f];
-                const double n[3] = {s * g.areaX[f], s * g.areaY[f], s * g.areaZ[f]};
+                const double n[3] = {g.normalX[f], g.normalY[f], g.normalZ[f]};
                 const double dn = 2.0 * ((g.centreX[f] - g.cellX[c]) * n[0] + (g.centreY[f] - g.cellY[c]) * n[1]
                                          + (g.centreZ[f] - g.cellZ[c]) * n[2]);
                 for (int a = 0; a < 3; ++a)
                     d[a] = dn * n[a];
             }
             const double w = 1.0 / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
+            double *wd = &data_[6 * static_cast<std::size_t>(i)];
             for (int a = 0; a < 3; ++a)
                 wd[a] = w * d[a];
             xx += wd[0] * d[0];
@@ -43,7 +47,7 @@ void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
             yy += wd[1] * d[1];
             yz += wd[1] * d[2];
             zz += wd[2] * d[2];
-            double *r = &offset_[3 * static_cast<std::size_t>(i)];
+            double *r = &data_[6 * static_cast<std::size_t>(i) + 3];
             r[0] = g.centreX[f] - g.cellX[c];
             r[1] = g.centreY[f] - g.cellY[c];
             r[2] = g.centreZ[f] - g.cellZ[c];
@@ -54,7 +58,7 @@ void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
         const double ixx = cxx * inv, ixy = cxy * inv, ixz = cxz * inv;
         const double iyy = (xx * zz - xz * xz) * inv, iyz = (xy * xz - xx * yz) * inv, izz = (xx * yy - xy * xy) * inv;
         for (Index i = begin; i < end; ++i) {
-            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
+            double *wd = &data_[6 * static_cast<std::size_t>(i)];
             const double x = wd[0], y = wd[1], z = wd[2];
             wd[0] = ixx * x + ixy * y + ixz * z;
             wd[1] = ixy * x + iyy * y + iyz * z;

@@ -36,7 +36,9 @@ struct FaceMotion
 // unweighted least squares would be dominated by the wide neighbours.
 // The coefficient vectors M^-1 w_k d_k depend on the geometry only and are
 // kept per entry of the cell-to-face gather, with the offsets x_f - x_c to
-// the face centroids that the limiter and the reconstruction use.
+// the face centroids that the limiter and the reconstruction use, side by
+// side (the gradient pass reads both for every entry), and the cell across
+// the entry's face.
 class LeastSquaresGradient
 {
 public:
@@ -45,11 +47,16 @@ public:
     void updateMatrices(const Mesh &mesh, const Geometry &geometry);
 
     // Per gather entry i: coefficient vector and face-centroid offset.
-    const double *coefficient(Index i) const { return &coefficient_[3 * static_cast<std::size_t>(i)]; }
-    const double *faceOffset(Index i) const { return &offset_[3 * static_cast<std::size_t>(i)]; }
+    const double *coefficient(Index i) const { return &data_[6 * static_cast<std::size_t>(i)]; }
+    const double *faceOffset(Index i) const { return &data_[6 * static_cast<std::size_t>(i) + 3]; }
+    // The cell on the other side of entry i's face, -1 at a boundary face.
+    Index across(Index i) const { return across_[i]; }
+
+    std::size_t bytes() const { return data_.capacity() * sizeof(double) + across_.capacity() * sizeof(Index); }
 
 private:
-    std::vector<double> coefficient_, offset_;
+    std::vector<double> data_;
+    std::vector<Index> across_;
 };
 
 inline PointState cellState(const PrimitiveFields &w, Index c)
@@ -67,8 +74,8 @@ inline PointState neighbourState(const Mesh &mesh, const Geometry &g, const Boun
     const Index f = owned ? entry : ~entry;
     if (f < mesh.internalFaceCount())
         return cellState(w, owned ? mesh.neighbour[f] : mesh.owner[f]);
-    const double s = 1.0 / g.area[f]; // boundary faces point out of their owner
-    const FaceFrame frame{s * g.areaX[f], s * g.areaY[f], s * g.areaZ[f], motion.normalSpeed[f]};
+    // Boundary faces point out of their owner.
+    const FaceFrame frame{g.normalX[f], g.normalY[f], g.normalZ[f], motion.normalSpeed[f]};
     return ghostState(bc.kind[f - mesh.internalFaceCount()], own, frame);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace euler::fv {
 
@@ -58,14 +59,14 @@ Solver::Solver(const HexMesh &hex, const IdealGasEos &eos, const SspScheme &sche
 
     motion_.normalSpeed.assign(faces, 0.0);
     meshFlux_.assign(faces, 0.0);
-    for (auto *f : {&q_, &qn_, &residual_, &flux_})
+    for (auto *f : {&q_, &qn_, &flux_})
         f->resize(f == &flux_ ? faces : cells);
     volume_ = geometry_.volume;
     volumeN_ = volume_;
-    volumeRate_.assign(cells, 0.0);
     w_.resize(cells);
+    paired_.resize(cells);
     primitivesCurrent_ = true; // all zero, like the state, until it is set
-    grad_.resize(cells);
+    faceValues_.resize(mesh_);
     pieceStart_.assign(cells + 1, 0);
 }
 
@@ -95,6 +96,7 @@ void Solver::shareExchange(const std::vector<Index> &faces, double massInflow, d
 
 void Solver::reserveInterfacePieces(Index pieces)
 {
+    grad_.resize(mesh_.cellCount());
     pieces_.reserve(pieces);
     pieceFlux_.resize(pieces);
     pieceEntries_.assign(2 * static_cast<std::size_t>(pieces), 0);
@@ -142,8 +144,9 @@ double Solver::stableTimeStep(double courant) const
 }
 
 // The algorithm of one step (ssprk.h): for every stage, move the mesh to the
-// stage time, update the geometry, the primitives, the gradients and limited
-// face states, the fluxes, gather the residuals and take the stage update.
+// stage time and update the geometry, then the limited face states, the
+// fluxes, and in one pass over the cells the residuals, the stage update and
+// the primitives of the new state.
 void Solver::step(double dt, StepHooks &hooks)
 {
     const double t0 = time_;
@@ -153,6 +156,7 @@ void Solver::step(double dt, StepHooks &hooks)
         buildPieceGather();
         piecesSet_ = true;
     }
+    paired_.assign(w_); // the stages keep it with the primitives
     yn_ = y_;
     rates_.resize(y_.size());
 
@@ -167,14 +171,12 @@ void Solver::step(double dt, StepHooks &hooks)
         const StageInfo stage{k, t0 + scheme_.stage[k].c * dt, dt};
         if (k > 0 && moving)
             moveTo(slotOf_[k] < 0 ? nodes_ : slotNodes_[slotOf_[k]], stage.time, hooks);
-        ensurePrimitives(stage.time);
         stageMeshFlux(k, dt, moving);
         hooks.beforeFluxes(stage, *this);
         gradientsAndLimiters();
         computeFluxes();
-        gather();
         hooks.scalarRates(stage, *this, y_.data(), rates_.data());
-        stageUpdate(k, dt);
+        updateStage(k, dt, t0 + scheme_.time(k + 1) * dt);
     }
     time_ = t0 + dt;
     if (moving) {
@@ -185,7 +187,6 @@ void Solver::step(double dt, StepHooks &hooks)
         std::copy(end.z.begin(), end.z.end(), nodes_.z.begin());
     }
     ++steps_;
-    ensurePrimitives(time_);
 }
 
 void Solver::moveTo(const NodePositions &nodes, double t, StepHooks &hooks)
@@ -202,10 +203,14 @@ void Solver::moveTo(const NodePositions &nodes, double t, StepHooks &hooks)
 void Solver::stageMeshFlux(int k, double dt, bool moving)
 {
     if (!moving) {
-        std::fill(meshFlux_.begin(), meshFlux_.end(), 0.0);
-        std::fill(motion_.normalSpeed.begin(), motion_.normalSpeed.end(), 0.0);
+        if (!meshAtRest_) {
+            std::fill(meshFlux_.begin(), meshFlux_.end(), 0.0);
+            std::fill(motion_.normalSpeed.begin(), motion_.normalSpeed.end(), 0.0);
+            meshAtRest_ = true;
+        }
         return;
     }
+    meshAtRest_ = false;
     const int next = slotOf_[k + 1], now = slotOf_[k];
     const double inverseB = 1.0 / scheme_.stage[k].b;
     const Index faces = mesh_.faceCount();
@@ -218,19 +223,23 @@ void Solver::stageMeshFlux(int k, double dt, bool moving)
     }
 }
 
+// The interface pieces reconstruct at their own centroids and need the
+// limited gradients; every face reads its limited face values.
 void Solver::gradientsAndLimiters()
 {
-    limitedGradients(mesh_, geometry_, lsq_, bc_, motion_, w_, grad_);
+    limitedFaceValues(mesh_, geometry_, lsq_, bc_, motion_, paired_, &faceValues_,
+                      pieces_.capacity() > 0 ? &grad_ : nullptr);
 }
 
 void Solver::refreshGradients()
 {
+    paired_.assign(w_);
     gradientsAndLimiters();
 }
 
 PointState Solver::faceState(Index face) const
 {
-    return fv::faceState(w_, grad_, geometry_, mesh_.owner[face], face);
+    return faceValues_.ownerState(face);
 }
 
 void Solver::computeFluxes()
@@ -238,26 +247,37 @@ void Solver::computeFluxes()
     const Index internal = mesh_.internalFaceCount(), faces = mesh_.faceCount();
     const double gamma = eos_.gamma;
     const Geometry &g = geometry_;
-    auto frameOf = [&](Index f) {
-        const double inv = 1.0 / g.area[f];
-        return FaceFrame{g.areaX[f] * inv, g.areaY[f] * inv, g.areaZ[f] * inv, motion_.normalSpeed[f]};
-    };
+    auto frameOf = [&](Index f) { return FaceFrame{g.normalX[f], g.normalY[f], g.normalZ[f], motion_.normalSpeed[f]}; };
     auto store = [&](Index f, const FaceFlux &flux) {
         for (int v = 0; v < ConservedCount; ++v)
             flux_[v][f] = flux.f[v];
     };
+    // Two faces at a time (simd.h), the last one alone when their number is
+    // odd: the same arithmetic either way.
+    const PrimitiveFields &own = faceValues_.owner, &other = faceValues_.neighbour;
+    const Index pairs = internal / 2;
 #pragma omp parallel for schedule(static)
-    for (Index f = 0; f < internal; ++f) {
-        const PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
-        const PointState R = fv::faceState(w_, grad_, g, mesh_.neighbour[f], f);
-        FaceFlux flux = hllcFlux(L, R, frameOf(f), gamma);
-        for (double &v : flux.f)
-            v *= g.area[f];
-        store(f, flux);
+    for (Index k = 0; k < pairs; ++k) {
+        const Index f = 2 * k;
+        Double2 L[PrimitiveCount], R[PrimitiveCount], out[ConservedCount];
+        for (int v = 0; v < PrimitiveCount; ++v) {
+            L[v] = loadPair(&own[v][f]);
+            R[v] = loadPair(&other[v][f]);
+        }
+        hllcKernel(L, R, loadPair(&g.normalX[f]), loadPair(&g.normalY[f]), loadPair(&g.normalZ[f]),
+                   loadPair(&motion_.normalSpeed[f]), gamma, out);
+        const Double2 area = loadPair(&g.area[f]);
+        for (int v = 0; v < ConservedCount; ++v)
+            storePair(&flux_[v][f], out[v] * area);
+    }
+    for (Index f = 2 * pairs; f < internal; ++f) {
+        const FaceFlux flux = hllcFlux(faceValues_.ownerState(f), cellState(other, f), frameOf(f), gamma);
+        for (int v = 0; v < ConservedCount; ++v)
+            flux_[v][f] = flux.f[v] * g.area[f];
     }
 #pragma omp parallel for schedule(static)
     for (Index f = internal; f < faces; ++f) {
-        const PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
+        const PointState L = faceValues_.ownerState(f);
         const Index b = f - internal;
         switch (bc_.kind[b]) {
         case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma)); break;
@@ -289,21 +309,33 @@ void Solver::computeFluxes()
 
 // R_c = -sum_f s_f F_f over the cell's faces in their fixed order, then its
 // interface pieces in theirs; likewise the volume rate sum_f s_f dt Omega_f.
-void Solver::gather()
+// Then Q(k+1) = a_k Q^n + b_k (Q(k) + dt R(k)), the same for V (with the
+// swept volumes, already multiplied by dt) and the scalars, and the
+// primitives of the new state, all in one pass over the cells. The first
+// stage keeps Q^n and V^n on its way. A cell whose state became unphysical
+// stops the step at the next stage's time.
+void Solver::updateStage(int k, double dt, double nextTime)
 {
+    const double a = scheme_.stage[k].a, b = scheme_.stage[k].b;
     const Index cells = mesh_.cellCount();
-    const bool withPieces = pieces_.count > 0;
-#pragma omp parallel for schedule(static)
+    const bool first = k == 0, withPieces = pieces_.count > 0;
+    constexpr Index none = std::numeric_limits<Index>::max();
+    Index bad = none;
+#pragma omp parallel for schedule(static) reduction(min : bad)
     for (Index c = 0; c < cells; ++c) {
         double r[ConservedCount] = {0, 0, 0, 0, 0};
         double dv = 0;
         for (Index i = mesh_.cellFaceStart[c]; i < mesh_.cellFaceStart[c + 1]; ++i) {
             const Index e = mesh_.cellFaces[i];
-            const Index f = e >= 0 ? e : ~e;
-            const double s = e >= 0 ? -1.0 : 1.0;
-            for (int v = 0; v < ConservedCount; ++v)
-                r[v] += s * flux_[v][f];
-            dv -= s * meshFlux_[f];
+            if (e >= 0) {
+                for (int v = 0; v < ConservedCount; ++v)
+                    r[v] -= flux_[v][e];
+                dv += meshFlux_[e];
+            } else {
+                for (int v = 0; v < ConservedCount; ++v)
+                    r[v] += flux_[v][~e];
+                dv -= meshFlux_[~e];
+            }
         }
         if (withPieces)
             for (Index i = pieceStart_[c]; i < pieceStart_[c + 1]; ++i) {
@@ -313,34 +345,24 @@ void Solver::gather()
                 for (int v = 0; v < ConservedCount; ++v)
                     r[v] += s * pieceFlux_[v][p];
             }
-        for (int v = 0; v < ConservedCount; ++v)
-            residual_[v][c] = r[v];
-        volumeRate_[c] = dv;
-    }
-}
-
-// Q(k+1) = a_k Q^n + b_k (Q(k) + dt R(k)), the same for V (with the swept
-// volumes, already multiplied by dt) and the scalars. The first stage keeps
-// Q^n and V^n on its way.
-void Solver::stageUpdate(int k, double dt)
-{
-    const double a = scheme_.stage[k].a, b = scheme_.stage[k].b;
-    const Index cells = mesh_.cellCount();
-    const bool first = k == 0;
-#pragma omp parallel for schedule(static)
-    for (Index c = 0; c < cells; ++c) {
         if (first) {
             for (int v = 0; v < ConservedCount; ++v)
                 qn_[v][c] = q_[v][c];
             volumeN_[c] = volume_[c];
         }
+        double q[ConservedCount];
         for (int v = 0; v < ConservedCount; ++v)
-            q_[v][c] = a * qn_[v][c] + b * (q_[v][c] + dt * residual_[v][c]);
-        volume_[c] = a * volumeN_[c] + b * (volume_[c] + volumeRate_[c]);
+            q_[v][c] = q[v] = a * qn_[v][c] + b * (q_[v][c] + dt * r[v]);
+        volume_[c] = a * volumeN_[c] + b * (volume_[c] + dv);
+        if (!setPrimitive(eos_, q, volume_[c], w_, c))
+            bad = std::min(bad, c);
+        paired_.set(c, w_[Rho][c], w_[VelocityX][c], w_[VelocityY][c], w_[VelocityZ][c], w_[Pressure][c]);
     }
     for (std::size_t i = 0; i < y_.size(); ++i)
         y_[i] = a * yn_[i] + b * (y_[i] + dt * rates_[i]);
-    primitivesCurrent_ = false;
+    primitivesCurrent_ = bad == none;
+    if (bad != none)
+        throw NonPhysicalState(nextTime, bad, nonPhysicalText(nextTime, bad, q_, volume_));
 }
 
 // Cell to piece gather by counting, in the reserved arrays.
@@ -434,33 +456,37 @@ std::size_t Solver::memoryInUse() const
     for (int j = 0; j < slots_; ++j)
         n += nodeBytes(slotNodes_[j]) + bytes(swept_[j]);
     const Geometry &g = geometry_;
-    for (const auto *v : {&g.areaX, &g.areaY, &g.areaZ, &g.area, &g.centreX, &g.centreY, &g.centreZ, &g.meanX,
+    for (const auto *v : {&g.areaX, &g.areaY, &g.areaZ, &g.area, &g.normalX, &g.normalY, &g.normalZ, &g.centreX,
+                          &g.centreY, &g.centreZ, &g.meanX,
                           &g.meanY, &g.meanZ, &g.volume, &g.cellX, &g.cellY, &g.cellZ, &g.lengthScale})
         n += bytes(*v);
-    n += 6 * mesh_.cellFaces.size() * sizeof(double); // least-squares coefficients and offsets
+    n += lsq_.bytes();
     n += bytes(bc_.kind) + bytes(bc_.exchange);
     n += bytes(motion_.normalSpeed) + bytes(meshFlux_);
-    n += fieldBytes(q_) + fieldBytes(qn_) + fieldBytes(residual_) + fieldBytes(flux_) + fieldBytes(w_);
-    n += bytes(volume_) + bytes(volumeN_) + bytes(volumeRate_);
-    n += bytes(grad_.g);
+    n += fieldBytes(q_) + fieldBytes(qn_) + fieldBytes(flux_) + fieldBytes(w_);
+    n += fieldBytes(faceValues_.owner) + fieldBytes(faceValues_.neighbour);
+    n += bytes(volume_) + bytes(volumeN_);
+    n += bytes(grad_.g) + bytes(paired_.v);
     n += bytes(pieceStart_) + bytes(pieceEntries_) + fieldBytes(pieceFlux_);
     return n;
 }
 
-// Per cell: state Q, Q^n, residual, primitives (4 x 5), gradients (15),
-// least-squares coefficients and face offsets (6 per face, 36), volumes and
-// rate (3), cell geometry (5), the gather (7 indices); per face: geometry (10), fluxes (5), w_n and dt Omega
-// (2), swept volumes at two stage times (2), nodes, owner, neighbour (6
-// indices), boundary data (at most 32 bytes); per node: positions now and
-// at two stage times (9). Building the mesh needs, per cell, 6 keyed faces
-// (24 bytes each), 6 face records (16 bytes) and the face map (6 indices)
-// at once with the hexahedron mesh, before the solver's arrays exist; the
-// larger of the two phases counts.
+// Per cell: state Q, Q^n and primitives (3 x 5), gradients (15, with
+// interface pieces), least-squares coefficients and face offsets (6 per
+// face, 36) and the cell across each face (6 indices), volumes (2), cell
+// geometry (5), the gather (7 indices); per face: geometry (13), fluxes (5),
+// the limited states of both sides (10), w_n and dt Omega (2), swept volumes
+// at two stage times (2), nodes, owner, neighbour (6 indices), boundary data
+// (at most 32 bytes); per node: positions now and at two stage times (9).
+// Building the mesh needs, per cell, 6 keyed faces (24 bytes each), 6 face
+// records (16 bytes) and the face map (6 indices) at once with the
+// hexahedron mesh, before the solver's arrays exist; the larger of the two
+// phases counts.
 double solverMemoryEstimate(double cells, double nodes, double faces)
 {
     constexpr double d = sizeof(double), i = sizeof(Index);
-    const double perCell = (4 * ConservedCount + 3 * PrimitiveCount + 36 + 3 + 5) * d + 7 * i;
-    const double perFace = (10 + 5 + 2 + 2) * d + 6 * i + 32;
+    const double perCell = (2 * ConservedCount + 4 * PrimitiveCount + 36 + 2 + 5) * d + (7 + 6) * i;
+    const double perFace = (13 + 5 + 2 * PrimitiveCount + 2 + 2) * d + 6 * i + 32;
     const double perNode = 9 * d;
     const double build = cells * (6 * 24 + 6 * 16 + 6 * i);
     const double run = cells * perCell + faces * perFace + nodes * perNode;

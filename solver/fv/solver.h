@@ -6,6 +6,7 @@
 #include "fv/gradient.h"
 #include "fv/interface.h"
 #include "fv/mesh.h"
+#include "fv/reconstruction.h"
 #include "fv/ssprk.h"
 #include "fv/state.h"
 
@@ -151,8 +152,7 @@ private:
     void stageMeshFlux(int k, double dt, bool moving);
     void gradientsAndLimiters();
     void computeFluxes();
-    void gather();
-    void stageUpdate(int k, double dt);
+    void updateStage(int k, double dt, double nextTime);
     void buildPieceGather();
 
     Mesh mesh_;
@@ -179,11 +179,14 @@ private:
 
     FaceMotion motion_;             // w_n per face
     std::vector<double> meshFlux_;  // dt Omega_f of the stage, per face
-    ConservedFields q_, qn_, residual_;
-    std::vector<double> volume_, volumeN_, volumeRate_;
+    bool meshAtRest_ = true;        // w_n and dt Omega_f are all zero
+    ConservedFields q_, qn_;
+    std::vector<double> volume_, volumeN_;
     PrimitiveFields w_;
+    PairedPrimitives paired_;       // w_ as the gradient pass reads it
     bool primitivesCurrent_ = false;
-    Gradients grad_;
+    FaceValues faceValues_;
+    Gradients grad_;                // for the interface pieces only
     ConservedFields flux_;          // per face, rates (area included)
     ConservedFields pieceFlux_;     // per interface piece
     std::vector<Index> pieceStart_, pieceEntries_; // cell -> pieces, p or ~p

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#if defined(__SSE2__) && !defined(EULER_PORTABLE_DOUBLE2)
+#include <emmintrin.h>
+#endif
+
+namespace euler::fv {
+
+// Two doubles handled together, in one SSE2 register where there is one:
+// the flux loop computes two faces at once, the gradient pass two variables.
+// Each lane is computed with the IEEE operation the scalar code uses, and
+// the build forms no fused multiply-add, so a lane gives the same bits as
+// the same code on doubles. Kernels are written once as templates over the
+// number type with splat, select, minOf, maxOf and sqrtOf, which take
+// doubles too; minOf and maxOf are std::min and std::max lane by lane.
+#if defined(__GNUC__) && !defined(EULER_PORTABLE_DOUBLE2)
+
+using Double2 = double __attribute__((vector_size(16)));
+
+inline Double2 load2(double a, double b) { return Double2{a, b}; }
+inline Double2 loadPair(const double *p)
+{
+    Double2 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void storePair(double *p, Double2 v) { std::memcpy(p, &v, sizeof v); }
+inline double lane(Double2 v, int i) { return v[i]; }
+
+// A condition per lane (the comparison's all-ones or zero) chooses a or b.
+template <class Mask>
+inline Double2 select(Mask m, Double2 a, Double2 b) { return m ? a : b; }
+template <class Mask>
+inline Mask selectMask(Mask m, Mask a, Mask b) { return m ? a : b; }
+
+#if defined(__SSE2__)
+// _mm_min_pd(x, y) is x < y ? x : y, so std::min(a, b) = (b < a ? b : a) is
+// _mm_min_pd(b, a); likewise for the maximum.
+inline Double2 minOf(Double2 a, Double2 b) { return _mm_min_pd(b, a); }
+inline Double2 maxOf(Double2 a, Double2 b) { return _mm_max_pd(b, a); }
+inline Double2 sqrtOf(Double2 a) { return _mm_sqrt_pd(a); }
+#else
+inline Double2 minOf(Double2 a, Double2 b) { return b < a ? b : a; }
+inline Double2 maxOf(Double2 a, Double2 b) { return a < b ? b : a; }
+inline Double2 sqrtOf(Double2 a) { return Double2{std::sqrt(a[0]), std::sqrt(a[1])}; }
+#endif
+
+#else
+
+// The same in plain C++ for compilers without vector types.
+struct Double2
+{
+    double x[2];
+    double operator[](int i) const { return x[i]; }
+};
+struct Mask2
+{
+    bool x[2];
+};
+inline Double2 load2(double a, double b) { return {{a, b}}; }
+inline Double2 loadPair(const double *p) { return {{p[0], p[1]}}; }
+inline void storePair(double *p, Double2 v) { p[0] = v.x[0], p[1] = v.x[1]; }
+inline double lane(Double2 v, int i) { return v.x[i]; }
+
+#define EULER_DOUBLE2_OP(op)                                                                                         \
+    inline Double2 operator op(Double2 a, Double2 b) { return {{a.x[0] op b.x[0], a.x[1] op b.x[1]}}; }              \
+    inline Double2 operator op(double a, Double2 b) { return {{a op b.x[0], a op b.x[1]}}; }                         \
+    inline Double2 operator op(Double2 a, double b) { return {{a.x[0] op b, a.x[1] op b}}; }
+EULER_DOUBLE2_OP(+)
+EULER_DOUBLE2_OP(-)
+EULER_DOUBLE2_OP(*)
+EULER_DOUBLE2_OP(/)
+#undef EULER_DOUBLE2_OP
+inline Double2 operator-(Double2 a) { return {{-a.x[0], -a.x[1]}}; }
+inline Double2 &operator+=(Double2 &a, Double2 b) { return a = a + b; }
+inline Double2 &operator-=(Double2 &a, Double2 b) { return a = a - b; }
+
+#define EULER_DOUBLE2_COMPARE(op)                                                                                    \
+    inline Mask2 operator op(Double2 a, Double2 b) { return {{a.x[0] op b.x[0], a.x[1] op b.x[1]}}; }
+EULER_DOUBLE2_COMPARE(<)
+EULER_DOUBLE2_COMPARE(<=)
+EULER_DOUBLE2_COMPARE(>)
+EULER_DOUBLE2_COMPARE(>=)
+#undef EULER_DOUBLE2_COMPARE
+
+inline Double2 select(Mask2 m, Double2 a, Double2 b) { return {{m.x[0] ? a.x[0] : b.x[0], m.x[1] ? a.x[1] : b.x[1]}}; }
+inline Mask2 selectMask(Mask2 m, Mask2 a, Mask2 b) { return {{m.x[0] ? a.x[0] : b.x[0], m.x[1] ? a.x[1] : b.x[1]}}; }
+inline Double2 minOf(Double2 a, Double2 b) { return {{std::min(a.x[0], b.x[0]), std::min(a.x[1], b.x[1])}}; }
+inline Double2 maxOf(Double2 a, Double2 b) { return {{std::max(a.x[0], b.x[0]), std::max(a.x[1], b.x[1])}}; }
+inline Double2 sqrtOf(Double2 a) { return {{std::sqrt(a.x[0]), std::sqrt(a.x[1])}}; }
+
+#endif
+
+// The scalar forms.
+inline double select(bool m, double a, double b) { return m ? a : b; }
+inline bool selectMask(bool m, bool a, bool b) { return m ? a : b; }
+inline double minOf(double a, double b) { return std::min(a, b); }
+inline double maxOf(double a, double b) { return std::max(a, b); }
+inline double sqrtOf(double a) { return std::sqrt(a); }
+
+// A value in every lane.
+template <class T>
+inline T splat(double x);
+template <>
+inline double splat<double>(double x) { return x; }
+template <>
+inline Double2 splat<Double2>(double x) { return load2(x, x); }
+
+} // namespace euler::fv
