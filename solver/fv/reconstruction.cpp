@@ -1,13 +1,13 @@
 #include "fv/reconstruction.h"
 
 #include "fv/limiter.h"
+#include "fv/parallel.h"
 
 namespace euler::fv {
 
 namespace {
 
-// A hexahedron has six faces; the gather lists no more.
-constexpr int maxCellFaces = 6;
+constexpr int facesPerCell = Mesh::facesPerCell;
 
 // The primitive variables in pairs (PairedPrimitives).
 constexpr int Pairs = 3;
@@ -40,74 +40,111 @@ inline void stateAcross(const Mesh &mesh, const Geometry &g, const LeastSquaresG
     q[2] = load2(s.p, s.p);
 }
 
+// What the pass reads and writes.
+struct CellPass
+{
+    const Mesh &mesh;
+    const Geometry &geometry;
+    const LeastSquaresGradient &lsq;
+    const BoundaryConditions &bc;
+    const FaceMotion &motion;
+    const PairedPrimitives &w;
+    FaceValues *faces;
+    Gradients *gradients;
+};
+
+inline void limitCell(const CellPass &p, Index c)
+{
+    const Mesh &mesh = p.mesh;
+    const LeastSquaresGradient &lsq = p.lsq;
+    FaceValues *faces = p.faces;
+    Gradients *gradients = p.gradients;
+    const Double2 zero = splat<Double2>(0.0);
+    Double2 q0[Pairs], lo[Pairs], hi[Pairs], grad[Pairs][3];
+    loadPairs(p.w, c, q0);
+    for (int j = 0; j < Pairs; ++j) {
+        lo[j] = hi[j] = q0[j];
+        grad[j][0] = grad[j][1] = grad[j][2] = zero;
+    }
+    const Index begin = mesh.cellFaceStart[c];
+    for (Index i = begin; i < begin + facesPerCell; ++i) {
+        Double2 q[Pairs];
+        stateAcross(mesh, p.geometry, lsq, p.bc, p.motion, p.w, q0, i, q);
+        const double *k = lsq.coefficient(i);
+        const Double2 kx = splat<Double2>(k[0]), ky = splat<Double2>(k[1]), kz = splat<Double2>(k[2]);
+        for (int j = 0; j < Pairs; ++j) {
+            const Double2 dq = q[j] - q0[j];
+            grad[j][0] += kx * dq;
+            grad[j][1] += ky * dq;
+            grad[j][2] += kz * dq;
+            lo[j] = minOf(lo[j], q[j]);
+            hi[j] = maxOf(hi[j], q[j]);
+        }
+    }
+    // The unlimited changes to the face centroids, their largest rise
+    // and fall (limiter.h), and the limited face values.
+    Double2 delta[facesPerCell][Pairs], up[Pairs], down[Pairs], phi[Pairs];
+    for (int j = 0; j < Pairs; ++j)
+        up[j] = down[j] = zero;
+    for (Index i = begin; i < begin + facesPerCell; ++i) {
+        const double *r = lsq.faceOffset(i);
+        const Double2 rx = splat<Double2>(r[0]), ry = splat<Double2>(r[1]), rz = splat<Double2>(r[2]);
+        Double2 *d = delta[i - begin];
+        for (int j = 0; j < Pairs; ++j) {
+            d[j] = grad[j][0] * rx + grad[j][1] * ry + grad[j][2] * rz;
+            up[j] = maxOf(up[j], d[j]);
+            down[j] = minOf(down[j], d[j]);
+        }
+    }
+    for (int j = 0; j < Pairs; ++j)
+        phi[j] = barthJespersen(q0[j], lo[j], hi[j], up[j], down[j]);
+    if (faces)
+        for (int l = 0; l < facesPerCell; ++l) {
+            const Index e = mesh.cellFaces[begin + l];
+            double *record = e >= 0 ? &faces->owner[FaceValues::record * static_cast<std::size_t>(e)]
+                                    : &faces->neighbour[FaceValues::record * static_cast<std::size_t>(~e)];
+            for (int j = 0; j < Pairs; ++j)
+                storePair(record + 2 * j, q0[j] + phi[j] * delta[l][j]);
+        }
+    if (gradients) {
+        double *g = &gradients->g[15 * static_cast<std::size_t>(c)];
+        for (int a = 0; a < 3; ++a)
+            for (int v = 0; v < PrimitiveCount; ++v)
+                g[3 * v + a] = lane(phi[v / 2] * grad[v / 2][a], v % 2);
+    }
+}
+
+void cellRange(const CellPass &p, Index begin, Index end)
+{
+    for (Index c = begin; c < end; ++c)
+        limitCell(p, c);
+}
+
+#ifdef EULER_HAVE_DOUBLE4
+// The same with AVX2's three-operand instructions.
+__attribute__((target("avx2"), flatten)) void cellRangeAvx2(const CellPass &p, Index begin, Index end)
+{
+    for (Index c = begin; c < end; ++c)
+        limitCell(p, c);
+}
+#endif
+
 } // namespace
 
 void limitedFaceValues(const Mesh &mesh, const Geometry &geometry, const LeastSquaresGradient &lsq,
                        const BoundaryConditions &bc, const FaceMotion &motion, const PairedPrimitives &w,
                        FaceValues *faces, Gradients *gradients)
 {
-    const Index cells = mesh.cellCount();
-    const Double2 zero = splat<Double2>(0.0);
-#pragma omp parallel for schedule(static)
-    for (Index c = 0; c < cells; ++c) {
-        Double2 q0[Pairs], lo[Pairs], hi[Pairs], grad[Pairs][3];
-        loadPairs(w, c, q0);
-        for (int j = 0; j < Pairs; ++j) {
-            lo[j] = hi[j] = q0[j];
-            grad[j][0] = grad[j][1] = grad[j][2] = zero;
-        }
-        const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
-        for (Index i = begin; i < end; ++i) {
-            Double2 q[Pairs];
-            stateAcross(mesh, geometry, lsq, bc, motion, w, q0, i, q);
-            const double *k = lsq.coefficient(i);
-            const Double2 kx = splat<Double2>(k[0]), ky = splat<Double2>(k[1]), kz = splat<Double2>(k[2]);
-            for (int j = 0; j < Pairs; ++j) {
-                const Double2 dq = q[j] - q0[j];
-                grad[j][0] += kx * dq;
-                grad[j][1] += ky * dq;
-                grad[j][2] += kz * dq;
-                lo[j] = minOf(lo[j], q[j]);
-                hi[j] = maxOf(hi[j], q[j]);
-            }
-        }
-        // The unlimited changes to the face centroids, their largest rise
-        // and fall (limiter.h), and the limited face values.
-        Double2 delta[maxCellFaces][Pairs], up[Pairs], down[Pairs], phi[Pairs];
-        for (int j = 0; j < Pairs; ++j)
-            up[j] = down[j] = zero;
-        for (Index i = begin; i < end; ++i) {
-            const double *r = lsq.faceOffset(i);
-            const Double2 rx = splat<Double2>(r[0]), ry = splat<Double2>(r[1]), rz = splat<Double2>(r[2]);
-            Double2 *d = delta[i - begin];
-            for (int j = 0; j < Pairs; ++j) {
-                d[j] = grad[j][0] * rx + grad[j][1] * ry + grad[j][2] * rz;
-                up[j] = maxOf(up[j], d[j]);
-                down[j] = minOf(down[j], d[j]);
-            }
-        }
-        for (int j = 0; j < Pairs; ++j)
-            phi[j] = barthJespersen(q0[j], lo[j], hi[j], up[j], down[j]);
-        if (faces)
-            for (Index i = begin; i < end; ++i) {
-                const Index e = mesh.cellFaces[i];
-                PrimitiveFields &side = e >= 0 ? faces->owner : faces->neighbour;
-                const Index f = e >= 0 ? e : ~e;
-                Double2 value[Pairs];
-                for (int j = 0; j < Pairs; ++j)
-                    value[j] = q0[j] + phi[j] * delta[i - begin][j];
-                side[Rho][f] = lane(value[0], 0);
-                side[VelocityX][f] = lane(value[0], 1);
-                side[VelocityY][f] = lane(value[1], 0);
-                side[VelocityZ][f] = lane(value[1], 1);
-                side[Pressure][f] = lane(value[2], 0);
-            }
-        if (gradients) {
-            double *g = &gradients->g[15 * static_cast<std::size_t>(c)];
-            for (int a = 0; a < 3; ++a)
-                for (int v = 0; v < PrimitiveCount; ++v)
-                    g[3 * v + a] = lane(phi[v / 2] * grad[v / 2][a], v % 2);
-        }
+    const CellPass pass{mesh, geometry, lsq, bc, motion, w, faces, gradients};
+#pragma omp parallel
+    {
+        const IndexRange share = threadShare(mesh.cellCount());
+#ifdef EULER_HAVE_DOUBLE4
+        if (wideVectors())
+            cellRangeAvx2(pass, share.begin, share.end);
+        else
+#endif
+            cellRange(pass, share.begin, share.end);
     }
 }
 

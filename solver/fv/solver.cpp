@@ -1,5 +1,7 @@
 #include "fv/solver.h"
 
+#include "fv/facefluxes.h"
+#include "fv/parallel.h"
 #include "fv/reconstruction.h"
 #include "fv/timestep.h"
 
@@ -59,8 +61,9 @@ Solver::Solver(const HexMesh &hex, const IdealGasEos &eos, const SspScheme &sche
 
     motion_.normalSpeed.assign(faces, 0.0);
     meshFlux_.assign(faces, 0.0);
-    for (auto *f : {&q_, &qn_, &flux_})
-        f->resize(f == &flux_ ? faces : cells);
+    for (auto *f : {&q_, &qn_})
+        f->resize(cells);
+    faceFlux_.assign(FaceValues::record * static_cast<std::size_t>(faces), 0.0);
     volume_ = geometry_.volume;
     volumeN_ = volume_;
     w_.resize(cells);
@@ -242,47 +245,36 @@ PointState Solver::faceState(Index face) const
     return faceValues_.ownerState(face);
 }
 
+// Face records (solver.h): the fluxes, then the volume leaving the owner.
 void Solver::computeFluxes()
 {
     const Index internal = mesh_.internalFaceCount(), faces = mesh_.faceCount();
     const double gamma = eos_.gamma;
     const Geometry &g = geometry_;
+    constexpr int record = FaceValues::record;
     auto frameOf = [&](Index f) { return FaceFrame{g.normalX[f], g.normalY[f], g.normalZ[f], motion_.normalSpeed[f]}; };
-    auto store = [&](Index f, const FaceFlux &flux) {
+    auto store = [&](Index f, const FaceFlux &flux, double area) {
+        double *r = &faceFlux_[record * static_cast<std::size_t>(f)];
         for (int v = 0; v < ConservedCount; ++v)
-            flux_[v][f] = flux.f[v];
+            r[v] = flux.f[v] * area;
+        r[VolumeOut] = -meshFlux_[f];
     };
-    // Two faces at a time (simd.h), the last one alone when their number is
-    // odd: the same arithmetic either way.
-    const PrimitiveFields &own = faceValues_.owner, &other = faceValues_.neighbour;
-    const Index pairs = internal / 2;
-#pragma omp parallel for schedule(static)
-    for (Index k = 0; k < pairs; ++k) {
-        const Index f = 2 * k;
-        Double2 L[PrimitiveCount], R[PrimitiveCount], out[ConservedCount];
-        for (int v = 0; v < PrimitiveCount; ++v) {
-            L[v] = loadPair(&own[v][f]);
-            R[v] = loadPair(&other[v][f]);
-        }
-        hllcKernel(L, R, loadPair(&g.normalX[f]), loadPair(&g.normalY[f]), loadPair(&g.normalZ[f]),
-                   loadPair(&motion_.normalSpeed[f]), gamma, out);
-        const Double2 area = loadPair(&g.area[f]);
-        for (int v = 0; v < ConservedCount; ++v)
-            storePair(&flux_[v][f], out[v] * area);
-    }
-    for (Index f = 2 * pairs; f < internal; ++f) {
-        const FaceFlux flux = hllcFlux(faceValues_.ownerState(f), cellState(other, f), frameOf(f), gamma);
-        for (int v = 0; v < ConservedCount; ++v)
-            flux_[v][f] = flux.f[v] * g.area[f];
+    const InternalFaceInputs in{faceValues_.owner.data(), faceValues_.neighbour.data(), g.normalX.data(),
+                                g.normalY.data(), g.normalZ.data(), motion_.normalSpeed.data(),
+                                g.area.data(), meshFlux_.data(), gamma, faceFlux_.data()};
+#pragma omp parallel
+    {
+        const IndexRange share = threadShare(internal);
+        internalFaceFluxes(in, share.begin, share.end);
     }
 #pragma omp parallel for schedule(static)
     for (Index f = internal; f < faces; ++f) {
         const PointState L = faceValues_.ownerState(f);
         const Index b = f - internal;
         switch (bc_.kind[b]) {
-        case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma)); break;
-        case BoundaryKind::Exchange: store(f, exchangeFlux(L, frameOf(f), g.area[f], gamma, bc_.exchange[b])); break;
-        case BoundaryKind::Interface: store(f, FaceFlux{{0, 0, 0, 0, 0}}); break;
+        case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma), 1.0); break;
+        case BoundaryKind::Exchange: store(f, exchangeFlux(L, frameOf(f), g.area[f], gamma, bc_.exchange[b]), 1.0); break;
+        case BoundaryKind::Interface: store(f, FaceFlux{{0, 0, 0, 0, 0}}, 1.0); break;
         }
     }
 
@@ -323,20 +315,18 @@ void Solver::updateStage(int k, double dt, double nextTime)
     Index bad = none;
 #pragma omp parallel for schedule(static) reduction(min : bad)
     for (Index c = 0; c < cells; ++c) {
-        double r[ConservedCount] = {0, 0, 0, 0, 0};
-        double dv = 0;
+        // What leaves the cell through its faces, as pairs of the records.
+        Double2 out[3] = {splat<Double2>(0.0), splat<Double2>(0.0), splat<Double2>(0.0)};
         for (Index i = mesh_.cellFaceStart[c]; i < mesh_.cellFaceStart[c + 1]; ++i) {
             const Index e = mesh_.cellFaces[i];
-            if (e >= 0) {
-                for (int v = 0; v < ConservedCount; ++v)
-                    r[v] -= flux_[v][e];
-                dv += meshFlux_[e];
-            } else {
-                for (int v = 0; v < ConservedCount; ++v)
-                    r[v] += flux_[v][~e];
-                dv -= meshFlux_[~e];
-            }
+            const double *rec = &faceFlux_[6 * static_cast<std::size_t>(e >= 0 ? e : ~e)];
+            for (int j = 0; j < 3; ++j)
+                out[j] = e >= 0 ? out[j] - loadPair(rec + 2 * j) : out[j] + loadPair(rec + 2 * j);
         }
+        double r[6];
+        for (int j = 0; j < 3; ++j)
+            storePair(r + 2 * j, out[j]);
+        const double dv = r[VolumeOut];
         if (withPieces)
             for (Index i = pieceStart_[c]; i < pieceStart_[c + 1]; ++i) {
                 const Index e = pieceEntries_[i];
@@ -423,8 +413,17 @@ double Solver::faceSetFlux(const std::vector<Index> &faces, Conserved component)
 {
     double sum = 0;
     for (Index f : faces)
-        sum += flux_[component][f];
+        sum += faceFlux_[FaceValues::record * static_cast<std::size_t>(f) + component];
     return sum;
+}
+
+const ConservedFields &Solver::faceFluxes() const
+{
+    fluxCopy_.resize(mesh_.faceCount());
+    for (Index f = 0; f < mesh_.faceCount(); ++f)
+        for (int v = 0; v < ConservedCount; ++v)
+            fluxCopy_[v][f] = faceFlux_[FaceValues::record * static_cast<std::size_t>(f) + v];
+    return fluxCopy_;
 }
 
 namespace {
@@ -463,8 +462,8 @@ std::size_t Solver::memoryInUse() const
     n += lsq_.bytes();
     n += bytes(bc_.kind) + bytes(bc_.exchange);
     n += bytes(motion_.normalSpeed) + bytes(meshFlux_);
-    n += fieldBytes(q_) + fieldBytes(qn_) + fieldBytes(flux_) + fieldBytes(w_);
-    n += fieldBytes(faceValues_.owner) + fieldBytes(faceValues_.neighbour);
+    n += fieldBytes(q_) + fieldBytes(qn_) + bytes(faceFlux_) + fieldBytes(w_);
+    n += bytes(faceValues_.owner) + bytes(faceValues_.neighbour);
     n += bytes(volume_) + bytes(volumeN_);
     n += bytes(grad_.g) + bytes(paired_.v);
     n += bytes(pieceStart_) + bytes(pieceEntries_) + fieldBytes(pieceFlux_);

@@ -129,7 +129,8 @@ public:
     // the last evaluated stage over a face set; for piston work and valve
     // balances inside scalarRates.
     double faceSetFlux(const std::vector<Index> &faces, Conserved component) const;
-    const ConservedFields &faceFluxes() const { return flux_; }
+    // All face fluxes of the last evaluated stage (a copy made when asked).
+    const ConservedFields &faceFluxes() const;
     const PrimitiveFields &primitives() const { return w_; }
     PointState cellPrimitive(Index c) const { return cellState(w_, c); }
     double temperature(Index c) const { return eos_.temperature(cellPrimitive(c)); }
@@ -187,7 +188,12 @@ private:
     bool primitivesCurrent_ = false;
     FaceValues faceValues_;
     Gradients grad_;                // for the interface pieces only
-    ConservedFields flux_;          // per face, rates (area included)
+    // Per face a record of what leaves the owner through it in the stage:
+    // the flux rates (area included) in the order of Conserved, then the
+    // volume -dt Omega_f, so that the gather reads one record per face.
+    static constexpr int VolumeOut = ConservedCount;
+    std::vector<double> faceFlux_;
+    mutable ConservedFields fluxCopy_;
     ConservedFields pieceFlux_;     // per interface piece
     std::vector<Index> pieceStart_, pieceEntries_; // cell -> pieces, p or ~p
     std::vector<double> yn_, y_, rates_;

@@ -49,7 +49,8 @@ private slots:
     void pistonBoxConservesMassAndBalancesEnergy_data();
     void pistonBoxConservesMassAndBalancesEnergy();
     void exchangeFacesAddTheirMassAndEnthalpy();
-    void resultsDoNotDependOnThreads();
+    void resultsDoNotDependOnThreadsOrVectorWidth_data();
+    void resultsDoNotDependOnThreadsOrVectorWidth();
     void stepsAllocateNothing();
     void unphysicalStateStopsWithTimeAndCell();
 };
@@ -361,15 +362,30 @@ QByteArray pulseOnMovingBox(int threads)
 
 } // namespace
 
-void TstFvVerification::resultsDoNotDependOnThreads()
+void TstFvVerification::resultsDoNotDependOnThreadsOrVectorWidth_data()
 {
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<bool>("wide"); // four-wide loops where the processor has AVX2
+    QTest::newRow("2 threads") << 2 << true;
+    QTest::newRow("3 threads") << 3 << true;
+    QTest::newRow("1 thread, two-wide loops") << 1 << false;
+    QTest::newRow("3 threads, two-wide loops") << 3 << false;
+}
+
+// Against one thread with the widest loops the processor has.
+void TstFvVerification::resultsDoNotDependOnThreadsOrVectorWidth()
+{
+    QFETCH(int, threads);
+    QFETCH(bool, wide);
     const int before = threadCount();
-    const QByteArray one = pulseOnMovingBox(1);
-    const QByteArray two = pulseOnMovingBox(2);
-    const QByteArray three = pulseOnMovingBox(3);
+    setWideVectors(true);
+    const QByteArray reference = pulseOnMovingBox(1);
+    setWideVectors(wide);
+    const QByteArray other = pulseOnMovingBox(threads);
+    setWideVectors(true);
     setThreadCount(before);
-    QVERIFY(one == two);
-    QVERIFY(one == three);
+    QVERIFY(!reference.isEmpty());
+    QVERIFY(reference == other);
 }
 
 // A moving mesh, exchange faces and coupled scalars: once running, a step
