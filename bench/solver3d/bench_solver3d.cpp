@@ -2,13 +2,16 @@
 // step count as one update of a cell) on a box of about N hexahedra, walls
 // all round, with a pressure pulse off the centre.
 //
-//   bench_solver3d --box N [--threads T] [--steps S] [--moving]
+//   bench_solver3d --box N [--threads T] [--steps S] [--moving | --stretch] [--scheme rk3|rk2]
 //       one line: box_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x>
+//       cpu_seconds=<process CPU time> scheme=<rk3|rk2> motion=<static|nodes|stretch>
 //       (S defaults to a few seconds' worth; --moving stretches the box
-//       like a piston every step)
+//       like a piston every step through node positions, --stretch the
+//       same as an axial stretch, the chamber's cheap path)
 //   bench_solver3d
 //       the box of about 100,000 cells on one thread and on all threads,
-//       and the speed-up.
+//       and the speed-up; then one thread moving by both paths, and
+//       SSP-RK2 still and stretching.
 #include "fv/boxmesh.h"
 #include "fv/parallel.h"
 #include "fv/solver.h"
@@ -20,31 +23,44 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 using namespace euler::fv;
 
 namespace {
+
+enum class Motion { Static, Nodes, Stretch };
+const char *const motionNames[] = {"static", "nodes", "stretch"};
 
 struct Options
 {
     long cells = 100000;
     int threads = 0; // 0: all
     long steps = 0;  // 0: a few seconds' worth
-    bool moving = false;
+    Motion motion = Motion::Static;
+    bool rk2 = false;
 };
 
-// The top wall moves out and back like a piston, by a fifth of the height.
+// The top wall moves out and back like a piston, by a fifth of the height:
+// every node's z scaled by the factor, given as node positions or as the
+// factor of an axial stretch.
 class Piston : public StepHooks
 {
 public:
     explicit Piston(const HexMesh &hex) : hex_(hex) {}
+    static double factor(double t) { return 1 + 0.1 * (1 - std::cos(2 * M_PI * 50 * t)); }
     bool nodePositions(double t, NodePositions &nodes) override
     {
-        const double scale = 1 + 0.1 * (1 - std::cos(2 * M_PI * 50 * t));
+        const double scale = factor(t);
         for (Index n = 0; n < hex_.nodeCount(); ++n)
             nodes.z[n] = hex_.z[n] * scale;
         nodes.x = hex_.x;
         nodes.y = hex_.y;
+        return true;
+    }
+    bool stretchFactor(double t, double &lambda) override
+    {
+        lambda = factor(t);
         return true;
     }
 
@@ -61,6 +77,7 @@ BoxSpec boxOf(long cells)
 
 struct Figures
 {
+    Options options;
     long cells, steps;
     int threads;
     double seconds, cpuSeconds;
@@ -71,7 +88,7 @@ Figures run(const Options &o)
     setThreadCount(o.threads > 0 ? o.threads : threadCount());
     const BoxSpec box = boxOf(o.cells);
     const HexMesh hex = boxMesh(box);
-    Solver solver(hex, IdealGasEos(1.4, 287));
+    Solver solver(hex, IdealGasEos(1.4, 287), o.rk2 ? sspRk2 : sspRk3);
     const Geometry &g = solver.geometry();
     for (Index c = 0; c < solver.mesh().cellCount(); ++c) {
         const double r2 = std::pow(g.cellX[c] - 0.06, 2) + std::pow(g.cellY[c] - 0.04, 2) + std::pow(g.cellZ[c] - 0.05, 2);
@@ -79,7 +96,13 @@ Figures run(const Options &o)
     }
     Piston piston(hex);
     StepHooks still;
-    StepHooks &hooks = o.moving ? static_cast<StepHooks &>(piston) : still;
+    StepHooks &hooks = o.motion == Motion::Static ? still : static_cast<StepHooks &>(piston);
+    if (o.motion == Motion::Stretch) {
+        std::vector<Index> nodes(hex.nodeCount());
+        for (Index n = 0; n < hex.nodeCount(); ++n)
+            nodes[n] = n;
+        solver.setAxialStretch(nodes, hex.z, 1.0);
+    }
     using Clock = std::chrono::steady_clock;
     double cpu = 0;
     auto advance = [&](long steps) {
@@ -96,21 +119,24 @@ Figures run(const Options &o)
         steps = std::max(5L, static_cast<long>(3.0 / one));
     }
     const double seconds = advance(steps);
-    return {solver.mesh().cellCount(), steps, threadCount(), seconds, cpu};
+    return {o, solver.mesh().cellCount(), steps, threadCount(), seconds, cpu};
 }
 
 double print(const Figures &f)
 {
     const double rate = double(f.cells) * f.steps / f.seconds;
-    std::printf("box_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f cpu_seconds=%.3f\n",
-                f.cells, f.threads, f.steps, f.seconds, rate, f.cpuSeconds);
+    std::printf("box_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f cpu_seconds=%.3f "
+                "scheme=%s motion=%s\n",
+                f.cells, f.threads, f.steps, f.seconds, rate, f.cpuSeconds, f.options.rk2 ? "rk2" : "rk3",
+                motionNames[static_cast<int>(f.options.motion)]);
     std::fflush(stdout);
     return rate;
 }
 
 [[noreturn]] void usage()
 {
-    std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving]]\n");
+    std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving | --stretch] "
+                         "[--scheme rk3|rk2]]\n");
     std::exit(2);
 }
 
@@ -126,6 +152,16 @@ int main(int argc, char **argv)
         o.threads = all;
         const double many = print(run(o));
         std::printf("speed_up=%.2f threads=%d\n", many / one, all);
+        o.threads = 1;
+        for (Motion m : {Motion::Nodes, Motion::Stretch}) {
+            o.motion = m;
+            print(run(o));
+        }
+        o.rk2 = true;
+        for (Motion m : {Motion::Static, Motion::Stretch}) {
+            o.motion = m;
+            print(run(o));
+        }
         return 0;
     }
     Options o;
@@ -139,7 +175,13 @@ int main(int argc, char **argv)
         else if (!std::strcmp(argv[i], "--steps") && more)
             o.steps = std::atol(argv[++i]);
         else if (!std::strcmp(argv[i], "--moving"))
-            o.moving = true;
+            o.motion = Motion::Nodes;
+        else if (!std::strcmp(argv[i], "--stretch"))
+            o.motion = Motion::Stretch;
+        else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk2"))
+            o.rk2 = true, ++i;
+        else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk3"))
+            ++i;
         else
             usage();
     }

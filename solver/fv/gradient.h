@@ -2,6 +2,7 @@
 
 #include "fv/boundary.h"
 #include "fv/geometry.h"
+#include "fv/stretch.h"
 #include "fv/state.h"
 
 #include <vector>
@@ -39,12 +40,26 @@ struct FaceMotion
 // the face centroids that the limiter and the reconstruction use, side by
 // side (the gradient pass reads both for every entry), and the cell across
 // the entry's face.
+//
+// Under an axial stretch (stretch.h) a cell whose stencil stretches
+// affinely keeps instead the offsets to its neighbours' centroids and its
+// face centroids at factor 1; the gradient pass scales their z by the
+// current factor and solves the small system itself (reconstruction.cpp),
+// which costs less than recomputing and reading the coefficients.
 class LeastSquaresGradient
 {
 public:
     void resize(const Mesh &mesh);
-    // Recomputes the coefficients; called whenever the nodes have moved.
+    // Recomputes the coefficients of every cell (and ends a stretch), or of
+    // some cells; called whenever the nodes have moved.
     void updateMatrices(const Mesh &mesh, const Geometry &geometry);
+    void updateMatrices(const Mesh &mesh, const Geometry &geometry, const std::vector<Index> &cells);
+    // Reference offsets for the cells with an affine stencil, from the
+    // geometry at factor 1.
+    void setStretching(const Mesh &mesh, const Geometry &reference, const AxialStretch &stretch);
+    void setStretchFactor(double lambda) { lambda_ = lambda; }
+    bool stretched(Index c) const { return stretched_[c] != 0; }
+    double stretchFactor() const { return lambda_; }
 
     // Per gather entry i: coefficient vector and face-centroid offset.
     const double *coefficient(Index i) const { return &data_[6 * static_cast<std::size_t>(i)]; }
@@ -52,11 +67,18 @@ public:
     // The cell on the other side of entry i's face, -1 at a boundary face.
     Index across(Index i) const { return across_[i]; }
 
-    std::size_t bytes() const { return data_.capacity() * sizeof(double) + across_.capacity() * sizeof(Index); }
+    std::size_t bytes() const
+    {
+        return data_.capacity() * sizeof(double) + across_.capacity() * sizeof(Index) + stretched_.capacity();
+    }
 
 private:
+    void updateCell(const Mesh &mesh, const Geometry &g, Index c);
+
     std::vector<double> data_;
     std::vector<Index> across_;
+    std::vector<char> stretched_;
+    double lambda_ = 1;
 };
 
 inline PointState cellState(const PrimitiveFields &w, Index c)

@@ -12,6 +12,7 @@
 namespace euler::fv {
 
 bool StepHooks::nodePositions(double, NodePositions &) { return false; }
+bool StepHooks::stretchFactor(double, double &) { return false; }
 void StepHooks::interfacePieces(double, const Geometry &, InterfacePieces &) {}
 void StepHooks::beforeFluxes(const StageInfo &, Solver &) {}
 void StepHooks::scalarRates(const StageInfo &, const Solver &, const double *, double *) {}
@@ -107,6 +108,35 @@ void Solver::reserveInterfacePieces(Index pieces)
 
 void Solver::setNodePositions(const NodePositions &nodes)
 {
+    stretch_ = AxialStretch();
+    placeNodes(nodes);
+}
+
+void Solver::setAxialStretch(const std::vector<Index> &nodes, const std::vector<double> &zeta, double lambda)
+{
+    stretch_ = AxialStretch(mesh_, nodes_, nodes, zeta);
+    NodePositions placed;
+    stretch_.positions(1.0, placed);
+    Geometry reference;
+    reference.resize(mesh_);
+    reference.update(mesh_, placed);
+    stretch_.positions(lambda, placed);
+    placeNodes(placed);
+    scratch_ = placed; // sized for the faces that need node positions
+    // The moving faces and cells as every stage will have them.
+    stretch_.update(mesh_, lambda, geometry_, scratch_);
+    lsq_.setStretching(mesh_, reference, stretch_);
+    lsq_.setStretchFactor(lambda);
+    lsq_.updateMatrices(mesh_, geometry_, stretch_.generalStencils());
+    lambda_ = lambda;
+    volume_ = geometry_.volume;
+    toIntegrated(eos_, w_, volume_, q_);
+}
+
+// New node positions: geometry, coefficients and volumes, the cells keeping
+// their primitive state.
+void Solver::placeNodes(const NodePositions &nodes)
+{
     nodes_ = nodes;
     geometry_.update(mesh_, nodes_);
     lsq_.updateMatrices(mesh_, geometry_);
@@ -163,18 +193,27 @@ void Solver::step(double dt, StepHooks &hooks)
     yn_ = y_;
     rates_.resize(y_.size());
 
+    // The stretch factors, or the node positions and swept volumes, at the
+    // stage times.
+    const bool stretching = stretch_.active();
     bool moving = false;
     for (int j = 0; j < slots_; ++j)
-        moving = hooks.nodePositions(t0 + slotTime_[j] * dt, slotNodes_[j]) || moving;
-    if (moving)
+        moving = (stretching ? hooks.stretchFactor(t0 + slotTime_[j] * dt, slotLambda_[j])
+                             : hooks.nodePositions(t0 + slotTime_[j] * dt, slotNodes_[j]))
+                 || moving;
+    if (moving && !stretching)
         for (int j = 0; j < slots_; ++j)
             sweptVolumes(mesh_, nodes_, slotNodes_[j], swept_[j]);
+    if (!moving)
+        std::fill(slotLambda_, slotLambda_ + slots_, lambda_);
 
     for (int k = 0; k < scheme_.stages; ++k) {
         const StageInfo stage{k, t0 + scheme_.stage[k].c * dt, dt};
-        if (k > 0 && moving)
+        if (k > 0 && moving && stretching)
+            moveToFactor(slotOf_[k] < 0 ? lambda_ : slotLambda_[slotOf_[k]], stage.time, hooks);
+        else if (k > 0 && moving)
             moveTo(slotOf_[k] < 0 ? nodes_ : slotNodes_[slotOf_[k]], stage.time, hooks);
-        stageMeshFlux(k, dt, moving);
+        stageMeshFlux(k, dt, moving, stretching);
         hooks.beforeFluxes(stage, *this);
         gradientsAndLimiters();
         computeFluxes();
@@ -182,7 +221,11 @@ void Solver::step(double dt, StepHooks &hooks)
         updateStage(k, dt, t0 + scheme_.time(k + 1) * dt);
     }
     time_ = t0 + dt;
-    if (moving) {
+    if (moving && stretching) {
+        lambda_ = slotLambda_[slotOf_[scheme_.stages]];
+        moveToFactor(lambda_, time_, hooks);
+        stretch_.positions(lambda_, nodes_);
+    } else if (moving) {
         const NodePositions &end = slotNodes_[slotOf_[scheme_.stages]];
         moveTo(end, time_, hooks);
         std::copy(end.x.begin(), end.x.end(), nodes_.x.begin());
@@ -196,6 +239,19 @@ void Solver::moveTo(const NodePositions &nodes, double t, StepHooks &hooks)
 {
     geometry_.update(mesh_, nodes);
     lsq_.updateMatrices(mesh_, geometry_);
+    afterMove(t, hooks);
+}
+
+void Solver::moveToFactor(double lambda, double t, StepHooks &hooks)
+{
+    stretch_.update(mesh_, lambda, geometry_, scratch_);
+    lsq_.updateMatrices(mesh_, geometry_, stretch_.generalStencils());
+    lsq_.setStretchFactor(lambda);
+    afterMove(t, hooks);
+}
+
+void Solver::afterMove(double t, StepHooks &hooks)
+{
     if (pieces_.capacity() > 0) {
         hooks.interfacePieces(t, geometry_, pieces_);
         buildPieceGather();
@@ -203,7 +259,7 @@ void Solver::moveTo(const NodePositions &nodes, double t, StepHooks &hooks)
 }
 
 // dt Omega_f(k) = S_f(c_(k+1)) / b_k - S_f(c_k), w_n = Omega_f / |A_f|.
-void Solver::stageMeshFlux(int k, double dt, bool moving)
+void Solver::stageMeshFlux(int k, double dt, bool moving, bool stretching)
 {
     if (!moving) {
         if (!meshAtRest_) {
@@ -219,8 +275,14 @@ void Solver::stageMeshFlux(int k, double dt, bool moving)
     const Index faces = mesh_.faceCount();
 #pragma omp parallel for schedule(static)
     for (Index f = 0; f < faces; ++f) {
-        const double to = next < 0 ? 0.0 : swept_[next][f];
-        const double from = now < 0 ? 0.0 : swept_[now][f];
+        double to, from;
+        if (stretching) {
+            to = next < 0 ? 0.0 : stretch_.swept(f, lambda_, slotLambda_[next]);
+            from = now < 0 ? 0.0 : stretch_.swept(f, lambda_, slotLambda_[now]);
+        } else {
+            to = next < 0 ? 0.0 : swept_[next][f];
+            from = now < 0 ? 0.0 : swept_[now][f];
+        }
         meshFlux_[f] = to * inverseB - from;
         motion_.normalSpeed[f] = meshFlux_[f] / (dt * geometry_.area[f]);
     }
@@ -451,7 +513,7 @@ std::size_t Solver::memoryInUse() const
 {
     std::size_t n = bytes(mesh_.faceNodes) + bytes(mesh_.owner) + bytes(mesh_.neighbour) + bytes(mesh_.cellFaceStart)
                     + bytes(mesh_.cellFaces);
-    n += nodeBytes(nodes_);
+    n += nodeBytes(nodes_) + nodeBytes(scratch_) + stretch_.bytes();
     for (int j = 0; j < slots_; ++j)
         n += nodeBytes(slotNodes_[j]) + bytes(swept_[j]);
     const Geometry &g = geometry_;

@@ -51,6 +51,10 @@ public:
     // Node positions at time t into `nodes` (sized to the mesh). Return false
     // when the mesh does not move; the solver then keeps its geometry.
     virtual bool nodePositions(double t, NodePositions &nodes);
+    // With an axial stretch set (Solver::setAxialStretch), asked instead of
+    // nodePositions: the stretch factor at time t. Return false when the
+    // mesh does not move.
+    virtual bool stretchFactor(double t, double &lambda);
     // The interface pieces for the geometry at time t (after every move, and
     // once before the first step).
     virtual void interfacePieces(double t, const Geometry &geometry, InterfacePieces &pieces);
@@ -110,7 +114,19 @@ public:
     // Initial state. Between steps the primitives are always those of the
     // state; moving the nodes keeps each cell's primitive state.
     void setTime(double t) { time_ = t; }
+    // Ends an axial stretch.
     void setNodePositions(const NodePositions &nodes);
+    // Nodes `nodes` move along z as z = lambda zeta (x, y fixed) and all
+    // others stay; the hooks then give lambda(t) (stretchFactor) instead of
+    // node positions, and geometry, swept volumes and least-squares
+    // coefficients follow from a reference at lambda = 1 at little cost
+    // (stretch.h), to rounding as from the node positions. The listed nodes
+    // are placed at factor `lambda` now; the cells keep their primitive
+    // state. Throws MeshError for a node out of range or lists of different
+    // lengths.
+    void setAxialStretch(const std::vector<Index> &nodes, const std::vector<double> &zeta, double lambda);
+    bool stretching() const { return stretch_.active(); }
+    double stretchFactor() const { return lambda_; }
     void setUniformState(const PointState &s);
     void setCellState(Index cell, const PointState &s);
     // Coupled scalar ODE unknowns, advanced with the cells (see ssprk.h).
@@ -150,7 +166,10 @@ public:
 private:
     void ensurePrimitives(double t);
     void moveTo(const NodePositions &nodes, double t, StepHooks &hooks);
-    void stageMeshFlux(int k, double dt, bool moving);
+    void moveToFactor(double lambda, double t, StepHooks &hooks);
+    void afterMove(double t, StepHooks &hooks);
+    void placeNodes(const NodePositions &nodes);
+    void stageMeshFlux(int k, double dt, bool moving, bool stretching);
     void gradientsAndLimiters();
     void computeFluxes();
     void updateStage(int k, double dt, double nextTime);
@@ -177,6 +196,12 @@ private:
     int slotOf_[4] = {};
     NodePositions slotNodes_[3];
     std::vector<double> swept_[3];
+
+    // The axial stretch, its factor now and at the stage times (slots).
+    AxialStretch stretch_;
+    double lambda_ = 1;
+    double slotLambda_[3] = {};
+    NodePositions scratch_;
 
     FaceMotion motion_;             // w_n per face
     std::vector<double> meshFlux_;  // dt Omega_f of the stage, per face

@@ -51,6 +51,7 @@ private slots:
     void exchangeFacesAddTheirMassAndEnthalpy();
     void resultsDoNotDependOnThreadsOrVectorWidth_data();
     void resultsDoNotDependOnThreadsOrVectorWidth();
+    void stepsAllocateNothing_data();
     void stepsAllocateNothing();
     void unphysicalStateStopsWithTimeAndCell();
 };
@@ -340,7 +341,17 @@ QByteArray stateBytes(const Solver &solver)
     return bytes;
 }
 
-QByteArray pulseOnMovingBox(int threads)
+// Every node's z scaled by 1 + a (1 - cos(omega t)), as node positions or,
+// with `stretch`, as the factor of an axial stretch.
+fvtest::AxialMotion pistonMotion(const HexMesh &hex, double amplitude, double omega)
+{
+    std::vector<Index> nodes(hex.nodeCount());
+    for (Index n = 0; n < hex.nodeCount(); ++n)
+        nodes[n] = n;
+    return fvtest::AxialMotion(hex, nodes, hex.z, [=](double t) { return 1 + amplitude * (1 - std::cos(omega * t)); });
+}
+
+QByteArray pulseOnMovingBox(int threads, bool stretch)
 {
     setThreadCount(threads);
     const BoxSpec box{8, 6, 10, 0.04, 0.03, 0.05};
@@ -354,7 +365,9 @@ QByteArray pulseOnMovingBox(int threads)
         s.p *= 1 + 2 * std::exp(-r2 / 1e-4);
         solver.setCellState(c, s);
     }
-    fvtest::MovingMesh hooks(hex, fvtest::pistonStretch(0.3, 2000));
+    fvtest::AxialMotion hooks = pistonMotion(hex, 0.3, 2000);
+    if (stretch)
+        solver.setAxialStretch(hooks.nodes(), hooks.zeta(), 1.0);
     for (int i = 0; i < 20; ++i)
         solver.step(solver.stableTimeStep(0.8), hooks);
     return stateBytes(solver);
@@ -365,11 +378,14 @@ QByteArray pulseOnMovingBox(int threads)
 void TstFvVerification::resultsDoNotDependOnThreadsOrVectorWidth_data()
 {
     QTest::addColumn<int>("threads");
-    QTest::addColumn<bool>("wide"); // four-wide loops where the processor has AVX2
-    QTest::newRow("2 threads") << 2 << true;
-    QTest::newRow("3 threads") << 3 << true;
-    QTest::newRow("1 thread, two-wide loops") << 1 << false;
-    QTest::newRow("3 threads, two-wide loops") << 3 << false;
+    QTest::addColumn<bool>("wide");    // four-wide loops where the processor has AVX2
+    QTest::addColumn<bool>("stretch"); // the motion as an axial stretch
+    QTest::newRow("2 threads") << 2 << true << false;
+    QTest::newRow("3 threads") << 3 << true << false;
+    QTest::newRow("1 thread, two-wide loops") << 1 << false << false;
+    QTest::newRow("3 threads, two-wide loops") << 3 << false << false;
+    QTest::newRow("stretch, 2 threads") << 2 << true << true;
+    QTest::newRow("stretch, 3 threads, two-wide loops") << 3 << false << true;
 }
 
 // Against one thread with the widest loops the processor has.
@@ -377,21 +393,30 @@ void TstFvVerification::resultsDoNotDependOnThreadsOrVectorWidth()
 {
     QFETCH(int, threads);
     QFETCH(bool, wide);
+    QFETCH(bool, stretch);
     const int before = threadCount();
     setWideVectors(true);
-    const QByteArray reference = pulseOnMovingBox(1);
+    const QByteArray reference = pulseOnMovingBox(1, stretch);
     setWideVectors(wide);
-    const QByteArray other = pulseOnMovingBox(threads);
+    const QByteArray other = pulseOnMovingBox(threads, stretch);
     setWideVectors(true);
     setThreadCount(before);
     QVERIFY(!reference.isEmpty());
     QVERIFY(reference == other);
 }
 
+void TstFvVerification::stepsAllocateNothing_data()
+{
+    QTest::addColumn<bool>("stretch");
+    QTest::newRow("node positions") << false;
+    QTest::newRow("axial stretch") << true;
+}
+
 // A moving mesh, exchange faces and coupled scalars: once running, a step
 // allocates nothing.
 void TstFvVerification::stepsAllocateNothing()
 {
+    QFETCH(bool, stretch);
     const BoxSpec box{6, 5, 4, 0.06, 0.05, 0.04};
     const HexMesh hex = fvtest::distortedBox(box, 0.2);
     Solver solver(hex, fvtest::air());
@@ -402,12 +427,14 @@ void TstFvVerification::stepsAllocateNothing()
     class Hooks : public Inflow
     {
     public:
-        Hooks(const HexMesh &hex, std::vector<Index> faces) : Inflow(std::move(faces), 0.01, 3e5), moving_(hex, fvtest::pistonStretch(0.2, 500)) {}
-        bool nodePositions(double t, NodePositions &nodes) override { return moving_.nodePositions(t, nodes); }
-
-    private:
-        fvtest::MovingMesh moving_;
+        Hooks(const HexMesh &hex, std::vector<Index> faces)
+            : Inflow(std::move(faces), 0.01, 3e5), moving(pistonMotion(hex, 0.2, 500)) {}
+        bool nodePositions(double t, NodePositions &nodes) override { return moving.nodePositions(t, nodes); }
+        bool stretchFactor(double t, double &lambda) override { return moving.stretchFactor(t, lambda); }
+        fvtest::AxialMotion moving;
     } hooks(hex, open);
+    if (stretch)
+        solver.setAxialStretch(hooks.moving.nodes(), hooks.moving.zeta(), 1.0);
     const double dt = solver.stableTimeStep(0.5);
     solver.step(dt, hooks);
     allocations = 0;
