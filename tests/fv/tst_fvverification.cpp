@@ -43,7 +43,9 @@ class TstFvVerification : public QObject
 
 private slots:
     void initTestCase() { fvtest::trapFloatingPoint(); }
+    void sodShockTube_data();
     void sodShockTube();
+    void acousticWaveConvergesAtSecondOrder_data();
     void acousticWaveConvergesAtSecondOrder();
     void uniformGasStaysUniformOnStretchingMesh();
     void pistonBoxConservesMassAndBalancesEnergy_data();
@@ -74,10 +76,10 @@ struct SodResult
     double l1 = 0, dx = 0, shock = 0, contact = 0;
 };
 
-SodResult sod(int cells)
+SodResult sod(int cells, const SspScheme &scheme)
 {
     const double gamma = 1.4, tEnd = 0.2;
-    Solver solver(boxMesh({cells, 1, 1, 1.0, 0.05, 0.05}), IdealGasEos(gamma, 287));
+    Solver solver(boxMesh({cells, 1, 1, 1.0, 0.05, 0.05}), IdealGasEos(gamma, 287), scheme);
     const Geometry &g = solver.geometry();
     for (Index c = 0; c < cells; ++c)
         solver.setCellState(c, g.cellX[c] < 0.5 ? PointState{1, 0, 0, 0, 1} : PointState{0.125, 0, 0, 0, 0.1});
@@ -110,11 +112,23 @@ SodResult sod(int cells)
     return r;
 }
 
+// Both schemes the solver offers, by name.
+void addSchemeRows()
+{
+    QTest::addColumn<bool>("rk3");
+    QTest::newRow("SSP-RK3") << true;
+    QTest::newRow("SSP-RK2") << false;
+}
+
 } // namespace
+
+void TstFvVerification::sodShockTube_data() { addSchemeRows(); }
 
 void TstFvVerification::sodShockTube()
 {
-    const SodResult runs[3] = {sod(200), sod(400), sod(800)};
+    QFETCH(bool, rk3);
+    const SspScheme &scheme = rk3 ? sspRk3 : sspRk2;
+    const SodResult runs[3] = {sod(200, scheme), sod(400, scheme), sod(800, scheme)};
     for (const SodResult &r : runs) {
         QVERIFY2(std::fabs(r.shock) < 2 * r.dx, qPrintable(QString("shock off by %1").arg(r.shock)));
         QVERIFY2(std::fabs(r.contact) < 2 * r.dx, qPrintable(QString("contact off by %1").arg(r.contact)));
@@ -132,12 +146,12 @@ namespace {
 //     p' = eps p0 cos(k x) cos(a k t),  u' = eps p0 / (rho a) sin(k x) sin(a k t),
 // k = 2 pi, at 0.6 periods (where neither part vanishes); the L1 error of
 // p' and rho a u' relative to eps p0.
-double acousticError(int cells)
+double acousticError(int cells, const SspScheme &scheme)
 {
     const IdealGasEos eos = fvtest::air();
     const PointState rest = fvtest::restingAir();
     const double eps = 1e-5, k = 2 * M_PI, a = std::sqrt(eos.gamma * rest.p / rest.rho);
-    Solver solver(boxMesh({cells, 1, 1, 1.0, 1.0, 1.0}), eos);
+    Solver solver(boxMesh({cells, 1, 1, 1.0, 1.0, 1.0}), eos, scheme);
     const Geometry &g = solver.geometry();
     const double dx = 1.0 / cells;
     // Exact cell average of cos(k x).
@@ -170,9 +184,13 @@ double acousticError(int cells)
 
 } // namespace
 
+void TstFvVerification::acousticWaveConvergesAtSecondOrder_data() { addSchemeRows(); }
+
 void TstFvVerification::acousticWaveConvergesAtSecondOrder()
 {
-    const double e[3] = {acousticError(16), acousticError(32), acousticError(64)};
+    QFETCH(bool, rk3);
+    const SspScheme &scheme = rk3 ? sspRk3 : sspRk2;
+    const double e[3] = {acousticError(16, scheme), acousticError(32, scheme), acousticError(64, scheme)};
     for (int i = 0; i < 2; ++i) {
         const double order = std::log2(e[i] / e[i + 1]);
         qInfo("acoustic L1 error %.3e -> %.3e: order %.2f", e[i], e[i + 1], order);
