@@ -1,6 +1,7 @@
 // euler.exe: started by the front end in ExecutingFiles with one empty
 // argument; reads the case inputs from the parent directory and writes the
 // results into ../<case name>/.
+#include "fv/parallel.h"
 #include "lumped/runcase.h"
 
 // Debug builds, and the trap build the tests run, stop at the first invalid,
@@ -10,8 +11,9 @@
 #include <fenv.h>
 #endif
 
-int main()
+int main(int, char **argv)
 {
+    euler::fv::preferPassiveWaiting(argv);
 #ifdef EULER_TRAP_FP
     feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
 #endif

@@ -144,6 +144,7 @@ double print(const Figures &f)
 
 int main(int argc, char **argv)
 {
+    preferPassiveWaiting(argv); // as euler.exe does
     if (argc == 1) {
         Options o;
         const int all = threadCount();

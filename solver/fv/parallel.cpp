@@ -1,6 +1,11 @@
 #include "fv/parallel.h"
 
 #include <algorithm>
+#include <cstdlib>
+
+#ifdef __linux__
+#include <unistd.h>
+#endif
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -24,6 +29,18 @@ const bool avx2 = detectAvx2();
 bool wide = avx2;
 
 } // namespace
+
+void preferPassiveWaiting(char **argv)
+{
+#ifdef __linux__
+    if (std::getenv("OMP_WAIT_POLICY"))
+        return;
+    setenv("OMP_WAIT_POLICY", "PASSIVE", 1);
+    execv("/proc/self/exe", argv);
+#else
+    (void)argv;
+#endif
+}
 
 bool wideVectors() { return wide; }
 void setWideVectors(bool on) { wide = on && avx2; }
