@@ -33,6 +33,7 @@ inline Double2 loadPair(const double *p)
 }
 inline void storePair(double *p, Double2 v) { std::memcpy(p, &v, sizeof v); }
 inline double lane(Double2 v, int i) { return v[i]; }
+using Mask2 = decltype(Double2{} < Double2{});
 
 // A condition per lane (the comparison's all-ones or zero) chooses a or b.
 template <class Mask>
@@ -135,6 +136,45 @@ inline double splat<double>(double x) { return x; }
 template <>
 inline Double2 splat<Double2>(double x) { return load2(x, x); }
 
+// Four doubles as two pairs: what code written over Double4 runs on where
+// there is no AVX. load4, store4, quad and lane take Double4 too.
+struct Quad2
+{
+    Double2 lo, hi;
+};
+struct QuadMask2
+{
+    Mask2 lo, hi;
+};
+#define EULER_QUAD2_OP(op)                                                                                           \
+    inline Quad2 operator op(Quad2 a, Quad2 b) { return {a.lo op b.lo, a.hi op b.hi}; }
+EULER_QUAD2_OP(+)
+EULER_QUAD2_OP(-)
+EULER_QUAD2_OP(*)
+EULER_QUAD2_OP(/)
+#undef EULER_QUAD2_OP
+inline Quad2 &operator+=(Quad2 &a, Quad2 b) { return a = a + b; }
+inline QuadMask2 operator<(Quad2 a, Quad2 b) { return {a.lo < b.lo, a.hi < b.hi}; }
+inline Quad2 select(QuadMask2 m, Quad2 a, Quad2 b) { return {select(m.lo, a.lo, b.lo), select(m.hi, a.hi, b.hi)}; }
+inline Quad2 minOf(Quad2 a, Quad2 b) { return {minOf(a.lo, b.lo), minOf(a.hi, b.hi)}; }
+inline Quad2 maxOf(Quad2 a, Quad2 b) { return {maxOf(a.lo, b.lo), maxOf(a.hi, b.hi)}; }
+template <>
+inline Quad2 splat<Quad2>(double x) { return {splat<Double2>(x), splat<Double2>(x)}; }
+inline double lane(Quad2 v, int i) { return i < 2 ? lane(v.lo, i) : lane(v.hi, i - 2); }
+inline void store4(double *p, Quad2 v)
+{
+    storePair(p, v.lo);
+    storePair(p + 2, v.hi);
+}
+template <class T>
+inline T load4(const double *p);
+template <>
+inline Quad2 load4<Quad2>(const double *p) { return {loadPair(p), loadPair(p + 2)}; }
+template <class T>
+inline T quad(double a, double b, double c, double d);
+template <>
+inline Quad2 quad<Quad2>(double a, double b, double c, double d) { return {load2(a, b), load2(c, d)}; }
+
 #ifdef EULER_HAVE_DOUBLE4
 // Four doubles in one AVX register, for the loops that run four at a time
 // on processors with AVX2 (chosen when the program runs, see
@@ -157,6 +197,12 @@ EULER_AVX2_INLINE Double4 maxOf(Double4 a, Double4 b) { return _mm256_max_pd(b, 
 EULER_AVX2_INLINE Double4 sqrtOf(Double4 a) { return _mm256_sqrt_pd(a); }
 template <>
 EULER_AVX2_INLINE Double4 splat<Double4>(double x) { return _mm256_set1_pd(x); }
+template <>
+EULER_AVX2_INLINE Double4 load4<Double4>(const double *p) { return _mm256_loadu_pd(p); }
+EULER_AVX2_INLINE void store4(double *p, Double4 v) { _mm256_storeu_pd(p, v); }
+template <>
+EULER_AVX2_INLINE Double4 quad<Double4>(double a, double b, double c, double d) { return _mm256_set_pd(d, c, b, a); }
+EULER_AVX2_INLINE double lane(Double4 v, int i) { return v[i]; }
 #endif
 
 } // namespace euler::fv
