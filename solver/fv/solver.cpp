@@ -3,6 +3,7 @@
 #include "fv/facefluxes.h"
 #include "fv/parallel.h"
 #include "fv/reconstruction.h"
+#include "fv/stageupdate.h"
 #include "fv/timestep.h"
 
 #include <cmath>
@@ -361,54 +362,22 @@ void Solver::computeFluxes()
     }
 }
 
-// R_c = -sum_f s_f F_f over the cell's faces in their fixed order, then its
-// interface pieces in theirs; likewise the volume rate sum_f s_f dt Omega_f.
-// Then Q(k+1) = a_k Q^n + b_k (Q(k) + dt R(k)), the same for V (with the
-// swept volumes, already multiplied by dt) and the scalars, and the
-// primitives of the new state, all in one pass over the cells. The first
-// stage keeps Q^n and V^n on its way. A cell whose state became unphysical
-// stops the step at the next stage's time.
+// The stage update of every cell (stageupdate.h) and of the scalars; a
+// cell whose state became unphysical stops the step at the next stage's
+// time.
 void Solver::updateStage(int k, double dt, double nextTime)
 {
     const double a = scheme_.stage[k].a, b = scheme_.stage[k].b;
-    const Index cells = mesh_.cellCount();
-    const bool first = k == 0, withPieces = pieces_.count > 0;
+    const StageUpdate update{mesh_, eos_, a, b, dt, k == 0, faceFlux_.data(), pieceStart_, pieceEntries_, pieceFlux_,
+                             q_, qn_, volume_, volumeN_, w_, paired_};
     constexpr Index none = std::numeric_limits<Index>::max();
     Index bad = none;
-#pragma omp parallel for schedule(static) reduction(min : bad)
-    for (Index c = 0; c < cells; ++c) {
-        // What leaves the cell through its faces, as pairs of the records.
-        Double2 out[3] = {splat<Double2>(0.0), splat<Double2>(0.0), splat<Double2>(0.0)};
-        for (Index i = mesh_.cellFaceStart[c]; i < mesh_.cellFaceStart[c + 1]; ++i) {
-            const Index e = mesh_.cellFaces[i];
-            const double *rec = &faceFlux_[6 * static_cast<std::size_t>(e >= 0 ? e : ~e)];
-            for (int j = 0; j < 3; ++j)
-                out[j] = e >= 0 ? out[j] - loadPair(rec + 2 * j) : out[j] + loadPair(rec + 2 * j);
-        }
-        double r[6];
-        for (int j = 0; j < 3; ++j)
-            storePair(r + 2 * j, out[j]);
-        const double dv = r[VolumeOut];
-        if (withPieces)
-            for (Index i = pieceStart_[c]; i < pieceStart_[c + 1]; ++i) {
-                const Index e = pieceEntries_[i];
-                const Index p = e >= 0 ? e : ~e;
-                const double s = e >= 0 ? -1.0 : 1.0;
-                for (int v = 0; v < ConservedCount; ++v)
-                    r[v] += s * pieceFlux_[v][p];
-            }
-        if (first) {
-            for (int v = 0; v < ConservedCount; ++v)
-                qn_[v][c] = q_[v][c];
-            volumeN_[c] = volume_[c];
-        }
-        double q[ConservedCount];
-        for (int v = 0; v < ConservedCount; ++v)
-            q_[v][c] = q[v] = a * qn_[v][c] + b * (q_[v][c] + dt * r[v]);
-        volume_[c] = a * volumeN_[c] + b * (volume_[c] + dv);
-        if (!setPrimitive(eos_, q, volume_[c], w_, c))
-            bad = std::min(bad, c);
-        paired_.set(c, w_[Rho][c], w_[VelocityX][c], w_[VelocityY][c], w_[VelocityZ][c], w_[Pressure][c]);
+#pragma omp parallel reduction(min : bad)
+    {
+        const IndexRange share = threadShare(mesh_.cellCount());
+        const Index found = updateCells(update, share.begin, share.end);
+        if (found >= 0)
+            bad = found;
     }
     for (std::size_t i = 0; i < y_.size(); ++i)
         y_[i] = a * yn_[i] + b * (y_[i] + dt * rates_[i]);
