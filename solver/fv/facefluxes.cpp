@@ -28,60 +28,62 @@ void oneFace(const InternalFaceInputs &in, std::size_t f)
     r[volumeOut] = -in.meshFlux[f];
 }
 
-void pairLoop(const InternalFaceInputs &in, std::size_t f, std::size_t end)
-{
-    for (; f + 2 <= end; f += 2) {
-        Double2 L[record], R[record], out[record];
-        loadRecords(in.owner + record * f, L);
-        loadRecords(in.neighbour + record * f, R);
-        hllcKernel(L, R, loadPair(in.normalX + f), loadPair(in.normalY + f), loadPair(in.normalZ + f),
-                   loadPair(in.speed + f), in.gamma, out);
-        const Double2 area = loadPair(in.area + f);
-        for (int v = 0; v < ConservedCount; ++v)
-            out[v] = out[v] * area;
-        out[volumeOut] = -loadPair(in.meshFlux + f);
-        storeRecords(in.records + record * f, out);
-    }
-    for (; f < end; ++f)
-        oneFace(in, f);
-}
-
+// Consecutive faces as vectors of their record fields, and back.
+inline void loadFields(const double *p, Double2 *fields) { loadRecords(p, fields); }
+inline void storeFields(double *p, const Double2 *fields) { storeRecords(p, fields); }
+inline Double2 loadLanes(const double *p, Double2) { return loadPair(p); }
 #ifdef EULER_HAVE_DOUBLE4
-// Faces f .. f+3 as quads of their record fields, from two record pairs.
-__attribute__((target("avx2"), always_inline)) inline void loadQuads(const double *p, Double4 *fields)
+EULER_AVX2_INLINE void loadFields(const double *p, Double4 *fields)
 {
     Double2 a[record], b[record];
-    loadRecords(p, a);
-    loadRecords(p + 2 * record, b);
+    loadFields(p, a);
+    loadFields(p + 2 * record, b);
     for (int v = 0; v < record; ++v)
         fields[v] = join(a[v], b[v]);
 }
-
-__attribute__((target("avx2"), flatten)) void quadLoop(const InternalFaceInputs &in, std::size_t f,
-                                                        std::size_t end)
+EULER_AVX2_INLINE void storeFields(double *p, const Double4 *fields)
 {
-    for (; f + 4 <= end; f += 4) {
-        Double4 L[record], R[record], out[record];
-        loadQuads(in.owner + record * f, L);
-        loadQuads(in.neighbour + record * f, R);
-        hllcKernel(L, R, loadQuad(in.normalX + f), loadQuad(in.normalY + f), loadQuad(in.normalZ + f),
-                   loadQuad(in.speed + f), in.gamma, out);
-        const Double4 area = loadQuad(in.area + f);
+    Double2 a[record], b[record];
+    for (int v = 0; v < record; ++v) {
+        a[v] = lowHalf(fields[v]);
+        b[v] = highHalf(fields[v]);
+    }
+    storeFields(p, a);
+    storeFields(p + 2 * record, b);
+}
+EULER_AVX2_INLINE Double4 loadLanes(const double *p, Double4) { return loadQuad(p); }
+#endif
+
+// Faces [f, end) as many lanes (T: Double2, Double4) at a time as fit, the
+// rest one by one.
+template <class T>
+inline void faceLoop(const InternalFaceInputs &in, std::size_t f, std::size_t end)
+{
+    constexpr std::size_t lanes = sizeof(T) / sizeof(double);
+    for (; f + lanes <= end; f += lanes) {
+        T L[record], R[record], out[record];
+        loadFields(in.owner + record * f, L);
+        loadFields(in.neighbour + record * f, R);
+        hllcKernel(L, R, loadLanes(in.normalX + f, T{}), loadLanes(in.normalY + f, T{}),
+                   loadLanes(in.normalZ + f, T{}), loadLanes(in.speed + f, T{}), in.gamma, out);
+        const T area = loadLanes(in.area + f, T{});
         for (int v = 0; v < ConservedCount; ++v)
             out[v] = out[v] * area;
-        out[volumeOut] = -loadQuad(in.meshFlux + f);
-        Double2 a[record], b[record];
-        for (int v = 0; v < record; ++v) {
-            a[v] = lowHalf(out[v]);
-            b[v] = highHalf(out[v]);
-        }
-        storeRecords(in.records + record * f, a);
-        storeRecords(in.records + record * (f + 2), b);
+        out[volumeOut] = -loadLanes(in.meshFlux + f, T{});
+        storeFields(in.records + record * f, out);
     }
     for (; f < end; ++f)
         oneFace(in, f);
 }
 
+void pairLoop(const InternalFaceInputs &in, std::size_t f, std::size_t end) { faceLoop<Double2>(in, f, end); }
+
+#ifdef EULER_HAVE_DOUBLE4
+__attribute__((target("avx2"), flatten)) void quadLoop(const InternalFaceInputs &in, std::size_t f,
+                                                        std::size_t end)
+{
+    faceLoop<Double4>(in, f, end);
+}
 #endif
 
 } // namespace

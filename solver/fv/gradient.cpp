@@ -36,10 +36,15 @@ void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g, c
 void LeastSquaresGradient::updateCell(const Mesh &mesh, const Geometry &g, Index c)
 {
     const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
-    double xx = 0, xy = 0, xz = 0, yy = 0, yz = 0, zz = 0;
+    LeastSquaresMatrix m;
     for (Index i = begin; i < end; ++i) {
         const Index e = mesh.cellFaces[i];
         const Index f = e >= 0 ? e : ~e;
+        double *wd = &data_[6 * static_cast<std::size_t>(i)];
+        double *r = wd + 3;
+        r[0] = g.centreX[f] - g.cellX[c];
+        r[1] = g.centreY[f] - g.cellY[c];
+        r[2] = g.centreZ[f] - g.cellZ[c];
         double d[3];
         const Index o = across_[i];
         if (o >= 0) {
@@ -47,39 +52,19 @@ void LeastSquaresGradient::updateCell(const Mesh &mesh, const Geometry &g, Index
             d[1] = g.cellY[o] - g.cellY[c];
             d[2] = g.cellZ[o] - g.cellZ[c];
         } else {
-            // The centroid mirrored at the face's plane.
             const double n[3] = {g.normalX[f], g.normalY[f], g.normalZ[f]};
-            const double dn = 2.0 * ((g.centreX[f] - g.cellX[c]) * n[0] + (g.centreY[f] - g.cellY[c]) * n[1]
-                                     + (g.centreZ[f] - g.cellZ[c]) * n[2]);
-            for (int a = 0; a < 3; ++a)
-                d[a] = dn * n[a];
+            mirroredOffset(r, n, d);
         }
-        const double w = 1.0 / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-        double *wd = &data_[6 * static_cast<std::size_t>(i)];
-        for (int a = 0; a < 3; ++a)
-            wd[a] = w * d[a];
-        xx += wd[0] * d[0];
-        xy += wd[0] * d[1];
-        xz += wd[0] * d[2];
-        yy += wd[1] * d[1];
-        yz += wd[1] * d[2];
-        zz += wd[2] * d[2];
-        double *r = &data_[6 * static_cast<std::size_t>(i) + 3];
-        r[0] = g.centreX[f] - g.cellX[c];
-        r[1] = g.centreY[f] - g.cellY[c];
-        r[2] = g.centreZ[f] - g.cellZ[c];
+        m.add(d, wd);
     }
-    // M^-1 by cofactors (M is symmetric), applied to every w_k d_k.
-    const double cxx = yy * zz - yz * yz, cxy = xz * yz - xy * zz, cxz = xy * yz - xz * yy;
-    const double inv = 1.0 / (xx * cxx + xy * cxy + xz * cxz);
-    const double ixx = cxx * inv, ixy = cxy * inv, ixz = cxz * inv;
-    const double iyy = (xx * zz - xz * xz) * inv, iyz = (xy * xz - xx * yz) * inv, izz = (xx * yy - xy * xy) * inv;
+    // M^-1 applied to every w_k d_k.
+    double inv[3][3];
+    m.inverse(inv);
     for (Index i = begin; i < end; ++i) {
         double *wd = &data_[6 * static_cast<std::size_t>(i)];
         const double x = wd[0], y = wd[1], z = wd[2];
-        wd[0] = ixx * x + ixy * y + ixz * z;
-        wd[1] = ixy * x + iyy * y + iyz * z;
-        wd[2] = ixz * x + iyz * y + izz * z;
+        for (int a = 0; a < 3; ++a)
+            wd[a] = inv[a][0] * x + inv[a][1] * y + inv[a][2] * z;
     }
 }
 

@@ -81,6 +81,46 @@ private:
     double lambda_ = 1;
 };
 
+// The normal equations of the weighted least squares, M = sum_k w_k d_k d_k^T
+// with w_k = 1 / |d_k|^2, added up offset by offset; then M^-1 by
+// cofactors (M is symmetric).
+struct LeastSquaresMatrix
+{
+    double xx = 0, xy = 0, xz = 0, yy = 0, yz = 0, zz = 0;
+
+    // Adds offset d; its weighted offset w d into wd.
+    void add(const double *d, double *wd)
+    {
+        const double w = 1.0 / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        for (int a = 0; a < 3; ++a)
+            wd[a] = w * d[a];
+        xx += wd[0] * d[0];
+        xy += wd[0] * d[1];
+        xz += wd[0] * d[2];
+        yy += wd[1] * d[1];
+        yz += wd[1] * d[2];
+        zz += wd[2] * d[2];
+    }
+    void inverse(double (&m)[3][3]) const
+    {
+        const double cxx = yy * zz - yz * yz, cxy = xz * yz - xy * zz, cxz = xy * yz - xz * yy;
+        const double inv = 1.0 / (xx * cxx + xy * cxy + xz * cxz);
+        const double cyz = (xy * xz - xx * yz) * inv;
+        m[0][0] = cxx * inv, m[0][1] = cxy * inv, m[0][2] = cxz * inv;
+        m[1][0] = m[0][1], m[1][1] = (xx * zz - xz * xz) * inv, m[1][2] = cyz;
+        m[2][0] = m[0][2], m[2][1] = cyz, m[2][2] = (xx * yy - xy * xy) * inv;
+    }
+};
+
+// The centroid mirrored at a boundary face: with r = x_f - x_c and the
+// unit normal n, d = 2 (r . n) n.
+inline void mirroredOffset(const double *r, const double *n, double *d)
+{
+    const double dn = 2.0 * (r[0] * n[0] + r[1] * n[1] + r[2] * n[2]);
+    for (int a = 0; a < 3; ++a)
+        d[a] = dn * n[a];
+}
+
 inline PointState cellState(const PrimitiveFields &w, Index c)
 {
     return {w[Rho][c], w[VelocityX][c], w[VelocityY][c], w[VelocityZ][c], w[Pressure][c]};

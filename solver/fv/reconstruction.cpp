@@ -110,7 +110,7 @@ inline void stretchedGradient(const CellPass &p, Index c, CellGradient<T4> &g)
 {
     const double lambda = p.lsq.stretchFactor();
     const Index begin = p.mesh.cellFaceStart[c];
-    double xx = 0, xy = 0, xz = 0, yy = 0, yz = 0, zz = 0;
+    LeastSquaresMatrix matrix;
     CellState<T4> b[3];
     for (CellState<T4> &s : b)
         s = {splat<T4>(0.0), 0.0};
@@ -129,27 +129,16 @@ inline void stretchedGradient(const CellPass &p, Index c, CellGradient<T4> &g)
         } else {
             const Index f = p.mesh.cellFaces[i];
             const double n[3] = {p.geometry.normalX[f], p.geometry.normalY[f], p.geometry.normalZ[f]};
-            const double dn = 2.0 * (r[0] * n[0] + r[1] * n[1] + r[2] * n[2]);
-            for (int a = 0; a < 3; ++a)
-                d[a] = dn * n[a];
+            mirroredOffset(r, n, d);
         }
-        const double w = 1.0 / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-        const double wd[3] = {w * d[0], w * d[1], w * d[2]};
-        xx += wd[0] * d[0];
-        xy += wd[0] * d[1];
-        xz += wd[0] * d[2];
-        yy += wd[1] * d[1];
-        yz += wd[1] * d[2];
-        zz += wd[2] * d[2];
+        double wd[3];
+        matrix.add(d, wd);
         const CellState<T4> dq = g.difference(stateAcross(p, g.own, i));
         for (int a = 0; a < 3; ++a)
             g.add(b[a], wd[a], dq);
     }
-    const double cxx = yy * zz - yz * yz, cxy = xz * yz - xy * zz, cxz = xy * yz - xz * yy;
-    const double inv = 1.0 / (xx * cxx + xy * cxy + xz * cxz);
-    const double m[3][3] = {{cxx * inv, cxy * inv, cxz * inv},
-                            {cxy * inv, (xx * zz - xz * xz) * inv, (xy * xz - xx * yz) * inv},
-                            {cxz * inv, (xy * xz - xx * yz) * inv, (xx * yy - xy * xy) * inv}};
+    double m[3][3];
+    matrix.inverse(m);
     for (int a = 0; a < 3; ++a) {
         CellState<T4> &out = g.grad[a];
         out = {splat<T4>(m[a][0]) * b[0].q, m[a][0] * b[0].p};
