@@ -28,34 +28,32 @@ struct CellPass
 };
 
 // A cell's state as the pass computes with it: rho, u, v, w four at a time
-// (T4: Double4 with AVX2, else Quad2), p alone.
+// (T4: Double4 with AVX2, else Quad2), p alone; kept apart rather than in
+// one structure, whose copies the compiler would make through memory.
 template <class T4>
-struct CellState
-{
-    T4 q;
-    double p;
-};
-
-template <class T4>
-inline CellState<T4> stateOf(const PairedPrimitives &w, Index c)
+inline void stateOf(const PairedPrimitives &w, Index c, T4 &q, double &p)
 {
     const double *r = w.at(c);
-    return {load4<T4>(r), r[4]};
+    q = load4<T4>(r);
+    p = r[4];
 }
 
 // The state across gather entry i: the neighbour's, or the mirror value of
 // the boundary face (ghostState).
 template <class T4>
-inline CellState<T4> stateAcross(const CellPass &p, const CellState<T4> &own, Index i)
+inline void stateAcross(const CellPass &p, T4 ownQ, double ownP, Index i, T4 &q, double &pressure)
 {
     const Index o = p.lsq.across(i);
-    if (o >= 0)
-        return stateOf<T4>(p.w, o);
+    if (o >= 0) {
+        stateOf(p.w, o, q, pressure);
+        return;
+    }
     const Index f = p.mesh.cellFaces[i]; // a boundary face is always owned
     const FaceFrame frame{p.geometry.normalX[f], p.geometry.normalY[f], p.geometry.normalZ[f], p.motion.normalSpeed[f]};
     const PointState s = ghostState(p.bc.kind[f - p.mesh.internalFaceCount()],
-                                    {lane(own.q, 0), lane(own.q, 1), lane(own.q, 2), lane(own.q, 3), own.p}, frame);
-    return {quad<T4>(s.rho, s.u, s.v, s.w), s.p};
+                                    {lane(ownQ, 0), lane(ownQ, 1), lane(ownQ, 2), lane(ownQ, 3), ownP}, frame);
+    q = quad<T4>(s.rho, s.u, s.v, s.w);
+    pressure = s.p;
 }
 
 // A cell's unlimited gradients (by axis), the range of its stencil and the
@@ -63,27 +61,33 @@ inline CellState<T4> stateAcross(const CellPass &p, const CellState<T4> &own, In
 template <class T4>
 struct CellGradient
 {
-    CellState<T4> own, lo, hi, grad[3];
+    T4 q, qMin, qMax, qGrad[3];
+    double p, pMin, pMax, pGrad[3];
     const double *offset[facesPerCell];
     double scaled[facesPerCell][3];
 
     void start(const PairedPrimitives &w, Index c)
     {
-        own = lo = hi = stateOf<T4>(w, c);
-        for (CellState<T4> &g : grad)
-            g = {splat<T4>(0.0), 0.0};
+        stateOf(w, c, q, p);
+        qMin = qMax = q;
+        pMin = pMax = p;
+        for (int a = 0; a < 3; ++a) {
+            qGrad[a] = splat<T4>(0.0);
+            pGrad[a] = 0.0;
+        }
     }
-    // q_k - q_c, the range widened by q_k.
-    CellState<T4> difference(const CellState<T4> &s)
+    // The state across entry i less the cell's, the range widened by it.
+    void difference(const CellPass &pass, Index i, T4 &dq, double &dp)
     {
-        lo = {minOf(lo.q, s.q), std::min(lo.p, s.p)};
-        hi = {maxOf(hi.q, s.q), std::max(hi.p, s.p)};
-        return {s.q - own.q, s.p - own.p};
-    }
-    static void add(CellState<T4> &sum, double k, const CellState<T4> &d)
-    {
-        sum.q += splat<T4>(k) * d.q;
-        sum.p += k * d.p;
+        T4 across;
+        double acrossP;
+        stateAcross(pass, q, p, i, across, acrossP);
+        qMin = minOf(qMin, across);
+        qMax = maxOf(qMax, across);
+        pMin = std::min(pMin, acrossP);
+        pMax = std::max(pMax, acrossP);
+        dq = across - q;
+        dp = acrossP - p;
     }
 };
 
@@ -93,10 +97,14 @@ inline void storedGradient(const CellPass &p, Index c, CellGradient<T4> &g)
 {
     const Index begin = p.mesh.cellFaceStart[c];
     for (Index i = begin; i < begin + facesPerCell; ++i) {
-        const CellState<T4> dq = g.difference(stateAcross(p, g.own, i));
+        T4 dq;
+        double dp;
+        g.difference(p, i, dq, dp);
         const double *k = p.lsq.coefficient(i);
-        for (int a = 0; a < 3; ++a)
-            g.add(g.grad[a], k[a], dq);
+        for (int a = 0; a < 3; ++a) {
+            g.qGrad[a] += splat<T4>(k[a]) * dq;
+            g.pGrad[a] += k[a] * dp;
+        }
         g.offset[i - begin] = p.lsq.faceOffset(i);
     }
 }
@@ -111,9 +119,12 @@ inline void stretchedGradient(const CellPass &p, Index c, CellGradient<T4> &g)
     const double lambda = p.lsq.stretchFactor();
     const Index begin = p.mesh.cellFaceStart[c];
     LeastSquaresMatrix matrix;
-    CellState<T4> b[3];
-    for (CellState<T4> &s : b)
-        s = {splat<T4>(0.0), 0.0};
+    T4 qb[3];
+    double pb[3];
+    for (int a = 0; a < 3; ++a) {
+        qb[a] = splat<T4>(0.0);
+        pb[a] = 0.0;
+    }
     for (Index i = begin; i < begin + facesPerCell; ++i) {
         const double *ref = p.lsq.coefficient(i);
         double *r = g.scaled[i - begin];
@@ -133,17 +144,19 @@ inline void stretchedGradient(const CellPass &p, Index c, CellGradient<T4> &g)
         }
         double wd[3];
         matrix.add(d, wd);
-        const CellState<T4> dq = g.difference(stateAcross(p, g.own, i));
-        for (int a = 0; a < 3; ++a)
-            g.add(b[a], wd[a], dq);
+        T4 dq;
+        double dp;
+        g.difference(p, i, dq, dp);
+        for (int a = 0; a < 3; ++a) {
+            qb[a] += splat<T4>(wd[a]) * dq;
+            pb[a] += wd[a] * dp;
+        }
     }
     double m[3][3];
     matrix.inverse(m);
     for (int a = 0; a < 3; ++a) {
-        CellState<T4> &out = g.grad[a];
-        out = {splat<T4>(m[a][0]) * b[0].q, m[a][0] * b[0].p};
-        g.add(out, m[a][1], b[1]);
-        g.add(out, m[a][2], b[2]);
+        g.qGrad[a] = splat<T4>(m[a][0]) * qb[0] + splat<T4>(m[a][1]) * qb[1] + splat<T4>(m[a][2]) * qb[2];
+        g.pGrad[a] = m[a][0] * pb[0] + m[a][1] * pb[1] + m[a][2] * pb[2];
     }
 }
 
@@ -158,33 +171,34 @@ inline void limitCell(const CellPass &p, Index c)
         storedGradient(p, c, g);
     // The unlimited changes to the face centroids, their largest rise and
     // fall (limiter.h), and the limited face values.
-    CellState<T4> delta[facesPerCell], up{splat<T4>(0.0), 0.0}, down{splat<T4>(0.0), 0.0};
+    T4 qDelta[facesPerCell], qUp = splat<T4>(0.0), qDown = splat<T4>(0.0);
+    double pDelta[facesPerCell], pUp = 0.0, pDown = 0.0;
     for (int l = 0; l < facesPerCell; ++l) {
         const double *r = g.offset[l];
-        CellState<T4> &d = delta[l];
-        d = {splat<T4>(r[0]) * g.grad[0].q, r[0] * g.grad[0].p};
-        d = {d.q + splat<T4>(r[1]) * g.grad[1].q, d.p + r[1] * g.grad[1].p};
-        d = {d.q + splat<T4>(r[2]) * g.grad[2].q, d.p + r[2] * g.grad[2].p};
-        up = {maxOf(up.q, d.q), std::max(up.p, d.p)};
-        down = {minOf(down.q, d.q), std::min(down.p, d.p)};
+        qDelta[l] = splat<T4>(r[0]) * g.qGrad[0] + splat<T4>(r[1]) * g.qGrad[1] + splat<T4>(r[2]) * g.qGrad[2];
+        pDelta[l] = r[0] * g.pGrad[0] + r[1] * g.pGrad[1] + r[2] * g.pGrad[2];
+        qUp = maxOf(qUp, qDelta[l]);
+        qDown = minOf(qDown, qDelta[l]);
+        pUp = std::max(pUp, pDelta[l]);
+        pDown = std::min(pDown, pDelta[l]);
     }
-    const CellState<T4> phi{barthJespersen(g.own.q, g.lo.q, g.hi.q, up.q, down.q),
-                            barthJespersen(g.own.p, g.lo.p, g.hi.p, up.p, down.p)};
+    const T4 qPhi = barthJespersen(g.q, g.qMin, g.qMax, qUp, qDown);
+    const double pPhi = barthJespersen(g.p, g.pMin, g.pMax, pUp, pDown);
     const Index begin = p.mesh.cellFaceStart[c];
     if (p.faces)
         for (int l = 0; l < facesPerCell; ++l) {
             const Index e = p.mesh.cellFaces[begin + l];
             double *record = e >= 0 ? &p.faces->owner[FaceValues::record * static_cast<std::size_t>(e)]
                                     : &p.faces->neighbour[FaceValues::record * static_cast<std::size_t>(~e)];
-            store4(record, g.own.q + phi.q * delta[l].q);
-            record[4] = record[5] = g.own.p + phi.p * delta[l].p;
+            store4(record, g.q + qPhi * qDelta[l]);
+            record[4] = record[5] = g.p + pPhi * pDelta[l];
         }
     if (p.gradients) {
         double *out = &p.gradients->g[15 * static_cast<std::size_t>(c)];
         for (int a = 0; a < 3; ++a) {
             for (int v = 0; v < 4; ++v)
-                out[3 * v + a] = lane(phi.q * g.grad[a].q, v);
-            out[3 * Pressure + a] = phi.p * g.grad[a].p;
+                out[3 * v + a] = lane(qPhi * g.qGrad[a], v);
+            out[3 * Pressure + a] = pPhi * g.pGrad[a];
         }
     }
 }
