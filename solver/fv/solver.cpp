@@ -154,6 +154,7 @@ void Solver::setUniformState(const PointState &s)
 
 void Solver::setCellState(Index c, const PointState &s)
 {
+    pairedCurrent_ = false;
     setIntegrated(eos_, s, volume_[c], q_, c);
     w_[Rho][c] = s.rho;
     w_[VelocityX][c] = s.u;
@@ -167,6 +168,7 @@ void Solver::ensurePrimitives(double t)
     if (primitivesCurrent_)
         return;
     const Index bad = toPrimitive(eos_, q_, volume_, w_);
+    pairedCurrent_ = false;
     if (bad >= 0)
         throw NonPhysicalState(t, bad, nonPhysicalText(t, bad, q_, volume_));
     primitivesCurrent_ = true;
@@ -190,7 +192,9 @@ void Solver::step(double dt, StepHooks &hooks)
         buildPieceGather();
         piecesSet_ = true;
     }
-    paired_.assign(w_); // the stages keep it with the primitives
+    if (!pairedCurrent_)
+        paired_.assign(w_); // the stages keep it with the primitives
+    pairedCurrent_ = true;
     yn_ = y_;
     rates_.resize(y_.size());
 
@@ -208,12 +212,16 @@ void Solver::step(double dt, StepHooks &hooks)
     if (!moving)
         std::fill(slotLambda_, slotLambda_ + slots_, lambda_);
 
+    int at = -1; // the slot the geometry is at, -1 the step's start
     for (int k = 0; k < scheme_.stages; ++k) {
         const StageInfo stage{k, t0 + scheme_.stage[k].c * dt, dt};
-        if (k > 0 && moving && stretching)
-            moveToFactor(slotOf_[k] < 0 ? lambda_ : slotLambda_[slotOf_[k]], stage.time, hooks);
-        else if (k > 0 && moving)
-            moveTo(slotOf_[k] < 0 ? nodes_ : slotNodes_[slotOf_[k]], stage.time, hooks);
+        if (k > 0 && moving && slotOf_[k] != at) {
+            at = slotOf_[k];
+            if (stretching)
+                moveToFactor(at < 0 ? lambda_ : slotLambda_[at], stage.time, hooks);
+            else
+                moveTo(at < 0 ? nodes_ : slotNodes_[at], stage.time, hooks);
+        }
         stageMeshFlux(k, dt, moving, stretching);
         hooks.beforeFluxes(stage, *this);
         gradientsAndLimiters();
@@ -221,14 +229,18 @@ void Solver::step(double dt, StepHooks &hooks)
         hooks.scalarRates(stage, *this, y_.data(), rates_.data());
         updateStage(k, dt, t0 + scheme_.time(k + 1) * dt);
     }
+    // The end's geometry, unless the last stage was there already (SSP-RK2).
     time_ = t0 + dt;
+    const int end = slotOf_[scheme_.stages];
     if (moving && stretching) {
-        lambda_ = slotLambda_[slotOf_[scheme_.stages]];
-        moveToFactor(lambda_, time_, hooks);
+        lambda_ = slotLambda_[end];
+        if (at != end)
+            moveToFactor(lambda_, time_, hooks);
         stretch_.positions(lambda_, nodes_);
     } else if (moving) {
         const NodePositions &end = slotNodes_[slotOf_[scheme_.stages]];
-        moveTo(end, time_, hooks);
+        if (at != slotOf_[scheme_.stages])
+            moveTo(end, time_, hooks);
         std::copy(end.x.begin(), end.x.end(), nodes_.x.begin());
         std::copy(end.y.begin(), end.y.end(), nodes_.y.begin());
         std::copy(end.z.begin(), end.z.end(), nodes_.z.begin());

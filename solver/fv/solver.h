@@ -210,6 +210,7 @@ private:
     std::vector<double> volume_, volumeN_;
     PrimitiveFields w_;
     PairedPrimitives paired_;       // w_ as the gradient pass reads it
+    bool pairedCurrent_ = false;
     bool primitivesCurrent_ = false;
     FaceValues faceValues_;
     Gradients grad_;                // for the interface pieces only
