@@ -1,5 +1,7 @@
 #include "fv/geometry.h"
 
+#include "fv/parallel.h"
+
 #include "models/vec3.h"
 
 #include <cmath>
@@ -102,7 +104,7 @@ void Geometry::updateFaces(const Mesh &mesh, const NodePositions &nodes)
 void Geometry::updateFaces(const Mesh &mesh, const NodePositions &nodes, const std::vector<Index> &faces)
 {
     const Index count = static_cast<Index>(faces.size());
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (count >= parallelFrom)
     for (Index i = 0; i < count; ++i)
         updateFace(mesh, nodes, faces[i]);
 }
@@ -148,7 +150,7 @@ void Geometry::updateCells(const Mesh &mesh)
 void Geometry::updateCells(const Mesh &mesh, const std::vector<Index> &cells)
 {
     const Index count = static_cast<Index>(cells.size());
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (count >= parallelFrom)
     for (Index i = 0; i < count; ++i)
         updateCell(mesh, cells[i]);
 }

@@ -1,5 +1,7 @@
 #include "fv/gradient.h"
 
+#include "fv/parallel.h"
+
 #include <algorithm>
 
 namespace euler::fv {
@@ -28,7 +30,7 @@ void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
 void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g, const std::vector<Index> &cells)
 {
     const Index count = static_cast<Index>(cells.size());
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (count >= parallelFrom)
     for (Index i = 0; i < count; ++i)
         updateCell(mesh, g, cells[i]);
 }

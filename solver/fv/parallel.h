@@ -6,6 +6,11 @@ namespace euler::fv {
 int threadCount();
 void setThreadCount(int threads);
 
+// Loops over fewer items run on one thread: waking the others for them
+// costs more than it saves (a sleeping thread takes some ten microseconds
+// to start, parallel.cpp).
+constexpr int parallelFrom = 4096;
+
 // Threads that wait at the end of a loop sleep instead of spinning
 // (OMP_WAIT_POLICY=PASSIVE) unless the environment says otherwise: on cores
 // shared with other work a spinning thread takes the time the working one

@@ -341,20 +341,20 @@ void Solver::computeFluxes()
     {
         const IndexRange share = threadShare(internal);
         internalFaceFluxes(in, share.begin, share.end);
-    }
-#pragma omp parallel for schedule(static)
-    for (Index f = internal; f < faces; ++f) {
-        const PointState L = faceValues_.ownerState(f);
-        const Index b = f - internal;
-        switch (bc_.kind[b]) {
-        case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma), 1.0); break;
-        case BoundaryKind::Exchange: store(f, exchangeFlux(L, frameOf(f), g.area[f], gamma, bc_.exchange[b]), 1.0); break;
-        case BoundaryKind::Interface: store(f, FaceFlux{{0, 0, 0, 0, 0}}, 1.0); break;
+#pragma omp for schedule(static) nowait
+        for (Index f = internal; f < faces; ++f) {
+            const PointState L = faceValues_.ownerState(f);
+            const Index b = f - internal;
+            switch (bc_.kind[b]) {
+            case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma), 1.0); break;
+            case BoundaryKind::Exchange: store(f, exchangeFlux(L, frameOf(f), g.area[f], gamma, bc_.exchange[b]), 1.0); break;
+            case BoundaryKind::Interface: store(f, FaceFlux{{0, 0, 0, 0, 0}}, 1.0); break;
+            }
         }
     }
 
     const InterfacePieces &p = pieces_;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (p.count >= parallelFrom)
     for (Index i = 0; i < p.count; ++i) {
         const double area = std::sqrt(p.areaX[i] * p.areaX[i] + p.areaY[i] * p.areaY[i] + p.areaZ[i] * p.areaZ[i]);
         const double inv = area > 0 ? 1.0 / area : 0.0;

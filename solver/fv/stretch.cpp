@@ -1,5 +1,7 @@
 #include "fv/stretch.h"
 
+#include "fv/parallel.h"
+
 #include <cmath>
 
 namespace euler::fv {
@@ -124,30 +126,37 @@ void AxialStretch::positions(double lambda, NodePositions &out) const
         out.z[nodes_[i]] = lambda * zeta_[i];
 }
 
+// Faces first, then cells, in one parallel region.
 void AxialStretch::update(const Mesh &mesh, double lambda, Geometry &g, NodePositions &scratch) const
 {
-    const Index affineFaces = static_cast<Index>(affineFaces_.size());
-#pragma omp parallel for schedule(static)
-    for (Index i = 0; i < affineFaces; ++i) {
-        const Index f = affineFaces_[i];
-        const double *r = &faceReference_[4 * static_cast<std::size_t>(f)];
-        g.setAreaVector(f, lambda * r[0], lambda * r[1], g.areaZ[f]);
-        g.centreZ[f] = lambda * r[2];
-        g.meanZ[f] = lambda * r[3];
-    }
-    if (!generalFaces_.empty()) {
+    const Index affineFaces = static_cast<Index>(affineFaces_.size()), generalFaces = static_cast<Index>(generalFaces_.size());
+    const Index affineCells = static_cast<Index>(affineCells_.size()), generalCells = static_cast<Index>(generalCells_.size());
+    if (generalFaces > 0)
         positions(lambda, scratch);
-        g.updateFaces(mesh, scratch, generalFaces_);
+#pragma omp parallel if (affineFaces + generalFaces >= parallelFrom)
+    {
+#pragma omp for schedule(static) nowait
+        for (Index i = 0; i < affineFaces; ++i) {
+            const Index f = affineFaces_[i];
+            const double *r = &faceReference_[4 * static_cast<std::size_t>(f)];
+            g.setAreaVector(f, lambda * r[0], lambda * r[1], g.areaZ[f]);
+            g.centreZ[f] = lambda * r[2];
+            g.meanZ[f] = lambda * r[3];
+        }
+#pragma omp for schedule(static)
+        for (Index i = 0; i < generalFaces; ++i)
+            g.updateFace(mesh, scratch, generalFaces_[i]);
+#pragma omp for schedule(static) nowait
+        for (Index i = 0; i < affineCells; ++i) {
+            const Index c = affineCells_[i];
+            g.volume[c] = lambda * cellReference_[2 * static_cast<std::size_t>(c)];
+            g.cellZ[c] = lambda * cellReference_[2 * static_cast<std::size_t>(c) + 1];
+            g.setLengthScale(mesh, c);
+        }
+#pragma omp for schedule(static)
+        for (Index i = 0; i < generalCells; ++i)
+            g.updateCell(mesh, generalCells_[i]);
     }
-    const Index affineCells = static_cast<Index>(affineCells_.size());
-#pragma omp parallel for schedule(static)
-    for (Index i = 0; i < affineCells; ++i) {
-        const Index c = affineCells_[i];
-        g.volume[c] = lambda * cellReference_[2 * static_cast<std::size_t>(c)];
-        g.cellZ[c] = lambda * cellReference_[2 * static_cast<std::size_t>(c) + 1];
-        g.setLengthScale(mesh, c);
-    }
-    g.updateCells(mesh, generalCells_);
 }
 
 std::size_t AxialStretch::bytes() const
