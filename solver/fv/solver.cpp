@@ -513,31 +513,40 @@ std::size_t Solver::memoryInUse() const
     return n;
 }
 
-// Per cell: state Q, Q^n and primitives (3 x 5), gradients (15, with
-// interface pieces), least-squares coefficients and face offsets (6 per
-// face, 36) and the cell across each face (6 indices), volumes (2), cell
-// geometry (5), the gather (7 indices); per face: geometry (13), fluxes (5),
-// the limited states of both sides (10), w_n and dt Omega (2), swept volumes
-// at two stage times (2), nodes, owner, neighbour (6 indices), boundary data
-// (at most 32 bytes); per node: positions now and at two stage times (9).
+// Per cell: state Q, Q^n and primitives (3 x 5), the primitives' pair copy
+// (6), gradients (15, with interface pieces), least-squares coefficients
+// and face offsets (6 per face, 36) and the cell across each face (6
+// indices), volumes (2), cell geometry (5), the gather and the piece gather
+// (8 indices); per face: geometry (13), flux records (6), the limited
+// states of both sides (12), w_n and dt Omega (2), swept volumes at two
+// stage times (2), nodes, owner, neighbour (6 indices), boundary data (at
+// most 32 bytes); per node: positions now and at two stage times (9). An
+// axial stretch adds per face its reference (4), unit swept volume and an
+// index, per cell its reference (2), an index and two flags, per node the
+// still positions and the scratch positions (6), its factor and index.
 // Building the mesh needs, per cell, 6 keyed faces (24 bytes each), 6 face
 // records (16 bytes) and the face map (6 indices) at once with the
 // hexahedron mesh, before the solver's arrays exist; the larger of the two
 // phases counts.
-double solverMemoryEstimate(double cells, double nodes, double faces)
+double solverMemoryEstimate(double cells, double nodes, double faces, bool axialStretch)
 {
     constexpr double d = sizeof(double), i = sizeof(Index);
-    const double perCell = (2 * ConservedCount + 4 * PrimitiveCount + 36 + 2 + 5) * d + (7 + 6) * i;
-    const double perFace = (13 + 5 + 2 * PrimitiveCount + 2 + 2) * d + 6 * i + 32;
-    const double perNode = 9 * d;
+    double perCell = (2 * ConservedCount + 3 * PrimitiveCount + 6 + 15 + 36 + 2 + 5) * d + (8 + 6) * i;
+    double perFace = (13 + 6 + 12 + 2 + 2) * d + 6 * i + 32;
+    double perNode = 9 * d;
+    if (axialStretch) {
+        perCell += 2 * d + i + 2;
+        perFace += 5 * d + i;
+        perNode += 7 * d + i;
+    }
     const double build = cells * (6 * 24 + 6 * 16 + 6 * i);
     const double run = cells * perCell + faces * perFace + nodes * perNode;
     return run > build ? run : build;
 }
 
-double solverMemoryEstimate(double cells)
+double solverMemoryEstimate(double cells, bool axialStretch)
 {
-    return solverMemoryEstimate(cells, 1.125 * cells + 64, 3.25 * cells + 64);
+    return solverMemoryEstimate(cells, 1.125 * cells + 64, 3.25 * cells + 64, axialStretch);
 }
 
 } // namespace euler::fv

@@ -226,11 +226,12 @@ private:
 };
 
 // Bytes the solver will hold for a hexahedron mesh of that many cells,
-// nodes and faces (mesh, its construction, geometry, state, work arrays), so
-// that a caller can refuse a mesh too large for memory before building it.
-// In floating point, so that absurd counts cannot overflow.
-double solverMemoryEstimate(double cells, double nodes, double faces);
+// nodes and faces (mesh, its construction, geometry, state, work arrays;
+// with an axial stretch of every node when asked), so that a caller can
+// refuse a mesh too large for memory before building it. In floating point,
+// so that absurd counts cannot overflow.
+double solverMemoryEstimate(double cells, double nodes, double faces, bool axialStretch = false);
 // The same for a block-structured mesh of N hexahedra (about N nodes and 3 N faces).
-double solverMemoryEstimate(double cells);
+double solverMemoryEstimate(double cells, bool axialStretch = false);
 
 } // namespace euler::fv
