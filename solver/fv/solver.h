@@ -154,9 +154,9 @@ public:
     // scheme carries (equal to the geometric ones to rounding).
     const ConservedFields &integrated() const { return q_; }
     const std::vector<double> &volumes() const { return volume_; }
-    // Gradients and limiters for the current state (after a step they are
-    // those of its last stage); then faceState gives the limited state of a
-    // face's owner at the face centroid, as the fluxes see it.
+    // faceState is the limited state of a face's owner at the face centroid
+    // as the fluxes saw it: after a step that of its last stage, after
+    // refreshGradients that of the current state.
     void refreshGradients();
     PointState faceState(Index face) const;
 
