@@ -1,6 +1,7 @@
 #include "fv/solver.h"
 
 #include "fv/facefluxes.h"
+#include "fv/lowmach.h"
 #include "fv/parallel.h"
 #include "fv/reconstruction.h"
 #include "fv/stageupdate.h"
@@ -340,6 +341,8 @@ void Solver::computeFluxes()
 #pragma omp parallel
     {
         const IndexRange share = threadShare(internal);
+        if (lowMach_)
+            lowMachCorrection(faceValues_, share.begin, share.end, gamma);
         internalFaceFluxes(in, share.begin, share.end);
 #pragma omp for schedule(static) nowait
         for (Index f = internal; f < faces; ++f) {
@@ -359,10 +362,12 @@ void Solver::computeFluxes()
         const double area = std::sqrt(p.areaX[i] * p.areaX[i] + p.areaY[i] * p.areaY[i] + p.areaZ[i] * p.areaZ[i]);
         const double inv = area > 0 ? 1.0 / area : 0.0;
         const FaceFrame frame{p.areaX[i] * inv, p.areaY[i] * inv, p.areaZ[i] * inv, 0.0};
-        const PointState L = reconstruct(w_, grad_, g, p.owner[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
+        PointState L = reconstruct(w_, grad_, g, p.owner[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
         FaceFlux flux;
         if (p.neighbour[i] >= 0) {
-            const PointState R = reconstruct(w_, grad_, g, p.neighbour[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
+            PointState R = reconstruct(w_, grad_, g, p.neighbour[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
+            if (lowMach_)
+                lowMachCorrection(L, R, gamma);
             flux = hllcFlux(L, R, frame, gamma);
             for (double &v : flux.f)
                 v *= area;
