@@ -126,19 +126,4 @@ inline PointState cellState(const PrimitiveFields &w, Index c)
     return {w[Rho][c], w[VelocityX][c], w[VelocityY][c], w[VelocityZ][c], w[Pressure][c]};
 }
 
-// The state cell c sees across gather entry `entry`: the neighbour's, or
-// the mirror value of the boundary face (ghostState).
-inline PointState neighbourState(const Mesh &mesh, const Geometry &g, const BoundaryConditions &bc,
-                                 const FaceMotion &motion, const PrimitiveFields &w, const PointState &own,
-                                 Index entry)
-{
-    const bool owned = entry >= 0;
-    const Index f = owned ? entry : ~entry;
-    if (f < mesh.internalFaceCount())
-        return cellState(w, owned ? mesh.neighbour[f] : mesh.owner[f]);
-    // Boundary faces point out of their owner.
-    const FaceFrame frame{g.normalX[f], g.normalY[f], g.normalZ[f], motion.normalSpeed[f]};
-    return ghostState(bc.kind[f - mesh.internalFaceCount()], own, frame);
-}
-
 } // namespace euler::fv

@@ -67,11 +67,4 @@ inline PointState reconstruct(const PrimitiveFields &w, const Gradients &g, cons
     return {at(Rho), at(VelocityX), at(VelocityY), at(VelocityZ), at(Pressure)};
 }
 
-// The state cell c presents at the centroid of face f.
-inline PointState faceState(const PrimitiveFields &w, const Gradients &g, const Geometry &geometry, Index c,
-                            Index f)
-{
-    return reconstruct(w, g, geometry, c, geometry.centreX[f], geometry.centreY[f], geometry.centreZ[f]);
-}
-
 } // namespace euler::fv
