@@ -37,9 +37,8 @@ double chamberMemoryBytes(const ChamberMeshSpec &spec)
     // The solver's estimate grows in proportion to the counts: beyond a
     // billion cells it is scaled up from a billion.
     const double scale = n.cells > 1e9 ? n.cells / 1e9 : 1.0;
-    const double solver = scale * static_cast<double>(fv::solverMemoryEstimate(
-                                      static_cast<std::size_t>(n.cells / scale), static_cast<std::size_t>(n.nodes / scale),
-                                      static_cast<std::size_t>(n.faces / scale)));
+    const double solver = scale * fv::solverMemoryEstimate(n.cells / scale, n.nodes / scale, n.faces / scale,
+                                                           /*axialStretch=*/true);
     const double hex = n.nodes * (3 + 1 + 3) * sizeof(double) + n.cells * 8 * sizeof(Index)
                        + 2 * n.cells / spec.n3 * 5 * sizeof(Index);
     const double paraView = n.cells * (9 * sizeof(std::int32_t) + 1 + 6 * sizeof(float)) + n.nodes * 3 * sizeof(float);
@@ -60,6 +59,8 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     for (Index f = solver_->mesh().internalFaceCount(); f < solver_->mesh().faceCount(); ++f)
         boundaryFaces_.push_back(f);
     solver_->setBoundaryKind(valves_.exchangeFaces(), fv::BoundaryKind::Exchange);
+    // The mesh is built at the gap of crank angle 0.
+    solver_->setAxialStretch(motion_.nodes(), motion_.zeta(), motion_.gap(0));
     // The flows in the chamber are slow against the speed of sound.
     solver_->setLowMachCorrection(true);
     const Plenum &d = setup.compressor.discharge;
@@ -84,9 +85,9 @@ void ChamberSimulation::setCellState(Index cell, const fv::PointState &state)
     startEnergy_ = start.energy;
 }
 
-bool ChamberSimulation::nodePositions(double t, fv::NodePositions &nodes)
+bool ChamberSimulation::stretchFactor(double t, double &lambda)
 {
-    motion_.positions(t, nodes);
+    lambda = motion_.gap(t);
     return true;
 }
 

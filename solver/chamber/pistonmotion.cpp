@@ -1,24 +1,13 @@
 #include "chamber/pistonmotion.h"
 
+#include <numeric>
+
 namespace euler::chamber {
 
 PistonMotion::PistonMotion(const ChamberMesh &mesh, const SliderCrank &crank)
-    : crank_(crank), x_(mesh.hex().x), y_(mesh.hex().y), zeta_(mesh.zeta())
+    : crank_(crank), nodes_(mesh.zeta().size()), zeta_(mesh.zeta())
 {
-}
-
-void PistonMotion::positions(double t, fv::NodePositions &nodes) const
-{
-    const double s = gap(t);
-    const size_t n = zeta_.size();
-    nodes.x.resize(n);
-    nodes.y.resize(n);
-    nodes.z.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-        nodes.x[i] = x_[i];
-        nodes.y[i] = y_[i];
-        nodes.z[i] = zeta_[i] * s;
-    }
+    std::iota(nodes_.begin(), nodes_.end(), Index(0));
 }
 
 } // namespace euler::chamber
