@@ -67,6 +67,7 @@ void TstHostileInputs::refusedWithReason_data()
          "piston diameter must lie between 1e-06 and 100"},
         {"piston diameter past the largest double", "cylinder_piston_diameter_1e309.txt", cylinder,
          "piston diameter is not a number: \"1e309\""},
+        {"Courant number 1e-9", "cylinder_courant_1e-9.txt", cylinder, " time steps, more than 1e+09"},
         {"plate mass 1e-300", "valves_plate_mass_1e-300.txt", valves,
          "suction valve: plate mass must lie between 1e-06 and 1000"},
         {"pocket angles 1e308", "valves_pocket_angles_1e308.txt", valves,
