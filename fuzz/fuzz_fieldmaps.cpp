@@ -3,6 +3,7 @@
 // scales the scripts are written from. Every scale must be a finite number.
 #include "post/gridcopy.h"
 #include "post/resultfile.h"
+#include "text/textfields.h"
 
 #include "fuzzinput.h"
 
@@ -22,8 +23,9 @@ int copy(const QByteArray &bytes, const FieldMaps::ResultLayout &layout, const F
     QByteArray copied;
     QBuffer out(&copied);
     out.open(QIODevice::WriteOnly);
-    const int lines = FieldMaps::copyGrid(in, out, layout, onLine);
-    fuzz::require(lines >= 0, "a grid copy into memory succeeds");
+    int lines = -1;
+    fuzz::require(FieldMaps::copyGrid(in, out, layout, &lines, onLine) && lines >= 0,
+                  "a grid copy into memory succeeds");
     return lines;
 }
 
@@ -53,10 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FieldMaps::sizeRatio(side.zmax, side.xmax);
 
     // The same line read as text, as the parameter and heat-transfer readers do.
-    const QStringList fields = ResultFile::splitFields(QString::fromUtf8(bytes.left(4096)));
+    const QStringList fields = TextFields::splitFields(QString::fromUtf8(bytes.left(4096)));
     for (int field = 0; field <= fields.size(); ++field) {
-        ResultFile::number(fields, field);
-        ResultFile::integer(fields, field);
+        TextFields::number(fields, field);
+        TextFields::integer(fields, field);
     }
     if (!fields.isEmpty())
         ResultFile::stepCount(fields.first());

@@ -15,10 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         file.setData(bytes);
         file.open(QIODevice::ReadOnly);
         const ParameterFile::FieldTexts texts = ParameterFile::read(*set, file);
-        ParameterFile::readBackProblem(*set, texts);
+        QString problem;
+        ParameterFile::readsBack(*set, texts, &problem);
         for (const ParameterSet::Entry &entry : *set)
-            for (const QString &name : entry.fieldNames())
-                ParameterFile::valueText(entry, texts.value(name));
+            for (const Parameter key : entry.keys())
+                ParameterFile::valueText(entry, texts.value(key));
     }
     return 0;
 }
