@@ -206,15 +206,19 @@ void TstHostileInputs::extremeValuesRunOrStopCleanly()
 // the front end looks for it.
 void TstHostileInputs::unusableCaseNameIsLoggedInTheRoot_data()
 {
+    QTest::addColumn<QString>("model");
     QTest::addColumn<QString>("input"); // a cylinder file under data/inputs
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("reason");
-    QTest::newRow("300 characters") << "cylinder_case_name_300.txt" << 1
-                                    << QByteArray("case name is 300 bytes long, more than the 255 a directory name can be");
+    for (const Model &m : models())
+        QTest::addRow("%s, 300 characters", m.name)
+            << m.argument << "cylinder_case_name_300.txt" << 1
+            << QByteArray("case name is 300 bytes long, more than the 255 a directory name can be");
 }
 
 void TstHostileInputs::unusableCaseNameIsLoggedInTheRoot()
 {
+    QFETCH(QString, model);
     QFETCH(QString, input);
     QFETCH(int, exitCode);
     QFETCH(QByteArray, reason);
@@ -224,7 +228,7 @@ void TstHostileInputs::unusableCaseNameIsLoggedInTheRoot()
                    QLatin1String(formats::caselayout::cylinderInput)));
 
     int status = -1;
-    QVERIFY2(w.run(QStringLiteral(EULER_FPTRAPS_EXE), {QString()}, 60, &status), w.standardError().constData());
+    QVERIFY2(w.run(QStringLiteral(EULER_FPTRAPS_EXE), {model}, 60, &status), w.standardError().constData());
     QCOMPARE(status, exitCode);
     const QByteArray log = w.readAll(QLatin1String(formats::solverlog::fileName));
     QVERIFY2(log.contains(QByteArray(formats::solverlog::errorPrefix)), log.constData());
