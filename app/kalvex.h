@@ -7,6 +7,8 @@
 
 class QTextStream;
 class Kalvex;
+class SolverRuns;
+struct CaseLayout;
 
 // Installs the "Windows" style and creates the one main window, titled
 // "Kalvex V2.1". The caller shows it.
@@ -74,4 +76,23 @@ private:
     void runDiagramJob(const QString &scriptName, const QString &imageName, int timeoutMs,
                        const QString &title);
     bool writeAlphaTable(const QString &caseDirPath);
+
+    // Solver runs (kalvex_runs.cpp). The window follows every run it starts
+    // and shows them in the status bar; nothing of them outlives the window.
+    void setUpRunStatus();
+    // The case named in the form, seen from the current directory.
+    CaseLayout currentCase() const;
+    // Refuses "Calculate" on a case whose solver still runs, and offers to stop it.
+    bool calcCaseIsFree();
+    void launchSolver(const CaseLayout &layout);
+    // Asked by every plot slot first: false when the case has nothing to
+    // draw; says what is missing while its run goes on or after it failed.
+    bool plotCaseReady(const QString &title);
+    // The output steps a plot of caseDir may read: those its run has completed.
+    int stepsToPlot(const QString &caseDir) const;
+    void showRunStatus();
+    void reportRunFailure(const QString &caseName, const QString &reason);
+
+    SolverRuns *m_runs = nullptr;
+    QLabel *m_runStatus = nullptr;
 };

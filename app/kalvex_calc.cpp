@@ -17,6 +17,8 @@
 // solver starts, so it never runs on stale or partial inputs.
 void Kalvex::startCalc()
 {
+    if (!calcCaseIsFree())
+        return;
     const CurrentDirGuard backToExecutingFiles;
     QDir dir(QDir::currentPath());
     qDebug() << "Current Dir 1" << QDir::currentPath();
@@ -42,11 +44,7 @@ void Kalvex::startCalc()
         return;
     }
     qDebug() << "Working directory=" << layout.executingDir;
-    if (!layout.launchSolver()) {
-        Messages::warning(this, tr("Calculation stopped"),
-                          tr("The solver %1 could not be started.")
-                              .arg(QDir::toNativeSeparators(layout.solverProgram())));
-    }
+    launchSolver(layout);
 }
 
 // The refusals: a wrong workspace, an unusable case name, a parameter set

@@ -50,6 +50,8 @@ ValveDiagram::Quantity chosenQuantity(bool dischargeMassFlow, bool suctionMassFl
 
 void Kalvex::plotValves()
 {
+    if (!plotCaseReady(tr("Plot valve results")))
+        return;
     const ValveDiagram::Quantity quantity =
         chosenQuantity(radioButton->isChecked(), radioButton_2->isChecked(), radioButton_3->isChecked());
     int suctionValves = 0;
@@ -72,6 +74,8 @@ void Kalvex::plotValves()
 
 void Kalvex::plotAlpha()
 {
+    if (!plotCaseReady(tr("Plot heat transfer coefficient")))
+        return;
     const QDir startDir = QDir::current();
     QDir caseDir;
     if (!AlphaCoefficient::locateCase(startDir, lineEdit_CA->text(), &caseDir)) {
@@ -147,7 +151,7 @@ void Kalvex::runDiagramJob(const QString &scriptName, const QString &imageName, 
 
 bool Kalvex::writeAlphaTable(const QString &caseDirPath)
 {
-    const int steps = ResultFile::stepCount(lineEdit_PA_16->text());
+    const int steps = stepsToPlot(caseDirPath);
     if (steps <= 0)
         return true; // nothing to evaluate: the case keeps the table it has
     const AlphaCoefficient::Gas gas = AlphaCoefficient::makeGas(

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QMap>
 #include <QPixmap>
 #include <QProgressDialog>
@@ -211,7 +212,7 @@ void Kalvex::FieldMapRun::plot(const SurfacePlot &plot)
         return;
     qDebug() << qUtf8Printable(surface.firstDiagnostic) << QDir::currentPath();
 
-    const int steps = ResultFile::stepCount(m_window->lineEdit_PA_16->text());
+    const int steps = m_window->stepsToPlot(QFileInfo(dirs.surface).absolutePath());
     qDebug() << "Anzahl Out-Files:" << steps;
     if (steps <= 0)
         addProblem(Kalvex::tr("%1: no output steps to plot (phiMax is \"%2\").")
@@ -368,6 +369,8 @@ bool Kalvex::FieldMapRun::writeSideColourScript(const QString &scriptName,
 
 void Kalvex::plotHPS()
 {
+    if (!plotCaseReady(tr("Field maps")))
+        return;
     FieldMapRun run(this);
     run.plotPlanar(headSurface());
     run.plotPlanar(pistonSurface());
@@ -377,6 +380,8 @@ void Kalvex::plotHPS()
 
 void Kalvex::plotHead()
 {
+    if (!plotCaseReady(tr("Field maps")))
+        return;
     FieldMapRun run(this);
     run.plotPlanar(headSurface());
     run.report();
@@ -384,6 +389,8 @@ void Kalvex::plotHead()
 
 void Kalvex::plotPiston()
 {
+    if (!plotCaseReady(tr("Field maps")))
+        return;
     FieldMapRun run(this);
     run.plotPlanar(pistonSurface());
     run.report();
@@ -391,6 +398,8 @@ void Kalvex::plotPiston()
 
 void Kalvex::plotSide()
 {
+    if (!plotCaseReady(tr("Field maps")))
+        return;
     FieldMapRun run(this);
     run.plotSide();
     run.report();

@@ -1,7 +1,10 @@
 #include "caselayout.h"
 
+#include "formats/solverlog.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -61,7 +64,22 @@ QString CaseLayout::workspaceProblem(const QString &currentDir)
     return QString();
 }
 
-bool CaseLayout::launchSolver() const
+QString CaseLayout::solverLog() const
 {
-    return QProcess::startDetached(solverProgram(), {QString()}, executingDir);
+    return QDir(caseDir).filePath(QString::fromLatin1(formats::solverlog::fileName));
+}
+
+bool CaseLayout::launchSolver(qint64 *pid, QString *error) const
+{
+    QFile oldLog(solverLog());
+    if (oldLog.exists() && !oldLog.remove()) {
+        *error = QCoreApplication::translate("CaseLayout", "The old run log %1 could not be removed: %2.")
+                     .arg(QDir::toNativeSeparators(solverLog()), oldLog.errorString());
+        return false;
+    }
+    if (QProcess::startDetached(solverProgram(), {QString()}, executingDir, pid))
+        return true;
+    *error = QCoreApplication::translate("CaseLayout", "The solver %1 could not be started.")
+                 .arg(QDir::toNativeSeparators(solverProgram()));
+    return false;
 }

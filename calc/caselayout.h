@@ -26,6 +26,8 @@ struct CaseLayout
 
     // absolute path of ExecutingFiles + "/euler.exe"
     QString solverProgram() const;
+    // absolute path of the case's run log
+    QString solverLog() const;
 
     // Why the directory cannot host a run (empty when it can): it must be a
     // directory named ExecutingFiles holding an executable euler.exe, inside a
@@ -33,6 +35,8 @@ struct CaseLayout
     static QString workspaceProblem(const QString &currentDir);
 
     // Starts the solver on its own with one empty argument, working in
-    // ExecutingFiles. Returns whether the process could be started.
-    bool launchSolver() const;
+    // ExecutingFiles, and tells its process id. The case's old run log goes
+    // first: until the new run rewrites it, it would pass for the new run's.
+    // False with the reason in *error when the solver was not started.
+    bool launchSolver(qint64 *pid, QString *error) const;
 };

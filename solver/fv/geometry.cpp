@@ -19,7 +19,6 @@ inline Vec3 faceMean(const NodePositions &p, const Index *n)
     return 0.25 * (node(p, n[0]) + node(p, n[1]) + node(p, n[2]) + node(p, n[3]));
 }
 
-inline double length(const Vec3 &v) { return std::sqrt(dot(v, v)); }
 
 // Gathers a face quantity of a cell with the sign the face has for it.
 struct CellFaceRef
@@ -106,22 +105,23 @@ void Geometry::updateFaces(const Mesh &mesh, const NodePositions &nodes)
     for (Index f = 0; f < faces; ++f) {
         const Index *n = &mesh.faceNodes[4 * f];
         const Vec3 m = faceMean(nodes, n);
-        Vec3 a, weighted;
-        double areaSum = 0;
+        Vec3 t[4], a;
         for (int e = 0; e < 4; ++e) {
-            const Vec3 p = node(nodes, n[e]), q = node(nodes, n[(e + 1) % 4]);
-            const Vec3 t = 0.5 * cross(p - m, q - m);
-            const double ta = length(t);
-            a = a + t;
-            weighted = weighted + (ta / 3.0) * (m + p + q);
-            areaSum += ta;
+            t[e] = 0.5 * cross(node(nodes, n[e]) - m, node(nodes, n[(e + 1) % 4]) - m);
+            a = a + t[e];
         }
+        // Triangle centroids weighted by their areas along the face's
+        // normal; the weights sum to |A|^2.
+        const double a2 = dot(a, a);
+        Vec3 weighted;
+        for (int e = 0; e < 4; ++e)
+            weighted = weighted + (dot(t[e], a) / 3.0) * (m + node(nodes, n[e]) + node(nodes, n[(e + 1) % 4]));
         areaX[f] = a.x;
         areaY[f] = a.y;
         areaZ[f] = a.z;
-        area[f] = length(a);
+        area[f] = std::sqrt(a2);
         // A face of zero area (never in a checked mesh) keeps its mean point.
-        const Vec3 c = areaSum > 0 ? (1.0 / areaSum) * weighted : m;
+        const Vec3 c = a2 > 0 ? (1.0 / a2) * weighted : m;
         centreX[f] = c.x;
         centreY[f] = c.y;
         centreZ[f] = c.z;

@@ -27,10 +27,10 @@ struct NodePositions
 // Geometry of faces and cells for one set of node positions.
 //
 // Each quadrilateral face is split into four triangles about its mean point
-// m (the decomposition hexahedronVolume in io/pocketmesh.cpp uses). Its area
-// vector is the sum of the triangles' (owner to neighbour), its centroid the
-// triangles' centroids weighted by their areas. Because each triangle
-// contains m, the surface integral of x.n over the face is exactly m . A, so
+// m (the decomposition hexahedronVolume in io/pocketmesh.cpp uses). Its
+// area vector A is the sum of the triangles' (owner to neighbour), its
+// centroid the triangles' centroids weighted by their areas along A
+// (t . A / |A|, no square root per triangle). Because each triangle contains m, the surface integral of x.n over the face is exactly m . A, so
 // the divergence theorem gives the cell volume
 //     V = 1/3 sum_f s_f (m_f - r) . A_f          (s_f = +1 owner, -1 neighbour)
 // for any reference point r (the mean of the cell's face mean points keeps

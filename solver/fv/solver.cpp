@@ -15,13 +15,6 @@ void StepHooks::scalarRates(const StageInfo &, const Solver &, const double *, d
 
 namespace {
 
-template <class Fields>
-void copyFields(const Fields &from, Fields &to)
-{
-    for (std::size_t i = 0; i < from.v.size(); ++i)
-        std::copy(from.v[i].begin(), from.v[i].end(), to.v[i].begin());
-}
-
 std::string nonPhysicalText(double t, Index cell, const ConservedFields &q, const std::vector<double> &volume)
 {
     char text[256];
@@ -71,6 +64,7 @@ Solver::Solver(const HexMesh &hex, const IdealGasEos &eos, const SspScheme &sche
     volumeN_ = volume_;
     volumeRate_.assign(cells, 0.0);
     w_.resize(cells);
+    primitivesCurrent_ = true; // all zero, like the state, until it is set
     grad_.resize(cells);
     pieceStart_.assign(cells + 1, 0);
 }
@@ -89,6 +83,16 @@ void Solver::setBoundaryKind(const std::string &patch, BoundaryKind kind)
     setBoundaryKind(mesh_.patchFaces(patch), kind);
 }
 
+void Solver::shareExchange(const std::vector<Index> &faces, double massInflow, double totalEnthalpy,
+                           double normalSpeed)
+{
+    double area = 0;
+    for (Index f : faces)
+        area += geometry_.area[f];
+    for (Index f : faces)
+        exchangeInput(f) = {massInflow * geometry_.area[f] / area, totalEnthalpy, normalSpeed};
+}
+
 void Solver::reserveInterfacePieces(Index pieces)
 {
     pieces_.reserve(pieces);
@@ -102,7 +106,8 @@ void Solver::setNodePositions(const NodePositions &nodes)
     geometry_.update(mesh_, nodes_);
     lsq_.updateMatrices(mesh_, geometry_);
     volume_ = geometry_.volume;
-    primitivesCurrent_ = false;
+    // The cells keep their primitive state in their new volumes.
+    toIntegrated(eos_, w_, volume_, q_);
 }
 
 void Solver::setUniformState(const PointState &s)
@@ -114,7 +119,11 @@ void Solver::setUniformState(const PointState &s)
 void Solver::setCellState(Index c, const PointState &s)
 {
     setIntegrated(eos_, s, volume_[c], q_, c);
-    primitivesCurrent_ = false;
+    w_[Rho][c] = s.rho;
+    w_[VelocityX][c] = s.u;
+    w_[VelocityY][c] = s.v;
+    w_[VelocityZ][c] = s.w;
+    w_[Pressure][c] = s.p;
 }
 
 void Solver::ensurePrimitives(double t)
@@ -129,7 +138,6 @@ void Solver::ensurePrimitives(double t)
 
 double Solver::stableTimeStep(double courant) const
 {
-    const_cast<Solver *>(this)->ensurePrimitives(time_);
     return fv::stableTimeStep(geometry_, w_, eos_.gamma, courant);
 }
 
@@ -145,8 +153,6 @@ void Solver::step(double dt, StepHooks &hooks)
         buildPieceGather();
         piecesSet_ = true;
     }
-    copyFields(q_, qn_);
-    std::copy(volume_.begin(), volume_.end(), volumeN_.begin());
     yn_ = y_;
     rates_.resize(y_.size());
 
@@ -219,7 +225,6 @@ void Solver::gradientsAndLimiters()
 
 void Solver::refreshGradients()
 {
-    ensurePrimitives(time_);
     gradientsAndLimiters();
 }
 
@@ -315,13 +320,20 @@ void Solver::gather()
 }
 
 // Q(k+1) = a_k Q^n + b_k (Q(k) + dt R(k)), the same for V (with the swept
-// volumes, already multiplied by dt) and the scalars.
+// volumes, already multiplied by dt) and the scalars. The first stage keeps
+// Q^n and V^n on its way.
 void Solver::stageUpdate(int k, double dt)
 {
     const double a = scheme_.stage[k].a, b = scheme_.stage[k].b;
     const Index cells = mesh_.cellCount();
+    const bool first = k == 0;
 #pragma omp parallel for schedule(static)
     for (Index c = 0; c < cells; ++c) {
+        if (first) {
+            for (int v = 0; v < ConservedCount; ++v)
+                qn_[v][c] = q_[v][c];
+            volumeN_[c] = volume_[c];
+        }
         for (int v = 0; v < ConservedCount; ++v)
             q_[v][c] = a * qn_[v][c] + b * (q_[v][c] + dt * residual_[v][c]);
         volume_[c] = a * volumeN_[c] + b * (volume_[c] + volumeRate_[c]);
@@ -444,20 +456,20 @@ std::size_t Solver::memoryInUse() const
 // (24 bytes each), 6 face records (16 bytes) and the face map (6 indices)
 // at once with the hexahedron mesh, before the solver's arrays exist; the
 // larger of the two phases counts.
-std::size_t solverMemoryEstimate(std::size_t cells, std::size_t nodes, std::size_t faces)
+double solverMemoryEstimate(double cells, double nodes, double faces)
 {
-    constexpr std::size_t d = sizeof(double), i = sizeof(Index);
-    const std::size_t perCell = (4 * ConservedCount + 3 * PrimitiveCount + 36 + 3 + 5) * d + 7 * i;
-    const std::size_t perFace = (10 + 5 + 2 + 2) * d + 6 * i + 32;
-    const std::size_t perNode = 9 * d;
-    const std::size_t build = cells * (6 * 24 + 6 * 16 + 6 * i);
-    const std::size_t run = cells * perCell + faces * perFace + nodes * perNode;
+    constexpr double d = sizeof(double), i = sizeof(Index);
+    const double perCell = (4 * ConservedCount + 3 * PrimitiveCount + 36 + 3 + 5) * d + 7 * i;
+    const double perFace = (10 + 5 + 2 + 2) * d + 6 * i + 32;
+    const double perNode = 9 * d;
+    const double build = cells * (6 * 24 + 6 * 16 + 6 * i);
+    const double run = cells * perCell + faces * perFace + nodes * perNode;
     return run > build ? run : build;
 }
 
-std::size_t solverMemoryEstimate(std::size_t cells)
+double solverMemoryEstimate(double cells)
 {
-    return solverMemoryEstimate(cells, cells + cells / 8 + 64, 3 * cells + cells / 4 + 64);
+    return solverMemoryEstimate(cells, 1.125 * cells + 64, 3.25 * cells + 64);
 }
 
 } // namespace euler::fv

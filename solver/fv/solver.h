@@ -98,12 +98,16 @@ public:
     BoundaryKind boundaryKind(Index face) const { return bc_.kind[face - mesh_.internalFaceCount()]; }
     // The prescribed exchange of an exchange face, set before each stage.
     ExchangeInput &exchangeInput(Index face) { return bc_.exchange[face - mesh_.internalFaceCount()]; }
+    // Shares a mass flow (kg/s into the cells) over exchange faces by their
+    // current areas, each carrying h0 at the normal speed v.
+    void shareExchange(const std::vector<Index> &faces, double massInflow, double totalEnthalpy, double normalSpeed);
 
     // Room for interface pieces (see interface.h), reserved before the run.
     void reserveInterfacePieces(Index pieces);
     const InterfacePieces &interfacePieces() const { return pieces_; }
 
-    // Initial state. Node positions and time may be set first.
+    // Initial state. Between steps the primitives are always those of the
+    // state; moving the nodes keeps each cell's primitive state.
     void setTime(double t) { time_ = t; }
     void setNodePositions(const NodePositions &nodes);
     void setUniformState(const PointState &s);
@@ -189,8 +193,9 @@ private:
 // Bytes the solver will hold for a hexahedron mesh of that many cells,
 // nodes and faces (mesh, its construction, geometry, state, work arrays), so
 // that a caller can refuse a mesh too large for memory before building it.
-std::size_t solverMemoryEstimate(std::size_t cells, std::size_t nodes, std::size_t faces);
+// In floating point, so that absurd counts cannot overflow.
+double solverMemoryEstimate(double cells, double nodes, double faces);
 // The same for a block-structured mesh of N hexahedra (about N nodes and 3 N faces).
-std::size_t solverMemoryEstimate(std::size_t cells);
+double solverMemoryEstimate(double cells);
 
 } // namespace euler::fv

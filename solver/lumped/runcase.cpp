@@ -193,6 +193,14 @@ void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberMo
     log.line(formats::solverlog::finishedPrefix + std::to_string(sim.stepCount()) + " time steps.");
 }
 
+// The reason, then the exit status: the last line tells the front end that the
+// run has ended, whatever stopped it.
+void logFailure(RunLog &log, const RunResult &result)
+{
+    log.line(formats::solverlog::errorPrefix + result.message);
+    log.line(formats::solverlog::stoppedPrefix + std::to_string(result.exitCode) + ".");
+}
+
 } // namespace
 
 ChamberModel makeChamberModel(const CylinderInput &c, const ValveInput &v, double pocketVolume)
@@ -244,12 +252,11 @@ RunResult runCase(const std::filesystem::path &root, const RunOptions &options)
         // Without a case directory the log goes beside the input files.
         if (result.caseDirectory.empty())
             log.open(root / formats::solverlog::fileName);
-        log.line(formats::solverlog::errorPrefix + std::string(e.what()));
-        log.line(formats::solverlog::stoppedPrefix + std::to_string(result.exitCode) + ".");
+        logFailure(log, result);
     } catch (const std::exception &e) {
         result.exitCode = RunError::OutputFailed;
         result.message = e.what();
-        log.line(formats::solverlog::errorPrefix + std::string(e.what()));
+        logFailure(log, result);
     }
     return result;
 }

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 
 // Short enough not to slow a test down, long enough not to spin a core
@@ -91,6 +93,24 @@ bool DialogAnswerer::acceptBox(QDialog *dialog)
     else
         box->accept();
     return true;
+}
+
+void DialogAnswerer::clickButton(const QString &text)
+{
+    m_answers << [this, text](QDialog *dialog) {
+        auto *box = qobject_cast<QMessageBox *>(dialog);
+        if (!box)
+            return false;
+        const QList<QAbstractButton *> buttons = box->buttons();
+        const auto button = std::find_if(buttons.begin(), buttons.end(),
+                                         [&text](const QAbstractButton *b) { return b->text() == text; });
+        if (button == buttons.end())
+            return false;
+        m_titles << box->windowTitle();
+        m_messages << box->text();
+        (*button)->click();
+        return true;
+    };
 }
 
 void DialogAnswerer::rejectNext()

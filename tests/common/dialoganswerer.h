@@ -28,6 +28,8 @@ public:
     // for names it would not let through.
     void chooseFileUnchecked(const QString &path);
     void acceptMessageBox();
+    // In a message box: clicks the button that shows this text.
+    void clickButton(const QString &text);
     // Cancels whatever dialog comes next.
     void rejectNext();
 

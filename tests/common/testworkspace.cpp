@@ -1,6 +1,8 @@
 #include "testworkspace.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 
 namespace {
@@ -47,4 +49,23 @@ bool TestWorkspace::installGnuplot() const
 bool TestWorkspace::copyReferenceMesh(const QString &source) const
 {
     return QFile::copy(source, path(referenceMeshName()));
+}
+
+QStringList TestWorkspace::listing() const
+{
+    QStringList entries;
+    QDirIterator it(m_root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QString entry = QDir(m_root).relativeFilePath(path);
+        QFile file(path);
+        if (it.fileInfo().isFile() && file.open(QIODevice::ReadOnly))
+            entry += QLatin1Char(' ') + QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex();
+        else if (it.fileInfo().isDir())
+            entry += QLatin1Char('/');
+        entries << entry;
+    }
+    entries.sort();
+    return entries;
 }

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A workspace root in a temporary directory, laid out like the installed one:
@@ -30,6 +31,9 @@ public:
     // A wgnuplot.exe that hands its arguments over to gnuplot.
     bool installGnuplot() const;
     bool copyReferenceMesh(const QString &source) const;
+    // Every entry below the root with a hash of each file's content, sorted:
+    // two listings differ when anything was written, created or removed.
+    QStringList listing() const;
 
     static QString referenceMeshName() { return QStringLiteral("reference_valve_pocket.msh"); }
 

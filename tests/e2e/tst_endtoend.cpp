@@ -99,6 +99,10 @@ void TestEndToEnd::calculateAndPlot()
     QTRY_VERIFY_WITH_TIMEOUT(solverLog().contains(QStringLiteral("Finished"))
                                  || solverLog().contains(QStringLiteral("ERROR")), 120000);
     QVERIFY2(!solverLog().contains(QStringLiteral("ERROR")), qPrintable(solverLog()));
+    // The window has followed the run and says so.
+    auto *status = m_window->findChild<QLabel *>(QStringLiteral("runStatus"));
+    QTRY_VERIFY2(status->text().startsWith(QStringLiteral("Case680mm: solver finished in ")),
+                 qPrintable(status->text()));
     QVERIFY(caseDir.exists(QStringLiteral("Output.txt")));
 
     button("plothps")->click();

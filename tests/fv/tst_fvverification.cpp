@@ -12,8 +12,28 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+// Counts the allocations through operator new while `counting` is set.
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+} // namespace
+
+void *operator new(std::size_t size)
+{
+    if (counting)
+        ++allocations;
+    if (void *p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void operator delete(void *p) noexcept { std::free(p); }
+void operator delete(void *p, std::size_t) noexcept { std::free(p); }
 
 using namespace euler::fv;
 
@@ -30,6 +50,7 @@ private slots:
     void pistonBoxConservesMassAndBalancesEnergy();
     void exchangeFacesAddTheirMassAndEnthalpy();
     void resultsDoNotDependOnThreads();
+    void stepsAllocateNothing();
     void unphysicalStateStopsWithTimeAndCell();
 };
 
@@ -260,16 +281,7 @@ class Inflow : public StepHooks
 public:
     Inflow(std::vector<Index> faces, double massFlow, double h0) : faces_(std::move(faces)), mdot_(massFlow), h0_(h0) {}
 
-    void beforeFluxes(const StageInfo &, Solver &solver) override
-    {
-        const double area = solver.faceSetMean(faces_).area;
-        for (Index f : faces_) {
-            ExchangeInput &in = solver.exchangeInput(f);
-            in.massInflow = mdot_ * solver.geometry().area[f] / area;
-            in.totalEnthalpy = h0_;
-            in.normalSpeed = 20;
-        }
-    }
+    void beforeFluxes(const StageInfo &, Solver &solver) override { solver.shareExchange(faces_, mdot_, h0_, 20); }
     void scalarRates(const StageInfo &, const Solver &solver, const double *, double *rates) override
     {
         rates[0] = -solver.faceSetFlux(faces_, Density);
@@ -358,6 +370,36 @@ void TstFvVerification::resultsDoNotDependOnThreads()
     setThreadCount(before);
     QVERIFY(one == two);
     QVERIFY(one == three);
+}
+
+// A moving mesh, exchange faces and coupled scalars: once running, a step
+// allocates nothing.
+void TstFvVerification::stepsAllocateNothing()
+{
+    const BoxSpec box{6, 5, 4, 0.06, 0.05, 0.04};
+    const HexMesh hex = fvtest::distortedBox(box, 0.2);
+    Solver solver(hex, fvtest::air());
+    solver.setUniformState(fvtest::restingAir());
+    const std::vector<Index> open = solver.mesh().patchFaces("xmin");
+    solver.setBoundaryKind(open, BoundaryKind::Exchange);
+    solver.scalars() = {0.0, 0.0};
+    class Hooks : public Inflow
+    {
+    public:
+        Hooks(const HexMesh &hex, std::vector<Index> faces) : Inflow(std::move(faces), 0.01, 3e5), moving_(hex, fvtest::pistonStretch(0.2, 500)) {}
+        bool nodePositions(double t, NodePositions &nodes) override { return moving_.nodePositions(t, nodes); }
+
+    private:
+        fvtest::MovingMesh moving_;
+    } hooks(hex, open);
+    const double dt = solver.stableTimeStep(0.5);
+    solver.step(dt, hooks);
+    allocations = 0;
+    counting = true;
+    for (int i = 0; i < 5; ++i)
+        solver.step(dt, hooks);
+    counting = false;
+    QCOMPARE(allocations.load(), 0L);
 }
 
 namespace {

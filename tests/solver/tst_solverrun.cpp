@@ -28,6 +28,7 @@ private slots:
     void badInputStopsWithReason_data();
     void badInputStopsWithReason();
     void missingCaseNameIsLoggedBesideTheInputs();
+    void unexpectedFailureEndsTheLogLikeAnyOther();
     void pocketMeshVolumeAndWidthAreChecked_data();
     void pocketMeshVolumeAndWidthAreChecked();
     void executableRunsInWorkspace();
@@ -307,6 +308,21 @@ void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs()
     QCOMPARE(result.exitCode, 1);
     QVERIFY(readAll(w.file(QStringLiteral("euler.log"))).contains("line 2 holds no case name"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+}
+
+// Not a RunError (a full disk in the standard library, memory): the log still
+// ends in the exit status, the line the front end waits for.
+void TstSolverRun::unexpectedFailureEndsTheLogLikeAnyOther()
+{
+    Workspace w;
+    prepare(w);
+    RunOptions options = quiet();
+    options.afterStep = [](const Simulation &) { throw std::runtime_error("out of memory"); };
+    const RunResult result = runCase(w.root().toStdString(), options);
+    QCOMPARE(result.exitCode, 2);
+    const QList<QByteArray> lines = readAll(w.caseFile(QStringLiteral("euler.log"))).trimmed().split('\n');
+    QCOMPARE(lines.mid(lines.size() - 2),
+             (QList<QByteArray>{"ERROR: out of memory", "Stopped with exit status 2."}));
 }
 
 void TstSolverRun::pocketMeshVolumeAndWidthAreChecked_data()
