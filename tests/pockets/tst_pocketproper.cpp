@@ -3,7 +3,9 @@
 // the copies placed round the bore, and every mesh refused with its reason.
 #include "pocketfixtures.h"
 
+#include "fv/geometry.h"
 #include "fv/mesh.h"
+#include "pockets/pocketcolumns.h"
 #include "io/inputerror.h"
 
 #include <QTemporaryDir>
@@ -23,6 +25,9 @@ private slots:
     void keepsThePocketZone_data();
     void keepsThePocketZone();
     void coneHeightLeavesThePocketAlone();
+    void columnsMergeIntoOneCellEach();
+    void bentColumnsStayAsTheyAre_data();
+    void bentColumnsStayAsTheyAre();
     void refusedMeshes_data();
     void refusedMeshes();
     void refusedFiles_data();
@@ -129,6 +134,80 @@ void TstPocketProper::coneHeightLeavesThePocketAlone()
     QCOMPARE(a.hex.y, b.hex.y);
     QCOMPARE(a.hex.z, b.hex.z);
     QCOMPARE(a.volume, b.volume);
+}
+
+namespace {
+
+double smallestLengthScale(const fv::HexMesh &hex)
+{
+    const fv::Mesh mesh(hex);
+    fv::NodePositions nodes;
+    nodes.assign(hex);
+    fv::Geometry g;
+    g.resize(mesh);
+    g.update(mesh, nodes);
+    return *std::min_element(g.lengthScale.begin(), g.lengthScale.end());
+}
+
+} // namespace
+
+void TstPocketProper::columnsMergeIntoOneCellEach()
+{
+    const PocketProper layered = pocketProper(referenceMesh(), 0.34, "reference");
+    PocketProper merged = layered;
+    QVERIFY(mergeColumns(merged));
+    QCOMPARE(merged.hex.cellCount(), 225);
+    QCOMPARE(merged.hex.nodeCount(), 2 * 244); // both ends of the O-grid
+    QCOMPARE(facesOf(merged.hex, BoreOpening), 225);
+    QCOMPARE(facesOf(merged.hex, ValveSeat), 225);
+    QCOMPARE(facesOf(merged.hex, PocketWall), 36);
+    QVERIFY(std::fabs(merged.volume / layered.volume - 1) < 1e-12);
+    QCOMPARE(merged.halfAngle, layered.halfAngle);
+    // Cells as thick as the pocket is deep, 4 mm at its middle.
+    QVERIFY(smallestLengthScale(layered.hex) < 0.7e-3);
+    QVERIFY(smallestLengthScale(merged.hex) > 2e-3);
+    // The opening is the same faces, node for node.
+    const auto openingNodes = [](const PocketProper &p) {
+        std::vector<std::array<double, 3>> nodes;
+        for (const auto &q : p.hex.boundary)
+            if (q.patch == BoreOpening)
+                for (Index n : q.nodes)
+                    nodes.push_back({p.hex.x[n], p.hex.y[n], p.hex.z[n]});
+        return nodes;
+    };
+    QCOMPARE(openingNodes(merged), openingNodes(layered));
+    // Merging again changes nothing.
+    PocketProper twice = merged;
+    QVERIFY(mergeColumns(twice));
+    QCOMPARE(twice.hex.cells, merged.hex.cells);
+}
+
+void TstPocketProper::bentColumnsStayAsTheyAre_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::newRow("a bent node line") << 0;
+    QTest::newRow("a column ending on the wall") << 1;
+}
+
+void TstPocketProper::bentColumnsStayAsTheyAre()
+{
+    QFETCH(int, fault);
+    PocketProper p = pocketProper(referenceMesh(), 0.34, "reference");
+    if (fault == 0) {
+        // A node of a cell in the fourth layer, inside the pocket.
+        const Index n = p.hex.cells[700][0];
+        p.hex.y[n] += 1e-4;
+    } else {
+        for (auto &q : p.hex.boundary)
+            if (q.patch == ValveSeat) {
+                q.patch = PocketWall;
+                break;
+            }
+    }
+    const PocketProper before = p;
+    QVERIFY(!mergeColumns(p));
+    QCOMPARE(p.hex.cells, before.hex.cells);
+    QCOMPARE(p.hex.x, before.hex.x);
 }
 
 void TstPocketProper::refusedMeshes_data()
