@@ -6,18 +6,37 @@
 //       one line: box_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x>
 //       (S defaults to a few seconds' worth; --moving stretches the box
 //       like a piston every step)
+//   bench_solver3d --sample [--threads T] [--steps S]
+//       one line: sample_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x>
+//       for the chamber of the sample case Case680mm (2 + 2 valves, n1 10,
+//       n2 2, n3 6) from top dead centre, its piston and valves at work
+//   bench_solver3d --revolution [--threads T]
+//       one line: revolution_seconds=<wall> threads=<t> steps=<s> cpu_seconds=<c>: the
+//       whole run of euler.exe for one revolution of the sample case, every
+//       result file written, in a temporary workspace
 //   bench_solver3d
-//       the box of about 100,000 cells on one thread and on all threads,
-//       and the speed-up.
+//       the box of about 100,000 cells and the sample chamber, each on one
+//       thread and on all threads, the speed-ups, and the revolution on all
+//       threads.
+#include "chamber/chamberrun.h"
+#include "chamber/chambersimulation.h"
 #include "fv/boxmesh.h"
 #include "fv/parallel.h"
 #include "fv/solver.h"
+#include "io/caseinputs.h"
+
+#include "formats/caselayout.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 using namespace euler::fv;
@@ -31,6 +50,14 @@ struct Options
     long steps = 0;  // 0: a few seconds' worth
     bool moving = false;
 };
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // The top wall moves out and back like a piston, by a fifth of the height.
 class Piston : public StepHooks
@@ -79,12 +106,11 @@ Figures run(const Options &o)
     Piston piston(hex);
     StepHooks still;
     StepHooks &hooks = o.moving ? static_cast<StepHooks &>(piston) : still;
-    using Clock = std::chrono::steady_clock;
     auto advance = [&](long steps) {
         const auto start = Clock::now();
         for (long i = 0; i < steps; ++i)
             solver.step(solver.stableTimeStep(0.8), hooks);
-        return std::chrono::duration<double>(Clock::now() - start).count();
+        return secondsSince(start);
     };
     long steps = o.steps;
     if (steps <= 0) {
@@ -95,18 +121,93 @@ Figures run(const Options &o)
     return {solver.mesh().cellCount(), steps, threadCount(), seconds};
 }
 
-double print(const Figures &f)
+double print(const Figures &f, const char *mesh = "box")
 {
     const double rate = double(f.cells) * f.steps / f.seconds;
-    std::printf("box_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f\n", f.cells, f.threads,
-                f.steps, f.seconds, rate);
+    std::printf("%s_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f\n", mesh, f.cells,
+                f.threads, f.steps, f.seconds, rate);
     std::fflush(stdout);
     return rate;
 }
 
+// A workspace root with the sample case's inputs as the front end lays them
+// down; the sample geometry maps the reference pocket mesh onto itself.
+struct SampleWorkspace
+{
+    fs::path root;
+
+    explicit SampleWorkspace(const std::string &phiMax)
+    {
+        namespace layout = formats::caselayout;
+        root = fs::temp_directory_path() / ("bench_solver3d_" + std::to_string(std::time(nullptr)));
+        fs::create_directories(root / layout::executingDirectory);
+        const fs::path source = KALVEX_SOURCE_DIR;
+        std::ifstream in(source / "data/samples/Case680mm_cylinder.txt", std::ios::binary);
+        std::ofstream cylinder(root / layout::cylinderInput, std::ios::binary);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) // phiMax is line 42
+            cylinder << (number == 42 ? phiMax : line) << "\n";
+        fs::copy_file(source / "data/samples/Case680mm_valves.txt", root / layout::valveInput);
+        fs::copy_file(source / "data" / layout::referenceMesh, root / "dP=680mm.msh");
+        std::ofstream(root / layout::pocketMeshInput, std::ios::binary)
+            << "Mesh file used for valve pockets:\ndP=680mm.msh\n\nGrid scaling factor (m/m)\n0.001\n";
+    }
+    ~SampleWorkspace()
+    {
+        std::error_code ec;
+        fs::remove_all(root, ec);
+    }
+};
+
+Figures runSample(const Options &o)
+{
+    setThreadCount(o.threads > 0 ? o.threads : threadCount());
+    const SampleWorkspace w("360.00000");
+    const euler::CaseInputs in = euler::readCaseInputs(w.root);
+    euler::chamber::ChamberSimulation sim(euler::chamber::chamberSetup(in.cylinder, in.valves, false));
+    const double degree = M_PI / 180 / sim.compressor().crank.omega();
+    auto advance = [&](long steps) {
+        const long until = sim.stepCount() + steps;
+        const auto start = Clock::now();
+        while (sim.stepCount() < until)
+            sim.advanceTo(sim.time() + 0.01 * degree);
+        return std::make_pair(secondsSince(start), sim.stepCount() - (until - steps));
+    };
+    long steps = o.steps;
+    if (steps <= 0) {
+        const auto [seconds, done] = advance(20);
+        steps = std::max(20L, static_cast<long>(3.0 * done / seconds));
+    }
+    const auto [seconds, done] = advance(steps);
+    return {sim.solver().mesh().cellCount(), done, threadCount(), seconds};
+}
+
+void runRevolution(int threads)
+{
+    const SampleWorkspace w("360.00000");
+    euler::chamber::ChamberRunOptions options;
+    options.echo = false;
+    options.threads = threads > 0 ? threads : threadCount();
+    const auto start = Clock::now();
+    const std::clock_t cpuStart = std::clock();
+    const euler::chamber::ChamberRunResult result = euler::chamber::runChamberCase(w.root, options);
+    const double seconds = secondsSince(start);
+    const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    if (result.exitCode != 0) {
+        std::fprintf(stderr, "the sample revolution failed: %s\n", result.message.c_str());
+        std::exit(1);
+    }
+    // CPU time, of all threads, says how much a busy machine stretched the wall time.
+    std::printf("revolution_seconds=%.1f threads=%d steps=%lld cpu_seconds=%.1f\n", seconds, options.threads,
+                result.timeSteps, cpu);
+    std::fflush(stdout);
+}
+
 [[noreturn]] void usage()
 {
-    std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving]]\n");
+    std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving]]\n"
+                         "       bench_solver3d --sample [--threads T] [--steps S]\n"
+                         "       bench_solver3d --revolution [--threads T]\n");
     std::exit(2);
 }
 
@@ -122,14 +223,24 @@ int main(int argc, char **argv)
         o.threads = all;
         const double many = print(run(o));
         std::printf("speed_up=%.2f threads=%d\n", many / one, all);
+        o.threads = 1;
+        const double sampleOne = print(runSample(o), "sample");
+        o.threads = all;
+        const double sampleMany = print(runSample(o), "sample");
+        std::printf("sample_speed_up=%.2f threads=%d\n", sampleMany / sampleOne, all);
+        runRevolution(all);
         return 0;
     }
     Options o;
-    bool box = false;
+    bool box = false, sample = false, revolution = false;
     for (int i = 1; i < argc; ++i) {
         const bool more = i + 1 < argc;
         if (!std::strcmp(argv[i], "--box") && more)
             o.cells = std::atol(argv[++i]), box = true;
+        else if (!std::strcmp(argv[i], "--sample"))
+            sample = true;
+        else if (!std::strcmp(argv[i], "--revolution"))
+            revolution = true;
         else if (!std::strcmp(argv[i], "--threads") && more)
             o.threads = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--steps") && more)
@@ -139,8 +250,13 @@ int main(int argc, char **argv)
         else
             usage();
     }
-    if (!box || o.cells <= 0 || o.threads < 0 || o.steps < 0)
+    if (box + sample + revolution != 1 || o.cells <= 0 || o.threads < 0 || o.steps < 0)
         usage();
-    print(run(o));
+    if (revolution)
+        runRevolution(o.threads);
+    else if (sample)
+        print(runSample(o), "sample");
+    else
+        print(run(o));
     return 0;
 }

@@ -24,6 +24,9 @@ struct ExchangeInput
     double massInflow = 0;     // kg/s into the cell (negative: out of it)
     double totalEnthalpy = 0;  // J/kg the crossing gas carries, h + |u|^2/2
     double normalSpeed = 0;    // m/s >= 0 of the crossing gas along the wall normal
+    // m/s, the crossing gas's velocity along the wall (gas leaving a cell
+    // takes its share of the cell's motion along the wall with it).
+    double tangential[3] = {0, 0, 0};
 };
 
 // The value a boundary face's mirror cell shows to gradients and limiter
@@ -64,16 +67,16 @@ inline FaceFlux wallFlux(const PointState &s, const FaceFrame &n, double area, d
 // Flux through an exchange face of area A: the wall's plus the prescribed
 // stream, which leaves through the face at the rate -mdot, carrying mdot h0
 // in and the momentum |mdot| v along the outward normal (in for inflow, out
-// for outflow).
+// for outflow) and mdot u_t along the wall.
 inline FaceFlux exchangeFlux(const PointState &s, const FaceFrame &n, double area, double gamma,
                              const ExchangeInput &in)
 {
     FaceFlux f = wallFlux(s, n, area, gamma);
     const double push = std::fabs(in.massInflow) * in.normalSpeed;
     f.f[Density] -= in.massInflow;
-    f.f[MomentumX] += push * n.nx;
-    f.f[MomentumY] += push * n.ny;
-    f.f[MomentumZ] += push * n.nz;
+    f.f[MomentumX] += push * n.nx - in.massInflow * in.tangential[0];
+    f.f[MomentumY] += push * n.ny - in.massInflow * in.tangential[1];
+    f.f[MomentumZ] += push * n.nz - in.massInflow * in.tangential[2];
     f.f[Energy] -= in.massInflow * in.totalEnthalpy;
     return f;
 }

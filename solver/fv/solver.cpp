@@ -1,5 +1,6 @@
 #include "fv/solver.h"
 
+#include "fv/lowmach.h"
 #include "fv/reconstruction.h"
 #include "fv/timestep.h"
 
@@ -248,8 +249,10 @@ void Solver::computeFluxes()
     };
 #pragma omp parallel for schedule(static)
     for (Index f = 0; f < internal; ++f) {
-        const PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
-        const PointState R = fv::faceState(w_, grad_, g, mesh_.neighbour[f], f);
+        PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
+        PointState R = fv::faceState(w_, grad_, g, mesh_.neighbour[f], f);
+        if (lowMach_)
+            lowMachCorrection(L, R, gamma);
         FaceFlux flux = hllcFlux(L, R, frameOf(f), gamma);
         for (double &v : flux.f)
             v *= g.area[f];
@@ -272,10 +275,12 @@ void Solver::computeFluxes()
         const double area = std::sqrt(p.areaX[i] * p.areaX[i] + p.areaY[i] * p.areaY[i] + p.areaZ[i] * p.areaZ[i]);
         const double inv = area > 0 ? 1.0 / area : 0.0;
         const FaceFrame frame{p.areaX[i] * inv, p.areaY[i] * inv, p.areaZ[i] * inv, 0.0};
-        const PointState L = reconstruct(w_, grad_, g, p.owner[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
+        PointState L = reconstruct(w_, grad_, g, p.owner[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
         FaceFlux flux;
         if (p.neighbour[i] >= 0) {
-            const PointState R = reconstruct(w_, grad_, g, p.neighbour[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
+            PointState R = reconstruct(w_, grad_, g, p.neighbour[i], p.centreX[i], p.centreY[i], p.centreZ[i]);
+            if (lowMach_)
+                lowMachCorrection(L, R, gamma);
             flux = hllcFlux(L, R, frame, gamma);
             for (double &v : flux.f)
                 v *= area;

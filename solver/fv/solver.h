@@ -102,6 +102,10 @@ public:
     // current areas, each carrying h0 at the normal speed v.
     void shareExchange(const std::vector<Index> &faces, double massInflow, double totalEnthalpy, double normalSpeed);
 
+    // Whether the face states of internal faces and interface pieces get the
+    // low-Mach correction of lowmach.h before the flux (off at first).
+    void setLowMachCorrection(bool on) { lowMach_ = on; }
+
     // Room for interface pieces (see interface.h), reserved before the run.
     void reserveInterfacePieces(Index pieces);
     const InterfacePieces &interfacePieces() const { return pieces_; }
@@ -167,6 +171,7 @@ private:
     BoundaryConditions bc_;
     InterfacePieces pieces_;
     bool piecesSet_ = false;
+    bool lowMach_ = false;
 
     // Distinct stage time fractions in (0, 1] and the nodes and swept
     // volumes there; slotOf_[k] for stage time k (k = stages is the end),

@@ -111,6 +111,13 @@ void appendInteger(std::string &out, long long value)
     out.append(buffer, result.ptr);
 }
 
+std::string formatNumber(double value, int significantDigits)
+{
+    std::string s;
+    appendNumber(s, value, significantDigits);
+    return s;
+}
+
 void writeFile(const std::filesystem::path &file, const std::string &content)
 {
     std::FILE *f = std::fopen(file.string().c_str(), "wb");

@@ -9,6 +9,8 @@ namespace euler {
 // std::to_chars (no streams, no locale).
 void appendNumber(std::string &out, double value, int significantDigits = 6);
 void appendInteger(std::string &out, long long value);
+// The number as appendNumber writes it, for log lines.
+std::string formatNumber(double value, int significantDigits = 8);
 
 // Writes the whole buffer to a file (binary, '\n' line ends) or throws
 // RunError (OutputFailed) naming the file and the system's reason.

@@ -14,34 +14,10 @@ ChamberSnapshot evaluate(const ChamberModel &model, const IsentropicOrifice &ori
     s.density = state.mass() / s.volume;
     s.pressure = model.gas.pressure(state.energy(), s.volume);
     s.temperature = model.gas.temperature(s.pressure, s.density);
-    const double cp = model.gas.cp();
-
     s.valves.resize(model.valves.size());
-    for (size_t j = 0; j < model.valves.size(); ++j) {
-        const Valve &valve = model.valves[j];
-        ValveFlowState &f = s.valves[j];
-        const double lift = state.lift(j);
-        f.area = model.valvesHeldShut ? 0.0 : valve.area.effectiveArea(lift);
-        if (valve.kind == ValveKind::Suction) {
-            f.pressureDrop = model.suction.pressure - s.pressure;
-            f.massFlow = orifice.massFlow(f.area, model.suction.pressure, model.suction.temperature,
-                                          s.pressure, s.temperature);
-            f.massFlowIn = f.massFlow;
-        } else {
-            f.pressureDrop = s.pressure - model.discharge.pressure;
-            f.massFlow = orifice.massFlow(f.area, s.pressure, s.temperature,
-                                          model.discharge.pressure, model.discharge.temperature);
-            f.massFlowIn = -f.massFlow;
-        }
-        const double upstreamT = f.massFlowIn > 0
-            ? (valve.kind == ValveKind::Suction ? model.suction.temperature : model.discharge.temperature)
-            : s.temperature;
-        f.enthalpyFlowIn = f.massFlowIn * cp * upstreamT;
-        f.gasForce = valve.plate.gasForce(f.pressureDrop);
-        f.springForce = valve.plate.springForce(lift);
-        f.acceleration = model.valvesHeldShut
-            ? 0.0 : valve.plate.acceleration(lift, state.velocity(j), f.gasForce - f.springForce);
-    }
+    for (size_t j = 0; j < model.valves.size(); ++j)
+        s.valves[j] = valveFlow(model, model.valves[j], orifice, {s.pressure, s.pressure, s.temperature},
+                                state.lift(j), state.velocity(j), model.valvesHeldShut);
     return s;
 }
 

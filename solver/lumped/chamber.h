@@ -1,50 +1,24 @@
 #pragma once
 
-#include "models/gas.h"
-#include "models/kinematics.h"
-#include "models/valvedynamics.h"
-#include "models/valveflow.h"
+#include "models/compressor.h"
+#include "models/valveexchange.h"
 
 #include <cstddef>
 #include <vector>
 
 namespace euler {
 
-enum class ValveKind { Suction, Discharge };
-
-struct Valve
-{
-    ValveKind kind = ValveKind::Suction;
-    int number = 0; // 1-based among valves of its kind
-    ValvePlate plate;
-    FlowAreaLaw area;
-    double pocketAngle = 0; // rad, from the x axis about the cylinder axis
-};
-
-// Gas reservoirs on both sides of the cylinder.
-struct Plenum
-{
-    double pressure = 0;
-    double temperature = 0;
-};
-
 // The lumped chamber: one gas zone in the volume between head and piston plus
 // the valve pockets, exchanging mass and enthalpy with the suction and
 // discharge plena through the valves.
-struct ChamberModel
+struct ChamberModel : Compressor
 {
-    IdealGas gas;
-    SliderCrank crank{1, 2, 1, 1};
-    double pistonArea = 0;   // m^2
     double pocketVolume = 0; // m^3, all pockets together
-    Plenum suction, discharge;
-    std::vector<Valve> valves;
     bool valvesHeldShut = false;
 
     // V(phi) = A_p s(phi) + V_pockets
     double volume(double phi) const { return pistonArea * crank.gap(phi) + pocketVolume; }
     double clearanceVolume() const { return volume(0); }
-    double sweptVolume() const { return pistonArea * crank.stroke(); }
 };
 
 // Integrated quantities as one flat vector so that a Runge-Kutta step treats
@@ -77,19 +51,6 @@ public:
     std::size_t valveCount() const { return (y.size() - 3) / perValve; }
 
     std::vector<double> y;
-};
-
-// Everything the balances need at one instant, also what the writers report.
-struct ValveFlowState
-{
-    double area = 0;          // effective flow area, m^2
-    double pressureDrop = 0;  // Pa, in the opening direction
-    double massFlow = 0;      // kg/s in the valve's flow direction
-    double massFlowIn = 0;    // kg/s into the chamber
-    double enthalpyFlowIn = 0;// W into the chamber
-    double gasForce = 0;      // N
-    double springForce = 0;   // N
-    double acceleration = 0;  // m/s^2
 };
 
 struct ChamberSnapshot

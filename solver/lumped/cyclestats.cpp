@@ -23,41 +23,9 @@ Totals totalsOf(const Simulation &simulation)
     return t;
 }
 
-CycleResult cycleBetween(const ChamberModel &model, double suctionDensity, const Totals &a, const Totals &b,
-                         bool completeRevolution)
-{
-    CycleResult c;
-    c.startDeg = a.crankAngleDeg;
-    c.endDeg = b.crankAngleDeg;
-    c.completeRevolution = completeRevolution;
-    const double span = b.time - a.time;
-    c.suctionMass = b.suctionMass - a.suctionMass;
-    c.dischargeMass = b.dischargeMass - a.dischargeMass;
-    c.workOnGas = -(b.pdV - a.pdV);
-    if (span > 0) {
-        c.massFlow = c.suctionMass / span;
-        c.indicatedPower = c.workOnGas / span;
-    }
-    // A partial span is scaled to a full revolution's displacement.
-    const double revolutions = span * model.crank.omega() / (2 * M_PI);
-    if (revolutions > 0)
-        c.volumetricEfficiency = c.suctionMass / (suctionDensity * model.sweptVolume() * revolutions);
-    const double dischargeEnthalpy = b.dischargeEnthalpy - a.dischargeEnthalpy;
-    if (c.dischargeMass > 0)
-        c.dischargeTemperature = dischargeEnthalpy / (model.gas.cp() * c.dischargeMass);
-    return c;
-}
-
 IdealCycle idealCycle(const ChamberModel &model)
 {
-    IdealCycle ideal;
-    const double g = model.gas.gamma;
-    const double ratio = model.discharge.pressure / model.suction.pressure;
-    ideal.clearanceRatio = model.clearanceVolume() / model.sweptVolume();
-    ideal.volumetricEfficiency = 1.0 - ideal.clearanceRatio * (std::pow(ratio, 1.0 / g) - 1.0);
-    ideal.work = g / (g - 1.0) * model.suction.pressure * ideal.volumetricEfficiency * model.sweptVolume()
-                 * (std::pow(ratio, (g - 1.0) / g) - 1.0);
-    return ideal;
+    return idealCycle(model, model.clearanceVolume());
 }
 
 } // namespace euler

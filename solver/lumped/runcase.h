@@ -1,7 +1,8 @@
 #pragma once
 
-#include "lumped/cyclestats.h"
+#include "io/caserun.h"
 #include "io/inputfiles.h"
+#include "lumped/cyclestats.h"
 #include "lumped/simulation.h"
 
 #include <filesystem>
@@ -20,11 +21,8 @@ struct RunOptions
     std::function<void(const Simulation &)> afterStep;
 };
 
-struct RunResult
+struct RunResult : RunStatus
 {
-    int exitCode = 0;    // 0 done, 1 bad input, 2 output failed, 3 diverged
-    std::string message; // reason when exitCode != 0
-    std::filesystem::path caseDirectory;
     CycleResult cycle;   // last complete revolution, else the whole run
     std::vector<CycleResult> revolutions;
     IdealCycle ideal;
@@ -36,12 +34,12 @@ struct RunResult
 // The chamber model of a case. pocketVolume is the volume of one pocket.
 ChamberModel makeChamberModel(const CylinderInput &cylinder, const ValveInput &valves, double pocketVolume);
 
-// A whole run as euler.exe does it, with rootDirectory the parent of
-// ExecutingFiles: reads InputCylinder.txt, InputValves.txt,
+// A whole lumped run as "euler.exe --lumped" does it, with rootDirectory the
+// parent of ExecutingFiles (see runInCase): reads InputCylinder.txt, InputValves.txt,
 // InputPocketMesh.txt and the pocket mesh from it, and writes euler.log,
 // Output.txt, Summary.txt and head/piston/side result files into its case
 // directory (the log into the root when the case name cannot be read).
 // Never throws; failures come back as exit code and message.
-RunResult runCase(const std::filesystem::path &rootDirectory, const RunOptions &options = {});
+RunResult runLumpedCase(const std::filesystem::path &rootDirectory, const RunOptions &options = {});
 
 } // namespace euler

@@ -85,8 +85,7 @@ void Simulation::step(double dt)
         const Impact impact = resolveStops(model_.valves[j].plate, plate);
         state_.lift(j) = plate.lift;
         state_.velocity(j) = plate.velocity;
-        double &record = impact.onGuard ? impacts_[j].guard : impacts_[j].seat;
-        record = std::max(record, impact.speed);
+        impacts_[j].add(impact);
     }
     if (afterStep)
         afterStep(*this);

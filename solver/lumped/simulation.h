@@ -7,13 +7,6 @@
 
 namespace euler {
 
-// Largest impact speeds of one valve plate so far, m/s.
-struct ImpactRecord
-{
-    double seat = 0;
-    double guard = 0;
-};
-
 // Start of a run: at top dead centre (crank angle 0) the chamber holds gas at
 // discharge pressure and the discharge plenum temperature, every plate rests
 // on its seat, and every balance is zero.

@@ -1,38 +1,13 @@
 #include "lumped/surfacewriter.h"
 
-#include "formats/caselayout.h"
-#include "formats/surfacecolumns.h"
-#include "io/numberformat.h"
+#include "io/surfacefile.h"
 
 #include <cmath>
 
 namespace euler {
-namespace {
 
-namespace planar = formats::surfacecolumns::planar;
-namespace side = formats::surfacecolumns::side;
-
-// Both files begin with three whole numbers, then the coordinates; they end
-// with the temperature.
-static_assert(planar::x == 4 && side::x == 4 && planar::y == planar::x + 1 && side::y == side::x + 1);
-static_assert(planar::temperature == planar::count && side::temperature == side::count);
-
-// Columns first..last of one line, fields[c] being column c, each followed by
-// a blank, the file's last column by the line end. The pressure carries eight
-// significant digits, the whole numbers before x none, the rest six.
-template <int Count>
-void appendColumns(std::string &out, const double (&fields)[Count + 1], int first, int last, int pressure)
-{
-    for (int c = first; c <= last; ++c) {
-        if (c < planar::x)
-            appendInteger(out, static_cast<long long>(fields[c]));
-        else
-            appendNumber(out, fields[c], c == pressure ? 8 : 6);
-        out += c == Count ? '\n' : ' ';
-    }
-}
-
-} // namespace
+namespace planar = surfacefile::planar;
+namespace side = surfacefile::side;
 
 SurfaceWriter::SurfaceWriter(const SurfaceGrid &grid, const std::filesystem::path &caseDirectory)
     : grid_(grid), caseDirectory_(caseDirectory)
@@ -42,13 +17,7 @@ SurfaceWriter::SurfaceWriter(const SurfaceGrid &grid, const std::filesystem::pat
         for (int k = 0; k < grid_.pointsPerRing(); ++k) {
             const double r = grid_.ringRadii[ring], a = grid_.angle(k);
             DiscPoint p{r * std::cos(a), r * std::sin(a), {}};
-            double f[planar::count + 1] = {};
-            f[planar::point] = static_cast<double>(++number);
-            f[planar::ring] = static_cast<double>(ring + 1);
-            f[planar::pointInRing] = k + 1;
-            f[planar::x] = p.x;
-            f[planar::y] = p.y;
-            appendColumns<planar::count>(p.prefix, f, planar::point, planar::y, planar::pressure);
+            p.prefix = surfacefile::planarPrefix(++number, static_cast<int>(ring + 1), k + 1, p.x, p.y);
             disc_.push_back(std::move(p));
         }
     }
@@ -56,15 +25,8 @@ SurfaceWriter::SurfaceWriter(const SurfaceGrid &grid, const std::filesystem::pat
     for (int row = 0; row <= grid_.axialCells; ++row) {
         for (int k = 0; k < grid_.pointsPerRing(); ++k) {
             const double a = grid_.angle(k);
-            double f[side::count + 1] = {};
-            f[side::point] = static_cast<double>(++number);
-            f[side::pointInRing] = k + 1;
-            f[side::ring] = row + 1;
-            f[side::x] = grid_.radius * std::cos(a);
-            f[side::y] = grid_.radius * std::sin(a);
-            std::string prefix;
-            appendColumns<side::count>(prefix, f, side::point, side::y, side::pressure);
-            sidePrefix_.push_back(std::move(prefix));
+            sidePrefix_.push_back(surfacefile::sidePrefix(++number, k + 1, row + 1, grid_.radius * std::cos(a),
+                                                          grid_.radius * std::sin(a)));
         }
     }
 }
@@ -85,7 +47,7 @@ std::string SurfaceWriter::discText(const SurfaceInstant &in, double z) const
         f[planar::velocityZ] = z > 0 ? in.flow.pistonVelocity : 0.0; // walls move only at the piston
         f[planar::temperature] = s.temperature;
         out += p.prefix;
-        appendColumns<planar::count>(out, f, planar::z, planar::count, planar::pressure);
+        surfacefile::appendPlanarValues(out, f);
     }
     return out;
 }
@@ -123,7 +85,7 @@ std::string SurfaceWriter::sideText(const SurfaceInstant &in) const
             f[side::velocityRadial] = c * u.x + s * u.y;
             f[side::temperature] = w.temperature;
             out += sidePrefix_[static_cast<size_t>(row * n + k)];
-            appendColumns<side::count>(out, f, side::z, side::count, side::pressure);
+            surfacefile::appendSideValues(out, f);
         }
     }
     return out;
@@ -132,13 +94,9 @@ std::string SurfaceWriter::sideText(const SurfaceInstant &in) const
 void SurfaceWriter::writeStep(int step, const SurfaceInstant &instant) const
 {
     using formats::caselayout::Surface;
-    auto file = [&](Surface surface) {
-        return caseDirectory_ / formats::caselayout::surfaceName(surface)
-               / formats::caselayout::resultFileName(surface, step);
-    };
-    writeFile(file(Surface::Head), headText(instant));
-    writeFile(file(Surface::Piston), pistonText(instant));
-    writeFile(file(Surface::Side), sideText(instant));
+    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Head, step), headText(instant));
+    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Piston, step), pistonText(instant));
+    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Side, step), sideText(instant));
 }
 
 } // namespace euler

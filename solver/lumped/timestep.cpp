@@ -21,20 +21,8 @@ double stableTimeScale(const ChamberModel &model, const ChamberSnapshot &s, cons
     if (model.valvesHeldShut)
         return tau;
     for (size_t j = 0; j < model.valves.size(); ++j) {
-        const ValvePlate &plate = model.valves[j].plate;
         const ValveFlowState &f = s.valves[j];
-        const double lift = state.lift(j), v = state.velocity(j);
-        const double net = f.gasForce - f.springForce;
-        if (plate.acceleration(lift, v, net) == 0 && v == 0)
-            continue; // resting on a stop
-        double t = std::numeric_limits<double>::infinity();
-        if (plate.stiffness > 0)
-            t = std::min(t, std::sqrt(plate.mass / plate.stiffness));
-        if (net != 0)
-            t = std::min(t, std::sqrt(plate.mass * plate.maxLift / std::fabs(net)));
-        if (v != 0)
-            t = std::min(t, plate.maxLift / std::fabs(v));
-        tau = std::min(tau, 0.25 * t);
+        tau = std::min(tau, model.valves[j].plate.timeScale(state.lift(j), state.velocity(j), f.gasForce - f.springForce));
     }
     return tau;
 }

@@ -11,6 +11,7 @@ struct IdealGas
     double cv() const { return R / (gamma - 1.0); }
     double cp() const { return gamma * R / (gamma - 1.0); }
     double temperature(double p, double rho) const { return p / (rho * R); }
+    double density(double p, double T) const { return p / (R * T); }
     double soundSpeed(double T) const;
     // p from internal energy E (J) in volume V: p = (gamma - 1) E / V
     double pressure(double internalEnergy, double volume) const { return (gamma - 1.0) * internalEnergy / volume; }

@@ -1,5 +1,9 @@
 #include "models/valvedynamics.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace euler {
 
 double ValvePlate::acceleration(double lift, double velocity, double netForce) const
@@ -9,6 +13,20 @@ double ValvePlate::acceleration(double lift, double velocity, double netForce) c
     if (restsOnSeat || restsOnGuard)
         return 0;
     return netForce / mass;
+}
+
+double ValvePlate::timeScale(double lift, double velocity, double netForce) const
+{
+    double t = std::numeric_limits<double>::infinity();
+    if (acceleration(lift, velocity, netForce) == 0 && velocity == 0)
+        return t;
+    if (stiffness > 0)
+        t = std::min(t, std::sqrt(mass / stiffness));
+    if (netForce != 0)
+        t = std::min(t, std::sqrt(mass * maxLift / std::fabs(netForce)));
+    if (velocity != 0)
+        t = std::min(t, maxLift / std::fabs(velocity));
+    return 0.25 * t;
 }
 
 Impact resolveStops(const ValvePlate &plate, PlateState &state)

@@ -23,6 +23,11 @@ struct ValvePlate
     double springForce(double lift) const { return stiffness * (springInitialLength + lift); }
     // x'' with the stops acting as contact forces.
     double acceleration(double lift, double velocity, double netForce) const;
+    // The time a step may span for the plate to stay resolved: a quarter of
+    // the shortest of its spring period sqrt(m/k), the time to cross its
+    // lift under the net force, sqrt(m x_max / |F|), and at its speed,
+    // x_max / |v|. Infinite for a plate resting on a stop.
+    double timeScale(double lift, double velocity, double netForce) const;
 };
 
 struct PlateState
@@ -39,5 +44,19 @@ struct Impact
     bool onGuard = false;
 };
 Impact resolveStops(const ValvePlate &plate, PlateState &state);
+
+// Largest impact speeds of one valve plate so far, m/s.
+struct ImpactRecord
+{
+    double seat = 0;
+    double guard = 0;
+
+    void add(const Impact &impact)
+    {
+        double &record = impact.onGuard ? guard : seat;
+        if (impact.speed > record)
+            record = impact.speed;
+    }
+};
 
 } // namespace euler

@@ -1,9 +1,10 @@
-// Whole solver runs in a temporary workspace (root with ExecutingFiles), once
-// through runCase and once through the real euler.exe; every result file is
-// read back with the front end's own field splitting.
+// Whole solver runs in a temporary workspace (root with ExecutingFiles), of
+// both models, through their run functions and through the real euler.exe;
+// every result file is read back with the front end's own field splitting.
+#include "chambertestcase.h"
 #include "solvertestcase.h"
 
-#include "lumped/historywriter.h"
+#include "io/historywriter.h"
 #include "models/kinematics.h"
 #include "post/resultfile.h"
 
@@ -25,15 +26,23 @@ private slots:
     void runWritesEveryResultFile_data();
     void runWritesEveryResultFile();
     void historyAndSummaryAgreeWithTheRun();
+    void chamberHistoryAndSummaryAgreeWithTheRun();
     void badInputStopsWithReason_data();
     void badInputStopsWithReason();
+    void missingCaseNameIsLoggedBesideTheInputs_data();
     void missingCaseNameIsLoggedBesideTheInputs();
+    void unexpectedFailureEndsTheLogLikeAnyOther_data();
     void unexpectedFailureEndsTheLogLikeAnyOther();
     void pocketMeshVolumeAndWidthAreChecked_data();
     void pocketMeshVolumeAndWidthAreChecked();
+    void chamberRefusesAMeshTooLargeForMemory();
+    void chamberWritesParaViewFiles();
+    void executableRunsInWorkspace_data();
     void executableRunsInWorkspace();
     void executableReportsMissingInput();
-    void sampleRevolutionRaisesNoFloatingPointException();
+    void executableRefusesUnknownArguments();
+    void runsRaiseNoFloatingPointException_data();
+    void runsRaiseNoFloatingPointException();
 
 private:
     // A root directory with ExecutingFiles and the sample inputs, with a
@@ -59,6 +68,34 @@ RunOptions quiet()
     options.echo = false;
     return options;
 }
+
+chamber::ChamberRunOptions quietChamber()
+{
+    chamber::ChamberRunOptions options;
+    options.echo = false;
+    options.paraViewIntervalDeg = 0;
+    return options;
+}
+
+// A whole run of the lumped ("lumped") or the 3D model ("chamber").
+RunStatus runModel(const QString &model, const QString &root, bool writeSurfaces = true)
+{
+    if (model == QLatin1String("lumped")) {
+        RunOptions options = quiet();
+        options.writeSurfaces = writeSurfaces;
+        return runLumpedCase(root.toStdString(), options);
+    }
+    chamber::ChamberRunOptions options = quietChamber();
+    options.writeSurfaces = writeSurfaces;
+    return chamber::runChamberCase(root.toStdString(), options);
+}
+
+void addModelColumn()
+{
+    QTest::addColumn<QString>("model");
+}
+
+const QStringList models{QStringLiteral("lumped"), QStringLiteral("chamber")};
 
 } // namespace
 
@@ -113,19 +150,23 @@ QByteArray TstSolverRun::readAll(const QString &fileName)
 
 void TstSolverRun::runWritesEveryResultFile_data()
 {
+    addModelColumn();
     QTest::addColumn<QString>("phiMax");
     QTest::addColumn<int>("steps");
-    QTest::newRow("3.7 deg") << QStringLiteral("3.70000") << 3;
-    QTest::newRow("12 deg") << QStringLiteral("12.00000") << 12;
+    for (const QString &model : models) {
+        QTest::addRow("%s, 3.7 deg", qPrintable(model)) << model << QStringLiteral("3.70000") << 3;
+        QTest::addRow("%s, 12 deg", qPrintable(model)) << model << QStringLiteral("12.00000") << 12;
+    }
 }
 
 void TstSolverRun::runWritesEveryResultFile()
 {
+    QFETCH(QString, model);
     QFETCH(QString, phiMax);
     QFETCH(int, steps);
     Workspace w;
     prepare(w, phiMax);
-    const RunResult result = runCase(w.root().toStdString(), quiet());
+    const RunStatus result = runModel(model, w.root());
     QCOMPARE(result.exitCode, 0);
 
     const double radius = 0.34;
@@ -217,7 +258,7 @@ void TstSolverRun::historyAndSummaryAgreeWithTheRun()
     prepare(w, QStringLiteral("400.00000"));
     RunOptions options = quiet();
     options.writeSurfaces = false;
-    const RunResult result = runCase(w.root().toStdString(), options);
+    const RunResult result = runLumpedCase(w.root().toStdString(), options);
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.revolutions.size(), size_t(1));
 
@@ -246,30 +287,50 @@ void TstSolverRun::historyAndSummaryAgreeWithTheRun()
 
 void TstSolverRun::badInputStopsWithReason_data()
 {
+    addModelColumn();
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("line");
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("reason");
-    QTest::newRow("piston diameter not a number") << "InputCylinder.txt" << 6 << QByteArray("abc") << 1 << QByteArray("piston diameter is not a number");
-    QTest::newRow("conrod shorter than crank") << "InputCylinder.txt" << 14 << QByteArray("0.05000") << 1 << QByteArray("conrod length");
-    QTest::newRow("n1 not an integer") << "InputCylinder.txt" << 30 << QByteArray("4.5") << 1 << QByteArray("n1 is not an integer");
-    QTest::newRow("negative phiMax") << "InputCylinder.txt" << 42 << QByteArray("-3.00000") << 1 << QByteArray("phiMax");
-    QTest::newRow("discharge pressure not above suction") << "InputCylinder.txt" << 24 << QByteArray("2000000.00000") << 1 << QByteArray("must exceed the suction pressure");
-    QTest::newRow("grading of one") << "InputCylinder.txt" << 36 << QByteArray("1.00000") << 1 << QByteArray("grading_P must lie in (0, 1)");
-    QTest::newRow("seven suction valves") << "InputValves.txt" << 6 << QByteArray("7") << 1 << QByteArray("between 1 and 5");
-    QTest::newRow("zero plate mass") << "InputValves.txt" << 40 << QByteArray("0.00000") << 1 << QByteArray("discharge valve: plate mass");
-    QTest::newRow("cone past the cylinder axis") << "InputValves.txt" << 50 << QByteArray("330.00000") << 1 << QByteArray("hk1 reaches past the cylinder axis");
-    QTest::newRow("truncated valve file") << "InputValves.txt" << 46 << QByteArray("#") << 1 << QByteArray("missing value");
-    QTest::newRow("missing pocket mesh") << "InputPocketMesh.txt" << 2 << QByteArray("nothere.msh") << 1 << QByteArray("nothere.msh: cannot be opened");
-    QTest::newRow("bad mesh scale") << "InputPocketMesh.txt" << 5 << QByteArray("zero") << 1 << QByteArray("grid scaling factor");
-    QTest::newRow("mesh node out of range") << "dP=680mm.msh" << 15 << QByteArray("2 9 10 3 6 11 12 13") << 1 << QByteArray("out of range");
-    QTest::newRow("mesh ends early") << "dP=680mm.msh" << 15 << QByteArray("") << 1 << QByteArray("ends early");
-    QTest::newRow("Output.txt not writable") << "Case680mm/Output.txt" << 0 << QByteArray() << 2 << QByteArray("Output.txt: cannot be written");
+    struct Row
+    {
+        const char *name, *file;
+        int line;
+        QByteArray text;
+        int exitCode;
+        QByteArray reason;
+    };
+    const Row rows[] = {
+        {"piston diameter not a number", "InputCylinder.txt", 6, QByteArray("abc"), 1, QByteArray("piston diameter is not a number")},
+        {"conrod shorter than crank", "InputCylinder.txt", 14, QByteArray("0.05000"), 1, QByteArray("conrod length")},
+        {"n1 not an integer", "InputCylinder.txt", 30, QByteArray("4.5"), 1, QByteArray("n1 is not an integer")},
+        {"negative phiMax", "InputCylinder.txt", 42, QByteArray("-3.00000"), 1, QByteArray("phiMax")},
+        {"discharge pressure not above suction", "InputCylinder.txt", 24, QByteArray("2000000.00000"), 1, QByteArray("must exceed the suction pressure")},
+        {"grading of one", "InputCylinder.txt", 36, QByteArray("1.00000"), 1, QByteArray("grading_P must lie in (0, 1)")},
+        {"seven suction valves", "InputValves.txt", 6, QByteArray("7"), 1, QByteArray("between 1 and 5")},
+        {"zero plate mass", "InputValves.txt", 40, QByteArray("0.00000"), 1, QByteArray("discharge valve: plate mass")},
+        {"cone past the cylinder axis", "InputValves.txt", 50, QByteArray("330.00000"), 1, QByteArray("hk1 reaches past the cylinder axis")},
+        {"truncated valve file", "InputValves.txt", 46, QByteArray("#"), 1, QByteArray("missing value")},
+        {"missing pocket mesh", "InputPocketMesh.txt", 2, QByteArray("nothere.msh"), 1, QByteArray("nothere.msh: cannot be opened")},
+        {"bad mesh scale", "InputPocketMesh.txt", 5, QByteArray("zero"), 1, QByteArray("grid scaling factor")},
+        {"mesh node out of range", "dP=680mm.msh", 15, QByteArray("2 9 10 3 6 11 12 13"), 1, QByteArray("out of range")},
+        {"mesh ends early", "dP=680mm.msh", 15, QByteArray(""), 1, QByteArray("ends early")},
+        {"Output.txt not writable", "Case680mm/Output.txt", 0, QByteArray(), 2, QByteArray("Output.txt: cannot be written")},
+    };
+    for (const QString &model : models)
+        for (const Row &r : rows)
+            QTest::addRow("%s, %s", qPrintable(model), r.name) << model << QString::fromLatin1(r.file) << r.line << r.text
+                                                          << r.exitCode << r.reason;
+    // Only the 3D model meets the valves on the bore.
+    QTest::newRow("chamber, valve outlines overlap") << QStringLiteral("chamber") << "InputValves.txt" << 8
+                                                     << QByteArray("30.00000\t40.00000\t0\t0\t0") << 1
+                                                     << QByteArray("overlap on the bore");
 }
 
 void TstSolverRun::badInputStopsWithReason()
 {
+    QFETCH(QString, model);
     QFETCH(QString, file);
     QFETCH(int, line);
     QFETCH(QByteArray, text);
@@ -290,7 +351,7 @@ void TstSolverRun::badInputStopsWithReason()
     } else {
         QVERIFY(QDir(w.root()).mkpath(file)); // a directory where the file should go
     }
-    const RunResult result = runCase(w.root().toStdString(), quiet());
+    const RunStatus result = runModel(model, w.root());
     QCOMPARE(result.exitCode, exitCode);
     QVERIFY2(QByteArray::fromStdString(result.message).contains(reason), result.message.c_str());
     const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
@@ -299,12 +360,20 @@ void TstSolverRun::badInputStopsWithReason()
     QVERIFY(log.contains("exit status " + QByteArray::number(exitCode)));
 }
 
+void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs_data()
+{
+    addModelColumn();
+    for (const QString &model : models)
+        QTest::newRow(qPrintable(model)) << model;
+}
+
 void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs()
 {
+    QFETCH(QString, model);
     Workspace w;
     prepare(w);
     replaceLine(w.file(QStringLiteral("InputCylinder.txt")), 2, "");
-    const RunResult result = runCase(w.root().toStdString(), quiet());
+    const RunStatus result = runModel(model, w.root());
     QCOMPARE(result.exitCode, 1);
     QVERIFY(readAll(w.file(QStringLiteral("euler.log"))).contains("line 2 holds no case name"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
@@ -312,14 +381,29 @@ void TstSolverRun::missingCaseNameIsLoggedBesideTheInputs()
 
 // Not a RunError (a full disk in the standard library, memory): the log still
 // ends in the exit status, the line the front end waits for.
+void TstSolverRun::unexpectedFailureEndsTheLogLikeAnyOther_data()
+{
+    addModelColumn();
+    for (const QString &model : models)
+        QTest::newRow(qPrintable(model)) << model;
+}
+
 void TstSolverRun::unexpectedFailureEndsTheLogLikeAnyOther()
 {
+    QFETCH(QString, model);
     Workspace w;
     prepare(w);
-    RunOptions options = quiet();
-    options.afterStep = [](const Simulation &) { throw std::runtime_error("out of memory"); };
-    const RunResult result = runCase(w.root().toStdString(), options);
-    QCOMPARE(result.exitCode, 2);
+    int exitCode = 0;
+    if (model == QLatin1String("lumped")) {
+        RunOptions options = quiet();
+        options.afterStep = [](const Simulation &) { throw std::runtime_error("out of memory"); };
+        exitCode = runLumpedCase(w.root().toStdString(), options).exitCode;
+    } else {
+        chamber::ChamberRunOptions options = quietChamber();
+        options.afterStep = [](const chamber::ChamberSimulation &) { throw std::runtime_error("out of memory"); };
+        exitCode = chamber::runChamberCase(w.root().toStdString(), options).exitCode;
+    }
+    QCOMPARE(exitCode, 2);
     const QList<QByteArray> lines = readAll(w.caseFile(QStringLiteral("euler.log"))).trimmed().split('\n');
     QCOMPARE(lines.mid(lines.size() - 2),
              (QList<QByteArray>{"ERROR: out of memory", "Stopped with exit status 2."}));
@@ -345,20 +429,103 @@ void TstSolverRun::pocketMeshVolumeAndWidthAreChecked()
     replaceLine(w.file(QStringLiteral("InputPocketMesh.txt")), 5, scale);
     RunOptions options = quiet();
     options.writeSurfaces = false;
-    const RunResult result = runCase(w.root().toStdString(), options);
+    const RunResult result = runLumpedCase(w.root().toStdString(), options);
     QCOMPARE(result.exitCode, 0);
     const double volume = ResultFile::number(fieldLines(w.caseFile(QStringLiteral("Output.txt"))).at(1), 9);
     QVERIFY2(std::fabs(volume - clearance) < 1e-6, qPrintable(QString::number(volume)));
     QCOMPARE(readAll(w.caseFile(QStringLiteral("euler.log"))).contains("Warning: the pocket mesh"), warned);
 }
 
+// The 3D run's balances in Output.txt close, its valve columns add up to the
+// chamber's, and its summary reports the span it ran.
+void TstSolverRun::chamberHistoryAndSummaryAgreeWithTheRun()
+{
+    Workspace w;
+    prepare(w, QStringLiteral("40.00000"));
+    const chamber::ChamberRunResult result = chamber::runChamberCase(w.root().toStdString(), quietChamber());
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.revolutions.empty());
+
+    const QList<QStringList> history = fieldLines(w.caseFile(QStringLiteral("Output.txt")));
+    QCOMPARE(history.size(), 1 + 401);
+    const QStringList &last = history.last();
+    QCOMPARE(ResultFile::number(last, 4), 40.0);
+    const double mass = ResultFile::number(last, 14), suction = ResultFile::number(last, 23);
+    QVERIFY(suction > 0.1 * mass); // the suction valves opened
+    QVERIFY(std::fabs(ResultFile::number(last, 27)) < 1e-10 * mass);
+    QVERIFY(std::fabs(ResultFile::number(last, 28)) < 1e-10 * ResultFile::number(last, 15));
+    double suctionMass = 0;
+    for (int valve = 0; valve < 2; ++valve)
+        suctionMass += ResultFile::number(last, 44 + 9 * valve + 8);
+    QVERIFY(std::fabs(suctionMass - suction) < 1e-6 * suction);
+    // The chamber state as the means over the cells: p = rho R T.
+    const double R = specificGasConstant(17.4);
+    QVERIFY(std::fabs(ResultFile::number(last, 11) / (ResultFile::number(last, 13) * R * ResultFile::number(last, 12)) - 1)
+            < 1e-6);
+
+    const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
+    QVERIFY(summary.contains("from crank angle 0 to 40 deg (no complete revolution"));
+    QVERIFY(summary.contains("Suction mass per revolution (kg) = "));
+    const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
+    for (int degree = 5; degree <= 40; degree += 5)
+        QVERIFY2(log.contains("\ncrank angle " + QByteArray::number(degree) + " deg: "), qPrintable(QString::number(degree)));
+}
+
+// A mesh beyond the memory allowed is refused before it is built, with the
+// figure it would need; one beyond any machine also.
+void TstSolverRun::chamberRefusesAMeshTooLargeForMemory()
+{
+    for (const bool wholeMachine : {false, true}) {
+        Workspace w;
+        prepare(w);
+        chamber::ChamberRunOptions options = quietChamber();
+        if (wholeMachine)
+            replaceLine(w.file(QStringLiteral("InputCylinder.txt")), 30, "2000000000");
+        else
+            options.memoryBytes = 1e4; // far below what even this small mesh needs
+        const chamber::ChamberRunResult result = chamber::runChamberCase(w.root().toStdString(), options);
+        QCOMPARE(result.exitCode, 1);
+        QCOMPARE(result.cells, 0LL);
+        const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
+        QVERIFY2(log.contains("InputCylinder.txt: the chamber mesh for n1 = "), log.constData());
+        QVERIFY(log.contains(" GB of memory; "));
+        QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+    }
+}
+
+void TstSolverRun::chamberWritesParaViewFiles()
+{
+    Workspace w;
+    prepare(w, QStringLiteral("12.00000"));
+    chamber::ChamberRunOptions options = quietChamber();
+    options.paraViewIntervalDeg = 5;
+    options.writeSurfaces = false;
+    QCOMPARE(chamber::runChamberCase(w.root().toStdString(), options).exitCode, 0);
+    for (const char *name : {"vtk/chamber_000.vtu", "vtk/chamber_005.vtu", "vtk/chamber_010.vtu"})
+        QVERIFY2(readAll(w.caseFile(QLatin1String(name))).startsWith("<?xml"), name);
+    QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("vtk/chamber_012.vtu"))));
+    const QByteArray pvd = readAll(w.caseFile(QStringLiteral("chamber.pvd")));
+    QVERIFY(pvd.contains("<DataSet timestep=\"5\" part=\"0\" file=\"vtk/chamber_005.vtu\"/>"));
+    QCOMPARE(pvd.count("<DataSet "), 3);
+}
+
+void TstSolverRun::executableRunsInWorkspace_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QByteArray>("banner");
+    QTest::newRow("as the front end starts it") << QString() << QByteArray("three-dimensional");
+    QTest::newRow("lumped") << QStringLiteral("--lumped") << QByteArray("lumped chamber model");
+}
+
 void TstSolverRun::executableRunsInWorkspace()
 {
+    QFETCH(QString, argument);
+    QFETCH(QByteArray, banner);
     Workspace w;
     prepare(w, QStringLiteral("2.10000"));
     QProcess solver;
     solver.setWorkingDirectory(w.file(QStringLiteral("ExecutingFiles")));
-    solver.start(QStringLiteral(EULER_EXE), {QString()});
+    solver.start(QStringLiteral(EULER_EXE), {argument});
     QVERIFY(solver.waitForFinished(60000));
     QCOMPARE(solver.exitStatus(), QProcess::NormalExit);
     QCOMPARE(solver.exitCode(), 0);
@@ -366,7 +533,9 @@ void TstSolverRun::executableRunsInWorkspace()
                              "Output.txt", "Summary.txt", "euler.log"})
         QVERIFY2(QFile::exists(w.caseFile(QLatin1String(name))), name);
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("head/head003.txt"))));
-    QVERIFY(solver.readAllStandardError().contains("Finished"));
+    const QByteArray log = solver.readAllStandardError();
+    QVERIFY(log.contains("Finished"));
+    QVERIFY(log.startsWith("euler: ") && log.left(log.indexOf('\n')).contains(banner));
 }
 
 void TstSolverRun::executableReportsMissingInput()
@@ -383,19 +552,45 @@ void TstSolverRun::executableReportsMissingInput()
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
 }
 
-// The trap build ends with a signal at the first invalid operation, division by
-// zero or overflow; a whole revolution, valves opening and closing, must not.
-void TstSolverRun::sampleRevolutionRaisesNoFloatingPointException()
+void TstSolverRun::executableRefusesUnknownArguments()
 {
     Workspace w;
-    prepare(w, QStringLiteral("360.00000"));
+    prepare(w);
     QProcess solver;
     solver.setWorkingDirectory(w.file(QStringLiteral("ExecutingFiles")));
-    solver.start(QStringLiteral(EULER_FPTRAPS_EXE), {QString()});
+    solver.start(QStringLiteral(EULER_EXE), {QStringLiteral("--fast")});
     QVERIFY(solver.waitForFinished(60000));
+    QCOMPARE(solver.exitCode(), 1);
+    QVERIFY(solver.readAllStandardError().contains("usage: euler.exe"));
+    QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
+}
+
+void TstSolverRun::runsRaiseNoFloatingPointException_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("phiMax");
+    // A whole lumped revolution, the valves opening and closing; the 3D run
+    // while the suction valves open.
+    QTest::newRow("lumped revolution") << QStringLiteral("--lumped") << QStringLiteral("360.00000");
+    QTest::newRow("chamber, suction") << QString() << QStringLiteral("25.00000");
+}
+
+// The trap build ends with a signal at the first invalid operation, division
+// by zero or overflow.
+void TstSolverRun::runsRaiseNoFloatingPointException()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, phiMax);
+    Workspace w;
+    prepare(w, phiMax);
+    QProcess solver;
+    solver.setWorkingDirectory(w.file(QStringLiteral("ExecutingFiles")));
+    solver.start(QStringLiteral(EULER_FPTRAPS_EXE), {argument});
+    QVERIFY(solver.waitForFinished(120000));
     QCOMPARE(solver.exitStatus(), QProcess::NormalExit);
     QCOMPARE(solver.exitCode(), 0);
-    QVERIFY(QFile::exists(w.caseFile(QStringLiteral("side/side360.txt"))));
+    QVERIFY(QFile::exists(w.caseFile(QStringLiteral("side/side") + ResultFile::stepNumber(phiMax.toDouble())
+                                     + QStringLiteral(".txt"))));
 }
 
 QTEST_GUILESS_MAIN(TstSolverRun)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "lumped/cyclestats.h"
+#include "models/cycle.h"
 
 #include <filesystem>
 #include <string>
@@ -10,8 +10,8 @@ namespace euler {
 
 // "Summary.txt": '#' comment lines, then one "name (unit) = value" line per
 // scalar result, so that both people and the front end's field splitting
-// read it.
-std::string summaryText(const std::string &caseName, const ChamberModel &model, const CycleResult &cycle,
+// read it. Both chamber models write it.
+std::string summaryText(const std::string &caseName, const Compressor &compressor, const CycleResult &cycle,
                         const IdealCycle &ideal, const std::vector<ImpactRecord> &impacts);
 
 } // namespace euler

@@ -1,4 +1,4 @@
-#include "lumped/historywriter.h"
+#include "io/historywriter.h"
 
 #include "io/inputerror.h"
 #include "io/numberformat.h"
@@ -20,7 +20,7 @@ std::string valvePrefix(const Valve &v)
 
 } // namespace
 
-std::vector<std::string> HistoryWriter::columnNames(const ChamberModel &model)
+std::vector<std::string> HistoryWriter::columnNames(const Compressor &model)
 {
     std::vector<std::string> names;
     for (const col::Column &column : col::chamberColumns)
@@ -31,7 +31,8 @@ std::vector<std::string> HistoryWriter::columnNames(const ChamberModel &model)
     return names;
 }
 
-HistoryWriter::HistoryWriter(const std::filesystem::path &file, const ChamberModel &model) : file_(file)
+HistoryWriter::HistoryWriter(const std::filesystem::path &file, const Compressor &model)
+    : compressor_(model), file_(file)
 {
     out_ = std::fopen(file.string().c_str(), "wb");
     if (!out_)
@@ -56,41 +57,42 @@ HistoryWriter::~HistoryWriter()
 namespace {
 
 // The chamber's columns of one line: values[c] is column c.
-void fillChamberColumns(double (&values)[col::chamberCount + 1], long long line, const Simulation &sim,
-                        const ChamberSnapshot &s, const ChamberState &start)
+void fillChamberColumns(double (&values)[col::chamberCount + 1], long long line, const Compressor &m,
+                        const HistoryInstant &s)
 {
-    const ChamberModel &m = sim.model();
-    const ChamberState &st = sim.state();
-    const double phiDeg = s.phi * 180.0 / M_PI;
+    const double phi = m.crank.omega() * s.time;
+    const double phiDeg = phi * 180.0 / M_PI;
+    const double gap = m.crank.gap(phi);
 
     double suctionIn = 0, dischargeOut = 0, suctionSum = 0, dischargeSum = 0, enthalpySum = 0;
     double suctionArea = 0, dischargeArea = 0, seatImpact = 0, guardImpact = 0;
     int openSuction = 0, openDischarge = 0;
     for (size_t j = 0; j < m.valves.size(); ++j) {
+        const ValveInstant &v = s.valves[j];
         const bool suction = m.valves[j].kind == ValveKind::Suction;
-        (suction ? suctionIn : dischargeOut) += s.valves[j].massFlow;
-        (suction ? suctionSum : dischargeSum) += st.valveMass(j);
-        (suction ? suctionArea : dischargeArea) += s.valves[j].area;
-        (suction ? openSuction : openDischarge) += st.lift(j) > 0 ? 1 : 0;
-        enthalpySum += st.valveEnthalpy(j);
-        seatImpact = std::max(seatImpact, sim.impacts()[j].seat);
-        guardImpact = std::max(guardImpact, sim.impacts()[j].guard);
+        (suction ? suctionIn : dischargeOut) += v.massFlow;
+        (suction ? suctionSum : dischargeSum) += v.massSum;
+        (suction ? suctionArea : dischargeArea) += v.area;
+        (suction ? openSuction : openDischarge) += v.lift > 0 ? 1 : 0;
+        enthalpySum += v.enthalpySum;
+        seatImpact = std::max(seatImpact, v.impacts.seat);
+        guardImpact = std::max(guardImpact, v.impacts.guard);
     }
     values[col::line] = static_cast<double>(line);
-    values[col::time] = sim.time();
+    values[col::time] = s.time;
     values[col::revolution] = std::floor(phiDeg / 360.0 + 1e-9) + 1;
     values[col::crankAngle] = phiDeg;
     values[col::angleInRevolution] = std::fmod(phiDeg, 360.0);
-    values[col::gap] = s.gap;
-    values[col::pistonVelocity] = s.pistonVelocity;
-    values[col::pistonAcceleration] = m.crank.pistonAcceleration(s.phi);
+    values[col::gap] = gap;
+    values[col::pistonVelocity] = m.crank.pistonVelocity(phi);
+    values[col::pistonAcceleration] = m.crank.pistonAcceleration(phi);
     values[col::volume] = s.volume;
     values[col::volumeRate] = s.volumeRate;
     values[col::pressure] = s.pressure;
     values[col::temperature] = s.temperature;
     values[col::density] = s.density;
-    values[col::mass] = st.mass();
-    values[col::internalEnergy] = st.energy();
+    values[col::mass] = s.mass;
+    values[col::internalEnergy] = s.internalEnergy;
     values[col::soundSpeed] = m.gas.soundSpeed(s.temperature);
     values[col::pressureBySuction] = s.pressure / m.suction.pressure;
     values[col::pressureByDischarge] = s.pressure / m.discharge.pressure;
@@ -101,11 +103,11 @@ void fillChamberColumns(double (&values)[col::chamberCount + 1], long long line,
     values[col::suctionMassSum] = suctionSum;
     values[col::dischargeMassSum] = dischargeSum;
     values[col::enthalpyInSum] = enthalpySum;
-    values[col::workOnGasSum] = -st.work();
-    values[col::massBalanceResidual] = st.mass() - start.mass() - (suctionSum - dischargeSum);
-    values[col::energyBalanceResidual] = st.energy() - start.energy() - enthalpySum + st.work();
-    values[col::pistonGasForce] = s.pressure * m.pistonArea;
-    values[col::indicatedPower] = -s.pressure * s.volumeRate;
+    values[col::workOnGasSum] = -s.pdV;
+    values[col::massBalanceResidual] = s.mass - s.startMass - (suctionSum - dischargeSum);
+    values[col::energyBalanceResidual] = s.energy - s.startEnergy - enthalpySum + s.pdV;
+    values[col::pistonGasForce] = s.pistonForce;
+    values[col::indicatedPower] = s.pistonPower;
     values[col::openSuctionValves] = static_cast<double>(openSuction);
     values[col::openDischargeValves] = static_cast<double>(openDischarge);
     values[col::suctionFlowArea] = suctionArea;
@@ -114,45 +116,42 @@ void fillChamberColumns(double (&values)[col::chamberCount + 1], long long line,
     values[col::dischargePressure] = m.discharge.pressure;
     values[col::suctionTemperature] = m.suction.temperature;
     values[col::dischargePlenumTemperature] = m.discharge.temperature;
-    values[col::timeSteps] = static_cast<double>(sim.stepCount());
-    values[col::lastTimeStep] = sim.lastStepSize();
+    values[col::timeSteps] = static_cast<double>(s.timeSteps);
+    values[col::lastTimeStep] = s.lastTimeStep;
     values[col::maxSeatImpact] = seatImpact;
     values[col::maxGuardImpact] = guardImpact;
-    values[col::strokeFraction] = (s.gap - m.crank.minimalGap()) / m.crank.stroke();
+    values[col::strokeFraction] = (gap - m.crank.minimalGap()) / m.crank.stroke();
 }
 
 // Valve j's columns: v[offset].
-void fillValveColumns(double (&v)[col::valve::columnsPerValve], const ChamberState &st,
-                      const ChamberSnapshot &s, size_t j)
+void fillValveColumns(double (&v)[col::valve::columnsPerValve], const ValveInstant &f)
 {
-    const ValveFlowState &f = s.valves[j];
-    v[col::valve::lift] = st.lift(j);
-    v[col::valve::velocity] = st.velocity(j);
+    v[col::valve::lift] = f.lift;
+    v[col::valve::velocity] = f.velocity;
     v[col::valve::acceleration] = f.acceleration;
     v[col::valve::flowArea] = f.area;
     v[col::valve::pressureDifference] = f.pressureDrop;
     v[col::valve::massFlow] = f.massFlow;
     v[col::valve::gasForce] = f.gasForce;
     v[col::valve::springForce] = f.springForce;
-    v[col::valve::massSum] = st.valveMass(j);
+    v[col::valve::massSum] = f.massSum;
 }
 
 } // namespace
 
-void HistoryWriter::append(long long line, const Simulation &sim, const ChamberState &start)
+void HistoryWriter::append(long long line, const HistoryInstant &instant)
 {
-    const ChamberSnapshot snapshot = sim.snapshot();
     double values[col::chamberCount + 1] = {};
-    fillChamberColumns(values, line, sim, snapshot, start);
+    fillChamberColumns(values, line, compressor_, instant);
     for (int c = 1; c <= col::chamberCount; ++c) {
         if (c > 1)
             buffer_ += ' ';
         // The time needs more digits than the rest: steps are microseconds apart.
         appendNumber(buffer_, values[c], c == col::time ? 10 : 8);
     }
-    for (size_t j = 0; j < sim.model().valves.size(); ++j) {
+    for (const ValveInstant &valve : instant.valves) {
         double v[col::valve::columnsPerValve] = {};
-        fillValveColumns(v, sim.state(), snapshot, j);
+        fillValveColumns(v, valve);
         for (double value : v) {
             buffer_ += ' ';
             appendNumber(buffer_, value, 8);

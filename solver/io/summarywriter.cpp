@@ -1,4 +1,4 @@
-#include "lumped/summarywriter.h"
+#include "io/summarywriter.h"
 
 #include "io/numberformat.h"
 
@@ -15,7 +15,7 @@ void entry(std::string &out, const std::string &name, double value)
 
 } // namespace
 
-std::string summaryText(const std::string &caseName, const ChamberModel &model, const CycleResult &c,
+std::string summaryText(const std::string &caseName, const Compressor &model, const CycleResult &c,
                         const IdealCycle &ideal, const std::vector<ImpactRecord> &impacts)
 {
     std::string out = "# Summary of case " + caseName + "\n# Evaluated from crank angle ";

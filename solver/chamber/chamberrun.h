@@ -1,0 +1,45 @@
+#pragma once
+
+#include "chamber/chambersimulation.h"
+#include "io/caserun.h"
+#include "models/cycle.h"
+
+#include <filesystem>
+#include <functional>
+#include <vector>
+
+namespace euler::chamber {
+
+struct ChamberRunOptions
+{
+    double outputIntervalDeg = 0.1; // Output.txt line spacing
+    int paraViewIntervalDeg = 5;    // vtk/chamber_NNN.vtu spacing, 0: none
+    bool holdValvesShut = false;    // plates stay on their seats (checks)
+    bool writeSurfaces = true;      // head/piston/side files each degree
+    bool echo = true;               // log lines also to stderr
+    int threads = 0;                // solver threads, 0: OpenMP's default
+    double memoryBytes = 0;         // what a mesh may need, 0: the machine's memory
+    std::function<void(const ChamberSimulation &)> afterStep;
+};
+
+struct ChamberRunResult : RunStatus
+{
+    CycleResult cycle; // last complete revolution, else the whole run
+    std::vector<CycleResult> revolutions;
+    IdealCycle ideal;
+    std::vector<ImpactRecord> impacts;
+    long long timeSteps = 0;
+    long long cells = 0;
+};
+
+// A whole run of the three-dimensional chamber model as euler.exe does it
+// (see runInCase for the frame): the chamber mesh from the cylinder data,
+// refused before it is built when it would need more memory than allowed;
+// then from top dead centre to phiMax the files of the lumped run from the
+// computed field, and the ParaView files. Never throws.
+ChamberRunResult runChamberCase(const std::filesystem::path &rootDirectory, const ChamberRunOptions &options = {});
+
+// The chamber setup of a case's inputs.
+ChamberSetup chamberSetup(const CylinderInput &cylinder, const ValveInput &valves, bool valvesHeldShut);
+
+} // namespace euler::chamber

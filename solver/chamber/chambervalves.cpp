@@ -1,0 +1,209 @@
+#include "chamber/chambervalves.h"
+
+#include "io/inputerror.h"
+#include "io/numberformat.h"
+
+#include "formats/caselayout.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace euler::chamber {
+namespace {
+
+std::string valveName(const Valve &v)
+{
+    return (v.kind == ValveKind::Suction ? "suction valve " : "discharge valve ") + std::to_string(v.number);
+}
+
+} // namespace
+
+ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards)
+{
+    const double T = gas.temperature(cell.p, cell.rho);
+    const double away = std::min(0.0, towards);
+    const double speed2 = std::max(0.0, cell.u * cell.u + cell.v * cell.v + cell.w * cell.w - away * away);
+    const double g = gas.gamma;
+    const double mach2 = speed2 * cell.rho / (g * cell.p);
+    return {cell.p, cell.p * std::pow(1 + 0.5 * (g - 1) * mach2, g / (g - 1)), T + 0.5 * speed2 / gas.cp()};
+}
+
+ChamberValves::ChamberValves(const Compressor &compressor, const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
+                             double valveRadius, bool heldShut)
+    : compressor_(compressor), orifice_(compressor.gas.gamma, compressor.gas.R), heldShut_(heldShut),
+      impacts_(compressor.valves.size())
+{
+    const double R = mesh.boreRadius();
+    const int nc = mesh.section().circumferential, layers = mesh.layers();
+    std::vector<ValveOutline> outlines;
+    for (const Valve &valve : compressor.valves)
+        outlines.emplace_back(R, valve.pocketAngle, valveRadius);
+    for (size_t i = 0; i < outlines.size(); ++i)
+        for (size_t j = i + 1; j < outlines.size(); ++j)
+            if (outlines[i].centreDistance(outlines[j]) < 2 * valveRadius)
+                throw inputError(formats::caselayout::valveInput,
+                                 "the valve outlines of " + valveName(compressor.valves[i]) + " and "
+                                     + valveName(compressor.valves[j]) + " overlap on the bore: their pocket angles lie "
+                                     + formatNumber(outlines[i].centreDistance(outlines[j]) / R * 180 / M_PI)
+                                     + " deg apart, the valve diameter needs "
+                                     + formatNumber(2 * valveRadius / R * 180 / M_PI) + " deg");
+
+    for (const ValveOutline &outline : outlines) {
+        ValveOpening o;
+        for (int l = 0; l < nc; ++l) {
+            const double a0 = outline.circumference * l / nc, a1 = outline.circumference * (l + 1) / nc;
+            if (!outline.meetsColumn(a0, a1))
+                continue;
+            for (int j = 0; j < layers; ++j) {
+                o.faces.push_back(sideFaces[static_cast<size_t>(j * nc + l)]);
+                o.arc0.push_back(a0 - outline.nearestImage(0.5 * (a0 + a1)));
+                o.arc1.push_back(a1 - outline.nearestImage(0.5 * (a0 + a1)));
+                o.zeta0.push_back(static_cast<double>(j) / layers);
+                o.zeta1.push_back(j + 1 == layers ? 1.0 : static_cast<double>(j + 1) / layers);
+            }
+        }
+        o.openArea.assign(o.faces.size(), 0.0);
+        o.exchange.assign(o.faces.size(), {});
+        openings_.push_back(std::move(o));
+    }
+    radius_ = valveRadius;
+}
+
+std::vector<Index> ChamberValves::exchangeFaces() const
+{
+    std::vector<Index> faces;
+    for (const ValveOpening &o : openings_)
+        faces.insert(faces.end(), o.faces.begin(), o.faces.end());
+    return faces;
+}
+
+void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solver)
+{
+    const fv::Geometry &g = solver.geometry();
+    const fv::PrimitiveFields &w = solver.primitives();
+    const std::vector<Index> &owner = solver.mesh().owner;
+    const IdealGas &gas = compressor_.gas;
+    for (size_t j = 0; j < openings_.size(); ++j) {
+        ValveOpening &o = openings_[j];
+        const Valve &valve = compressor_.valves[j];
+        double open = 0, p = 0, rho = 0, p0 = 0, T0 = 0;
+        for (size_t k = 0; k < o.faces.size(); ++k) {
+            const size_t f = static_cast<size_t>(o.faces[k]);
+            const double z0 = o.zeta0[k] * gap, z1 = o.zeta1[k] * gap;
+            const double fraction = halfDiskOverlap(o.arc0[k], o.arc1[k], z0, z1, radius_)
+                                    / ((o.arc1[k] - o.arc0[k]) * (z1 - z0));
+            const double a = fraction * g.area[f];
+            const size_t c = static_cast<size_t>(owner[f]);
+            o.openArea[k] = a;
+            open += a;
+            const fv::PointState cell{w[fv::Rho][c], w[fv::VelocityX][c], w[fv::VelocityY][c], w[fv::VelocityZ][c],
+                                      w[fv::Pressure][c]};
+            const double towards = (cell.u * g.areaX[f] + cell.v * g.areaY[f] + cell.w * g.areaZ[f]) / g.area[f];
+            const ValveSide approach = approachState(gas, cell, towards);
+            p += a * cell.p;
+            rho += a * cell.rho;
+            p0 += a * approach.flowPressure;
+            T0 += a * approach.flowTemperature;
+        }
+        o.totalOpenArea = open;
+        o.pressure = p / open;
+        o.density = rho / open;
+        o.temperature = gas.temperature(o.pressure, o.density);
+        o.side = {p0 / open, p0 / open, T0 / open};
+        o.flow = valveFlow(compressor_, valve, orifice_, o.side, y[scalar::lift(j)], y[scalar::velocity(j)], heldShut_);
+
+        const double mdot = o.flow.massFlowIn;
+        const Plenum &plenum = valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge;
+        // Inflow: plenum gas expanded to the chamber side's pressure.
+        const double jetDensity = gas.density(plenum.pressure, plenum.temperature)
+                                  * std::pow(o.side.flowPressure / plenum.pressure, 1.0 / gas.gamma);
+        const double jetSpeed = std::fabs(mdot) / (jetDensity * open);
+        o.massRate = o.enthalpyRate = 0;
+        for (size_t k = 0; k < o.faces.size(); ++k) {
+            const size_t f = static_cast<size_t>(o.faces[k]);
+            const size_t c = static_cast<size_t>(owner[f]);
+            const double u = w[fv::VelocityX][c], v = w[fv::VelocityY][c], wz = w[fv::VelocityZ][c];
+            const double towards = (u * g.areaX[f] + v * g.areaY[f] + wz * g.areaZ[f]) / g.area[f];
+            const double h0 = mdot > 0 ? gas.cp() * plenum.temperature
+                                       : gas.cp() * gas.temperature(w[fv::Pressure][c], w[fv::Rho][c])
+                                             + 0.5 * (u * u + v * v + wz * wz);
+            const double m = mdot * o.openArea[k] / open;
+            fv::ExchangeInput &in = o.exchange[k];
+            in = {m, h0, mdot > 0 ? jetSpeed : std::max(0.0, towards)};
+            if (mdot < 0) { // the leaving gas takes its motion along the wall along
+                const double n[3] = {g.areaX[f] / g.area[f], g.areaY[f] / g.area[f], g.areaZ[f] / g.area[f]};
+                const double cell[3] = {u, v, wz};
+                for (int d = 0; d < 3; ++d)
+                    in.tangential[d] = cell[d] - towards * n[d];
+            }
+            o.massRate += m;
+            o.enthalpyRate += m * h0;
+        }
+    }
+}
+
+void ChamberValves::apply(fv::Solver &solver) const
+{
+    for (const ValveOpening &o : openings_)
+        for (size_t k = 0; k < o.faces.size(); ++k)
+            solver.exchangeInput(o.faces[k]) = o.exchange[k];
+}
+
+void ChamberValves::rates(const double *y, double *rates) const
+{
+    for (size_t j = 0; j < openings_.size(); ++j) {
+        const ValveOpening &o = openings_[j];
+        rates[scalar::lift(j)] = heldShut_ ? 0.0 : y[scalar::velocity(j)];
+        rates[scalar::velocity(j)] = o.flow.acceleration;
+        const bool suction = compressor_.valves[j].kind == ValveKind::Suction;
+        rates[scalar::mass(j)] = suction ? o.massRate : -o.massRate;
+        rates[scalar::enthalpy(j)] = o.enthalpyRate;
+    }
+}
+
+double ChamberValves::timeScale(const fv::Solver &solver) const
+{
+    double tau = std::numeric_limits<double>::infinity();
+    const std::vector<double> &volume = solver.geometry().volume;
+    const std::vector<Index> &owner = solver.mesh().owner;
+    for (size_t j = 0; j < openings_.size(); ++j) {
+        const ValveOpening &o = openings_[j];
+        const Valve &valve = compressor_.valves[j];
+        if (!heldShut_)
+            tau = std::min(tau, valve.plate.timeScale(solver.scalars()[scalar::lift(j)],
+                                                      solver.scalars()[scalar::velocity(j)],
+                                                      o.flow.gasForce - o.flow.springForce));
+        if (o.flow.area <= 0)
+            continue;
+        // d mdot / d p by a central difference well inside the linear band.
+        const double dp = 1e-7 * o.side.flowPressure;
+        const auto flowAt = [&](double p) {
+            const ValveSide side{o.pressure, p, o.side.flowTemperature};
+            return valveFlow(compressor_, valve, orifice_, side, solver.scalars()[scalar::lift(j)], 0, false).massFlowIn;
+        };
+        const double slope = std::fabs(flowAt(o.side.flowPressure + dp) - flowAt(o.side.flowPressure - dp)) / (2 * dp);
+        double feedback = 0;
+        for (size_t k = 0; k < o.faces.size(); ++k) {
+            const double share = o.openArea[k] / o.totalOpenArea;
+            feedback += share * share / volume[static_cast<size_t>(owner[static_cast<size_t>(o.faces[k])])];
+        }
+        const double c2 = compressor_.gas.gamma * o.pressure / o.density;
+        const double lambda = slope * c2 * feedback;
+        if (lambda > 0)
+            tau = std::min(tau, 1.0 / lambda);
+    }
+    return tau;
+}
+
+void ChamberValves::resolveStops(std::vector<double> &y)
+{
+    for (size_t j = 0; j < openings_.size(); ++j) {
+        PlateState plate{y[scalar::lift(j)], y[scalar::velocity(j)]};
+        impacts_[j].add(euler::resolveStops(compressor_.valves[j].plate, plate));
+        y[scalar::lift(j)] = plate.lift;
+        y[scalar::velocity(j)] = plate.velocity;
+    }
+}
+
+} // namespace euler::chamber

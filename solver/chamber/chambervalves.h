@@ -1,0 +1,109 @@
+#pragma once
+
+#include "chamber/chambermesh.h"
+#include "chamber/valveoutline.h"
+#include "fv/solver.h"
+#include "models/compressor.h"
+#include "models/valveexchange.h"
+
+#include <cstddef>
+#include <vector>
+
+namespace euler::chamber {
+
+// The scalar unknowns of a chamber run, advanced in the same Runge-Kutta
+// stages as the gas: the integral of p dV over the walls (J), then per valve
+// its lift (m), plate velocity (m/s), the mass passed in its flow direction
+// (kg) and the enthalpy it carried into the chamber (J).
+namespace scalar {
+inline constexpr std::size_t work = 0;
+inline constexpr std::size_t perValve = 4;
+constexpr std::size_t lift(std::size_t j) { return 1 + perValve * j; }
+constexpr std::size_t velocity(std::size_t j) { return 2 + perValve * j; }
+constexpr std::size_t mass(std::size_t j) { return 3 + perValve * j; }
+constexpr std::size_t enthalpy(std::size_t j) { return 4 + perValve * j; }
+constexpr std::size_t count(std::size_t valves) { return 1 + perValve * valves; }
+} // namespace scalar
+
+// Where one valve meets the chamber and what it does there. Its faces are
+// the side-wall faces of every column its outline meets; each is open by its
+// overlap with the outline (in arc length and z), so the open area follows
+// the piston smoothly.
+struct ValveOpening
+{
+    std::vector<Index> faces;            // mesh faces
+    std::vector<double> arc0, arc1;      // the face's arc range, m
+    std::vector<double> zeta0, zeta1;    // its z range divided by the gap
+    std::vector<double> openArea;        // m^2, per face
+    double totalOpenArea = 0;            // m^2
+    // Open-area means of the cells at the open faces: their static state,
+    // and what the valve flow sees (approachState).
+    double pressure = 0, density = 0, temperature = 0;
+    ValveSide side;
+    ValveFlowState flow;
+    std::vector<fv::ExchangeInput> exchange; // per face
+    double massRate = 0;                 // kg/s into the chamber over its faces
+    double enthalpyRate = 0;             // W into the chamber over its faces
+};
+
+// A cell's gas at a valve face, moving towards it at `towards` (m/s along the
+// outward normal): its static pressure on the plate, and for the valve flow
+// its stagnation state for the motion towards the valve,
+//     p0 = p (1 + (gamma-1)/2 M^2)^(gamma/(gamma-1)),  T0 = T + u^2 / (2 cp),
+// M = towards / c; gas moving away from the valve gives its static state.
+// The orifice law takes the upstream state at rest; gas that the chamber
+// already drives towards the valve brings its dynamic pressure along.
+ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards);
+
+// The valves of a chamber run until the pockets are meshed: each exchanges
+// gas through the side-wall faces inside its outline (valveoutline.h). Its
+// plate follows the mass-spring model driven by the open-area mean pressure
+// of the cells there; its mass flow is the isentropic valve flow between the
+// open-area mean of their approachState and the plenum, shared over the faces
+// by open area:
+//  - inflow carries the plenum's total enthalpy cp T_plenum at the density
+//    of plenum gas expanded isentropically to the chamber-side pressure;
+//  - outflow carries each cell's own total enthalpy and velocity (its
+//    component into the wall, when it moves away from it, taken as 0).
+class ChamberValves
+{
+public:
+    // sideFaces: the mesh face of every side-wall quad, in ChamberMesh order.
+    // Throws RunError (BadInput) when two outlines overlap on the bore.
+    ChamberValves(const Compressor &compressor, const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
+                  double valveRadius, bool heldShut);
+
+    std::size_t count() const { return openings_.size(); }
+    const std::vector<ValveOpening> &openings() const { return openings_; }
+    const std::vector<ImpactRecord> &impacts() const { return impacts_; }
+    // Every face some valve may open, once.
+    std::vector<Index> exchangeFaces() const;
+
+    // Open areas at the gap, the chamber-side state from the solver's current
+    // primitives and geometry, and the valves' flows with the scalars y.
+    void evaluate(double gap, const double *y, const fv::Solver &solver);
+    // The exchange of the last evaluation, into the solver's exchange faces.
+    void apply(fv::Solver &solver) const;
+    // The valves' scalar rates (see scalar) from the last evaluation: the
+    // mass and enthalpy the faces let in, summed face by face, so that the
+    // cells' balance closes to rounding.
+    void rates(const double *y, double *rates) const;
+    // Shortest time scale of the valves at the last evaluation: every free
+    // plate's (ValvePlate::timeScale) and the gas exchange's, 1 / lambda with
+    //     lambda = |d mdot / d p| c^2 sum_f (a_f / A_open)^2 / V_f,
+    // the rate at which the valve flow would drive the pressure of the cells
+    // it feeds back onto itself.
+    double timeScale(const fv::Solver &solver) const;
+    // Puts plates that passed a stop back onto it and records the impact.
+    void resolveStops(std::vector<double> &y);
+
+private:
+    Compressor compressor_;
+    IsentropicOrifice orifice_;
+    bool heldShut_;
+    double radius_ = 0;
+    std::vector<ValveOpening> openings_;
+    std::vector<ImpactRecord> impacts_;
+};
+
+} // namespace euler::chamber

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "io/caseinputs.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace euler {
+
+class RunLog;
+
+// How a run ended.
+struct RunStatus
+{
+    int exitCode = 0;    // 0 done, 1 bad input, 2 output failed, 3 diverged
+    std::string message; // reason when exitCode != 0
+    std::filesystem::path caseDirectory;
+};
+
+using ModelRun = std::function<void(const CaseInputs &inputs, const std::filesystem::path &caseDirectory, RunLog &log)>;
+
+// The frame both models run in, with rootDirectory the parent of
+// ExecutingFiles: the log (echoed to stderr when asked) opened in the case
+// directory, or beside the inputs when the case name cannot be read; the
+// inputs read and checked; then `model`. A RunError becomes the exit status,
+// an "ERROR:" line with its reason and the "Stopped with exit status" line;
+// any other exception exit status 2. Never throws.
+RunStatus runInCase(const std::filesystem::path &rootDirectory, bool echo, const std::string &banner,
+                    const ModelRun &model);
+
+} // namespace euler

@@ -1,0 +1,49 @@
+#pragma once
+
+// The sample case on small chamber meshes for the 3D solver's tests.
+#include "chamber/chamberrun.h"
+#include "chamber/chambersimulation.h"
+#include "solvertestcase.h"
+
+#include <cmath>
+
+namespace chambertest {
+
+// The sample case's chamber with a coarse mesh: n1, n2, n3 as given.
+inline euler::chamber::ChamberSetup sampleSetup(int n1, int n2, int n3, bool valvesHeldShut = false)
+{
+    euler::chamber::ChamberSetup setup
+        = euler::chamber::chamberSetup(solvertest::sampleCylinder(), solvertest::sampleValves(), valvesHeldShut);
+    setup.mesh.n1 = n1;
+    setup.mesh.n2 = n2;
+    setup.mesh.n3 = n3;
+    return setup;
+}
+
+// Time of crank angle deg.
+inline double timeAt(const euler::chamber::ChamberSimulation &sim, double deg)
+{
+    return deg * M_PI / 180 / sim.compressor().crank.omega();
+}
+
+// Mass and energy balances now, relative to the chamber's mass and energy:
+// the cells' totals minus what the valves let in (and, for the energy, plus
+// the work of the walls).
+struct Balances
+{
+    double mass = 0, energy = 0;
+};
+
+inline Balances balances(euler::chamber::ChamberSimulation &sim)
+{
+    const euler::HistoryInstant h = sim.historyInstant();
+    double massIn = 0, enthalpyIn = 0;
+    for (size_t j = 0; j < h.valves.size(); ++j) {
+        const bool suction = sim.compressor().valves[j].kind == euler::ValveKind::Suction;
+        massIn += suction ? h.valves[j].massSum : -h.valves[j].massSum;
+        enthalpyIn += h.valves[j].enthalpySum;
+    }
+    return {(h.mass - h.startMass - massIn) / h.mass, (h.energy - h.startEnergy - enthalpyIn + h.pdV) / h.energy};
+}
+
+} // namespace chambertest
