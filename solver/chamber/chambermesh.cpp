@@ -11,7 +11,7 @@ namespace {
 // How far the core's boundary is rounded from the square (0) to the circle (1).
 constexpr double coreRoundness = 0.5;
 // With a rod ring, the core's corners lie at this fraction of the rod radius.
-constexpr double coreToRod = 0.5;
+constexpr double coreToRod = 0.6;
 // Without one, at this fraction of the bore radius.
 constexpr double coreToBoreWithoutRod = 0.25;
 

@@ -10,25 +10,16 @@
 
 namespace euler::chamber {
 
-struct ChamberRunOptions
+struct ChamberRunOptions : CaseRunOptions
 {
-    double outputIntervalDeg = 0.1; // Output.txt line spacing
-    int paraViewIntervalDeg = 5;    // vtk/chamber_NNN.vtu spacing, 0: none
-    bool holdValvesShut = false;    // plates stay on their seats (checks)
-    bool writeSurfaces = true;      // head/piston/side files each degree
-    bool echo = true;               // log lines also to stderr
-    int threads = 0;                // solver threads, 0: OpenMP's default
-    double memoryBytes = 0;         // what a mesh may need, 0: the machine's memory
+    int paraViewIntervalDeg = 5; // vtk/chamber_NNN.vtu spacing, 0: none
+    int threads = 0;             // solver threads, 0: OpenMP's default
+    double memoryBytes = 0;      // what a mesh may need, 0: the machine's memory
     std::function<void(const ChamberSimulation &)> afterStep;
 };
 
-struct ChamberRunResult : RunStatus
+struct ChamberRunResult : CaseRunResult
 {
-    CycleResult cycle; // last complete revolution, else the whole run
-    std::vector<CycleResult> revolutions;
-    IdealCycle ideal;
-    std::vector<ImpactRecord> impacts;
-    long long timeSteps = 0;
     long long cells = 0;
 };
 

@@ -113,7 +113,7 @@ void ChamberSimulation::advanceTo(double tEnd)
     while (time() < tEnd) {
         try {
             valves_.evaluate(gap(), solver_->scalars().data(), *solver_);
-            double dt = std::min(solver_->stableTimeStep(courant), courant * valves_.timeScale(*solver_));
+            double dt = std::min(solver_->stableTimeStep(courant), valves_.stableTimeStep(*solver_, courant));
             const double remaining = tEnd - time();
             // Avoid a sliver of a step just before the target.
             if (!(dt < remaining * 0.999))

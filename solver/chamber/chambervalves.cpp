@@ -12,6 +12,10 @@
 namespace euler::chamber {
 namespace {
 
+// SSP-RK3 damps a decaying mode e^(-lambda t) for lambda dt up to 2.51; the
+// valve flow's feedback on the cells it feeds is such a mode.
+constexpr double exchangeStability = 2.0;
+
 std::string valveName(const Valve &v)
 {
     return (v.kind == ValveKind::Suction ? "suction valve " : "discharge valve ") + std::to_string(v.number);
@@ -162,7 +166,7 @@ void ChamberValves::rates(const double *y, double *rates) const
     }
 }
 
-double ChamberValves::timeScale(const fv::Solver &solver) const
+double ChamberValves::stableTimeStep(const fv::Solver &solver, double courant) const
 {
     double tau = std::numeric_limits<double>::infinity();
     const std::vector<double> &volume = solver.geometry().volume;
@@ -171,9 +175,9 @@ double ChamberValves::timeScale(const fv::Solver &solver) const
         const ValveOpening &o = openings_[j];
         const Valve &valve = compressor_.valves[j];
         if (!heldShut_)
-            tau = std::min(tau, valve.plate.timeScale(solver.scalars()[scalar::lift(j)],
-                                                      solver.scalars()[scalar::velocity(j)],
-                                                      o.flow.gasForce - o.flow.springForce));
+            tau = std::min(tau, courant * valve.plate.timeScale(solver.scalars()[scalar::lift(j)],
+                                                                solver.scalars()[scalar::velocity(j)],
+                                                                o.flow.gasForce - o.flow.springForce));
         if (o.flow.area <= 0)
             continue;
         // d mdot / d p by a central difference well inside the linear band.
@@ -191,7 +195,7 @@ double ChamberValves::timeScale(const fv::Solver &solver) const
         const double c2 = compressor_.gas.gamma * o.pressure / o.density;
         const double lambda = slope * c2 * feedback;
         if (lambda > 0)
-            tau = std::min(tau, 1.0 / lambda);
+            tau = std::min(tau, exchangeStability / lambda);
     }
     return tau;
 }

@@ -88,12 +88,13 @@ public:
     // mass and enthalpy the faces let in, summed face by face, so that the
     // cells' balance closes to rounding.
     void rates(const double *y, double *rates) const;
-    // Shortest time scale of the valves at the last evaluation: every free
-    // plate's (ValvePlate::timeScale) and the gas exchange's, 1 / lambda with
-    //     lambda = |d mdot / d p| c^2 sum_f (a_f / A_open)^2 / V_f,
-    // the rate at which the valve flow would drive the pressure of the cells
-    // it feeds back onto itself.
-    double timeScale(const fv::Solver &solver) const;
+    // The longest step the valves allow at the last evaluation: the Courant
+    // number times every free plate's time scale (ValvePlate::timeScale),
+    // and 2 / lambda for the gas exchange, with
+    //     lambda = |d mdot / d p0| a^2 sum_f (a_f / A_open)^2 / V_f
+    // the rate at which the valve flow drives the pressure of the cells it
+    // feeds back onto itself (SSP-RK3 damps such a mode for lambda dt < 2.5).
+    double stableTimeStep(const fv::Solver &solver, double courant) const;
     // Puts plates that passed a stop back onto it and records the impact.
     void resolveStops(std::vector<double> &y);
 

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "io/caseinputs.h"
+#include "models/cycle.h"
 
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace euler {
 
@@ -16,6 +18,25 @@ struct RunStatus
     int exitCode = 0;    // 0 done, 1 bad input, 2 output failed, 3 diverged
     std::string message; // reason when exitCode != 0
     std::filesystem::path caseDirectory;
+};
+
+// What either model's run is asked for.
+struct CaseRunOptions
+{
+    double outputIntervalDeg = 0.1; // Output.txt line spacing
+    bool holdValvesShut = false;    // plates stay on their seats (checks)
+    bool writeSurfaces = true;      // head/piston/side files each degree
+    bool echo = true;               // log lines also to stderr
+};
+
+// What either model's run gives back besides its status.
+struct CaseRunResult : RunStatus
+{
+    CycleResult cycle; // last complete revolution, else the whole run
+    std::vector<CycleResult> revolutions;
+    IdealCycle ideal;
+    std::vector<ImpactRecord> impacts;
+    long long timeSteps = 0;
 };
 
 using ModelRun = std::function<void(const CaseInputs &inputs, const std::filesystem::path &caseDirectory, RunLog &log)>;

@@ -12,23 +12,14 @@
 
 namespace euler {
 
-struct RunOptions
+struct RunOptions : CaseRunOptions
 {
-    double outputIntervalDeg = 0.1; // Output.txt line spacing
-    bool holdValvesShut = false;    // plates stay on their seats (checks)
-    bool writeSurfaces = true;      // head/piston/side files each degree
-    bool echo = true;               // log lines also to stderr
     std::function<void(const Simulation &)> afterStep;
 };
 
-struct RunResult : RunStatus
+struct RunResult : CaseRunResult
 {
-    CycleResult cycle;   // last complete revolution, else the whole run
-    std::vector<CycleResult> revolutions;
-    IdealCycle ideal;
-    std::vector<ImpactRecord> impacts;
     ChamberState start, end;
-    long long timeSteps = 0;
 };
 
 // The chamber model of a case. pocketVolume is the volume of one pocket.
