@@ -8,8 +8,11 @@
 //       like a piston every step)
 //   bench_solver3d --sample [--threads T] [--steps S]
 //       one line: sample_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x>
-//       for the chamber of the sample case Case680mm (2 + 2 valves, n1 10,
-//       n2 2, n3 6) from top dead centre, its piston and valves at work
+//       join_share=<f> for the chamber and valve pockets of the sample case
+//       Case680mm (2 + 2 valves, n1 10, n2 2, n3 6) from top dead centre,
+//       its piston and valves at work; join_share is the part of the wall
+//       time the pockets' join to the side wall took (its updates as the
+//       mesh moves)
 //   bench_solver3d --revolution [--threads T]
 //       one line: revolution_seconds=<wall> threads=<t> steps=<s> cpu_seconds=<c>: the
 //       whole run of euler.exe for one revolution of the sample case, every
@@ -90,6 +93,7 @@ struct Figures
     long cells, steps;
     int threads;
     double seconds;
+    double joinShare = -1; // of the seconds, where there is a join
 };
 
 Figures run(const Options &o)
@@ -124,8 +128,11 @@ Figures run(const Options &o)
 double print(const Figures &f, const char *mesh = "box")
 {
     const double rate = double(f.cells) * f.steps / f.seconds;
-    std::printf("%s_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f\n", mesh, f.cells,
+    std::printf("%s_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f", mesh, f.cells,
                 f.threads, f.steps, f.seconds, rate);
+    if (f.joinShare >= 0)
+        std::printf(" join_share=%.3f", f.joinShare);
+    std::printf("\n");
     std::fflush(stdout);
     return rate;
 }
@@ -164,7 +171,7 @@ Figures runSample(const Options &o)
     setThreadCount(o.threads > 0 ? o.threads : threadCount());
     const SampleWorkspace w("360.00000");
     const euler::CaseInputs in = euler::readCaseInputs(w.root);
-    euler::chamber::ChamberSimulation sim(euler::chamber::chamberSetup(in.cylinder, in.valves, false));
+    euler::chamber::ChamberSimulation sim(euler::chamber::chamberSetup(in.cylinder, in.valves, &in.pocket, false));
     const double degree = M_PI / 180 / sim.compressor().crank.omega();
     auto advance = [&](long steps) {
         const long until = sim.stepCount() + steps;
@@ -178,8 +185,9 @@ Figures runSample(const Options &o)
         const auto [seconds, done] = advance(20);
         steps = std::max(20L, static_cast<long>(3.0 * done / seconds));
     }
+    const double joinBefore = sim.joinSeconds();
     const auto [seconds, done] = advance(steps);
-    return {sim.solver().mesh().cellCount(), done, threadCount(), seconds};
+    return {sim.solver().mesh().cellCount(), done, threadCount(), seconds, (sim.joinSeconds() - joinBefore) / seconds};
 }
 
 void runRevolution(int threads)

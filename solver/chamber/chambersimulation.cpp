@@ -4,6 +4,7 @@
 #include "io/numberformat.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <map>
 
@@ -29,11 +30,33 @@ std::vector<Index> quadFaces(const fv::Mesh &mesh, const fv::HexMesh &hex, Index
     return faces;
 }
 
+std::vector<double> pocketAngles(const Compressor &compressor)
+{
+    std::vector<double> angles;
+    for (const Valve &v : compressor.valves)
+        angles.push_back(v.pocketAngle);
+    return angles;
+}
+
 } // namespace
 
-double chamberMemoryBytes(const ChamberMeshSpec &spec)
+MeshCounts pocketCounts(const ChamberSetup &setup)
 {
-    const MeshCounts n = meshCounts(spec);
+    if (!setup.pocket)
+        return {};
+    const fv::HexMesh &p = setup.pocket->hex;
+    const double copies = static_cast<double>(setup.compressor.valves.size());
+    // Every cell has six faces, each shared by two cells or on the boundary.
+    return {copies * p.cellCount(), copies * p.nodeCount(),
+            copies * 0.5 * (6.0 * p.cellCount() + static_cast<double>(p.boundary.size()))};
+}
+
+double chamberMemoryBytes(const ChamberMeshSpec &spec, const MeshCounts &pockets)
+{
+    MeshCounts n = meshCounts(spec);
+    n.cells += pockets.cells;
+    n.nodes += pockets.nodes;
+    n.faces += pockets.faces;
     // The solver's estimate grows in proportion to the counts: beyond a
     // billion cells it is scaled up from a billion.
     const double scale = n.cells > 1e9 ? n.cells / 1e9 : 1.0;
@@ -49,17 +72,26 @@ double chamberMemoryBytes(const ChamberMeshSpec &spec)
 ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     : setup_(setup),
       mesh_(setup.mesh, setup.compressor.crank.gap(0)),
-      motion_(mesh_, setup.compressor.crank),
-      solver_(std::make_unique<fv::Solver>(mesh_.hex(), fv::IdealGasEos(setup.compressor.gas))),
+      all_(pocketedMesh(mesh_.hex(), setup.pocket.get(), pocketAngles(setup.compressor))),
+      motion_(mesh_, setup.compressor.crank, all_.hex),
+      solver_(std::make_unique<fv::Solver>(all_.hex, fv::IdealGasEos(setup.compressor.gas))),
       headFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstHeadQuad(), mesh_.cellsPerLayer())),
       pistonFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstPistonQuad(), mesh_.cellsPerLayer())),
       sideFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstSideQuad(),
                            mesh_.section().circumferential * mesh_.layers())),
-      valves_(setup.compressor, mesh_, sideFaces_, setup.valveRadius, setup.valvesHeldShut)
+      valves_(setup.compressor, seatFaces(solver_->mesh(), all_.placed), setup.valvesHeldShut)
 {
     for (Index f = solver_->mesh().internalFaceCount(); f < solver_->mesh().faceCount(); ++f)
         boundaryFaces_.push_back(f);
     solver_->setBoundaryKind(valves_.exchangeFaces(), fv::BoundaryKind::Exchange);
+    if (setup.pocket) {
+        const double R = mesh_.boreRadius();
+        join_ = std::make_unique<pockets::BoreJoin>(R, all_.placed.angles,
+                                                    sideColumns(mesh_, sideFaces_, solver_->mesh()),
+                                                    pockets::openingFaces(solver_->mesh(), all_.placed, *setup.pocket, R));
+        solver_->setBoundaryKind(join_->interfaceFaces(), fv::BoundaryKind::Interface);
+        solver_->reserveInterfacePieces(join_->pieceCapacity());
+    }
     // The flows in the chamber are slow against the speed of sound.
     solver_->setLowMachCorrection(true);
     const Plenum &d = setup.compressor.discharge;
@@ -90,9 +122,16 @@ bool ChamberSimulation::nodePositions(double t, fv::NodePositions &nodes)
     return true;
 }
 
+void ChamberSimulation::interfacePieces(double t, const fv::Geometry &geometry, fv::InterfacePieces &pieces)
+{
+    const auto start = std::chrono::steady_clock::now();
+    join_->update(motion_.gap(t), geometry, pieces);
+    joinSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 void ChamberSimulation::beforeFluxes(const fv::StageInfo &stage, fv::Solver &solver)
 {
-    valves_.evaluate(motion_.gap(stage.time), solver.scalars().data(), solver);
+    valves_.evaluate(solver.scalars().data(), solver);
     valves_.apply(solver);
 }
 
@@ -112,7 +151,7 @@ void ChamberSimulation::advanceTo(double tEnd)
     const double courant = setup_.courantNumber;
     while (time() < tEnd) {
         try {
-            valves_.evaluate(gap(), solver_->scalars().data(), *solver_);
+            valves_.evaluate(solver_->scalars().data(), *solver_);
             double dt = std::min(solver_->stableTimeStep(courant), valves_.stableTimeStep(*solver_, courant));
             const double remaining = tEnd - time();
             // Avoid a sliver of a step just before the target.
@@ -155,7 +194,7 @@ HistoryInstant ChamberSimulation::historyInstant()
     const std::vector<double> &volume = s.volumes();
     const Compressor &m = setup_.compressor;
     const std::vector<double> &y = s.scalars();
-    valves_.evaluate(gap(), y.data(), s);
+    valves_.evaluate(y.data(), s);
 
     HistoryInstant h;
     h.time = time();

@@ -133,6 +133,9 @@ public:
     // balances inside scalarRates.
     double faceSetFlux(const std::vector<Index> &faces, Conserved component) const;
     const ConservedFields &faceFluxes() const { return flux_; }
+    // The interface pieces' fluxes of the last evaluated stage (rates, from
+    // owner to neighbour), for the pieces as they were then.
+    const ConservedFields &pieceFluxes() const { return pieceFlux_; }
     const PrimitiveFields &primitives() const { return w_; }
     PointState cellPrimitive(Index c) const { return cellState(w_, c); }
     double temperature(Index c) const { return eos_.temperature(cellPrimitive(c)); }

@@ -146,25 +146,13 @@ fv::HexMesh readPocketHexMesh(const std::filesystem::path &file, double scale)
     return mesh;
 }
 
-PocketMeshSummary readPocketMesh(const std::filesystem::path &file, double scale)
+PocketMeshSummary summarize(const fv::HexMesh &mesh)
 {
-    MeshReader reader(file);
-    fv::HexMesh mesh;
-    readNodes(reader, scale, mesh);
-    readHexahedra(reader, mesh);
     PocketMeshSummary summary;
     summary.nodes = mesh.nodeCount();
     summary.hexahedra = mesh.cellCount();
     for (double y : mesh.y)
         summary.maxAbsY = std::max(summary.maxAbsY, std::fabs(y));
-    for (const auto &cell : mesh.cells) {
-        std::array<Vec3, 8> corners;
-        for (int k = 0; k < 8; ++k) {
-            const auto n = static_cast<size_t>(cell[static_cast<size_t>(k)]);
-            corners[static_cast<size_t>(k)] = {mesh.x[n], mesh.y[n], mesh.z[n]};
-        }
-        summary.volume += hexahedronVolume(corners);
-    }
     return summary;
 }
 

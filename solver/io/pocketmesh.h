@@ -9,12 +9,11 @@
 
 namespace euler {
 
-// What the chamber model needs from the mapped pocket mesh of one valve.
+// The mapped pocket mesh of one valve in figures, for the log.
 struct PocketMeshSummary
 {
     int nodes = 0;
-    int hexahedra = 0;
-    double volume = 0;       // m^3, one pocket
+    int hexahedra = 0;       // in the file
     double maxAbsY = 0;      // m, half width across the pocket axis
 };
 
@@ -37,9 +36,6 @@ enum PocketPatch { BoreOpening = 0, PocketWall = 1, ValveSeat = 2 };
 // unknown patch.
 fv::HexMesh readPocketHexMesh(const std::filesystem::path &file, double scale);
 
-// Reads the pocket mesh format (node block, hexahedron block; the boundary
-// faces are not needed here) and scales coordinates by `scale` (m per unit).
-// Throws RunError naming the file and line on any malformed content.
-PocketMeshSummary readPocketMesh(const std::filesystem::path &file, double scale);
+PocketMeshSummary summarize(const fv::HexMesh &mesh);
 
 } // namespace euler

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace euler::pockets {
 
@@ -11,6 +12,14 @@ namespace {
 double relativeAngle(double theta, double reference)
 {
     return std::remainder(theta - reference, 2 * M_PI);
+}
+
+// The capacity covers every piece the join can make; a full one is a fault.
+void add(fv::InterfacePieces &pieces, Index owner, Index neighbour, double ax, double ay, double az, double cx,
+         double cy, double cz)
+{
+    if (!pieces.add(owner, neighbour, ax, ay, az, cx, cy, cz))
+        throw std::logic_error("the bore join has more pieces than it reserved room for");
 }
 
 } // namespace
@@ -40,7 +49,8 @@ BoreJoin::BoreJoin(double boreRadius, const std::vector<double> &pocketAngles, c
                 continue;
             if (joinedIndex[c] < 0) {
                 joinedIndex[c] = static_cast<int>(columns_.size());
-                columns_.push_back({static_cast<int>(sideFaces_.size()), static_cast<int>(columns[c].faces.size())});
+                columns_.push_back({static_cast<int>(sideFaces_.size()), static_cast<int>(columns[c].faces.size()),
+                                    t1 - t0});
                 sideFaces_.insert(sideFaces_.end(), columns[c].faces.begin(), columns[c].faces.end());
             }
             parts_.push_back({static_cast<int>(o), joinedIndex[c], part, part.minZ(), part.maxZ()});
@@ -54,6 +64,7 @@ BoreJoin::BoreJoin(double boreRadius, const std::vector<double> &pocketAngles, c
     openingSumX_.assign(openings_.size(), 0.0);
     openingSumY_.assign(openings_.size(), 0.0);
     openArea_.assign(openings_.size(), 0.0);
+    sideOpen_.assign(sideFaces_.size(), 0.0);
 }
 
 std::vector<Index> BoreJoin::interfaceFaces() const
@@ -83,6 +94,7 @@ void BoreJoin::update(double gap, const fv::Geometry &geometry, fv::InterfacePie
     std::fill(openingSumX_.begin(), openingSumX_.end(), 0.0);
     std::fill(openingSumY_.begin(), openingSumY_.end(), 0.0);
     std::fill(openArea_.begin(), openArea_.end(), 0.0);
+    std::fill(sideOpen_.begin(), sideOpen_.end(), 0.0);
     addOverlaps(gap, pieces);
     addWallPieces(geometry, pieces);
 }
@@ -113,13 +125,14 @@ void BoreJoin::addOverlaps(double gap, fv::InterfacePieces &pieces)
             const ArcPoint centre = centroid(piece);
             const double theta = centre.a / R_;
             const double cx = R_ * std::cos(theta), cy = R_ * std::sin(theta);
-            pieces.add(face->cell, opening.cell, ax, ay, 0.0, c * cx - s * cy, s * cx + c * cy, centre.z);
+            add(pieces, face->cell, opening.cell, ax, ay, 0.0, c * cx - s * cy, s * cx + c * cy, centre.z);
             const size_t side = static_cast<size_t>(face - sideFaces_.begin());
             sideSumX_[side] += ax;
             sideSumY_[side] += ay;
             openingSumX_[static_cast<size_t>(part.opening)] += ax;
             openingSumY_[static_cast<size_t>(part.opening)] += ay;
             openArea_[static_cast<size_t>(part.opening)] += pieceArea;
+            sideOpen_[side] += pieceArea / (column.width * (face->zeta1 - face->zeta0) * gap);
             ++overlaps_;
         }
     }
@@ -133,12 +146,12 @@ void BoreJoin::addWallPieces(const fv::Geometry &g, fv::InterfacePieces &pieces)
 {
     for (size_t i = 0; i < sideFaces_.size(); ++i) {
         const size_t f = static_cast<size_t>(sideFaces_[i].face);
-        pieces.add(sideFaces_[i].cell, -1, g.areaX[f] - sideSumX_[i], g.areaY[f] - sideSumY_[i], g.areaZ[f],
+        add(pieces, sideFaces_[i].cell, -1, g.areaX[f] - sideSumX_[i], g.areaY[f] - sideSumY_[i], g.areaZ[f],
                    g.centreX[f], g.centreY[f], g.centreZ[f]);
     }
     for (size_t i = 0; i < openings_.size(); ++i) {
         const size_t f = static_cast<size_t>(openings_[i].face);
-        pieces.add(openings_[i].cell, -1, g.areaX[f] + openingSumX_[i], g.areaY[f] + openingSumY_[i], g.areaZ[f],
+        add(pieces, openings_[i].cell, -1, g.areaX[f] + openingSumX_[i], g.areaY[f] + openingSumY_[i], g.areaZ[f],
                    g.centreX[f], g.centreY[f], g.centreZ[f]);
     }
 }

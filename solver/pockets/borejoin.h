@@ -78,6 +78,11 @@ public:
     const std::vector<OpeningFace> &openings() const { return openings_; }
     const std::vector<double> &openArea() const { return openArea_; }
     double pocketOpenArea(int pocket) const;
+    // The side-wall faces joined (those of the columns some pocket meets),
+    // and of the last update the fraction of each (in (a, z)) that opens
+    // into a pocket.
+    const std::vector<SideFace> &sideFaces() const { return sideFaces_; }
+    const std::vector<double> &sideOpenFraction() const { return sideOpen_; }
     // Overlap pieces (not wall pieces) of the last update.
     Index overlapCount() const { return overlaps_; }
 
@@ -94,6 +99,7 @@ private:
     {
         int first;       // index of its first face in sideFaces_
         int count;
+        double width;    // R (theta1 - theta0)
     };
 
     void addOverlaps(double gap, fv::InterfacePieces &pieces);
@@ -109,7 +115,7 @@ private:
     Index overlaps_ = 0;
     // Sums of the overlap vectors per side face and per opening (x, y).
     std::vector<double> sideSumX_, sideSumY_, openingSumX_, openingSumY_;
-    std::vector<double> openArea_;
+    std::vector<double> openArea_, sideOpen_;
 };
 
 } // namespace euler::pockets

@@ -5,15 +5,35 @@
 #include "chamber/chambersimulation.h"
 #include "solvertestcase.h"
 
+#include "io/pocketmesh.h"
+#include "pockets/pocketproper.h"
+
 #include <cmath>
 
 namespace chambertest {
 
-// The sample case's chamber with a coarse mesh: n1, n2, n3 as given.
-inline euler::chamber::ChamberSetup sampleSetup(int n1, int n2, int n3, bool valvesHeldShut = false)
+// The sample case's pocket, cut from a coarse mesh of the reference pocket
+// (tools/meshgen with square 3, ring 1 and one layer per zone; 21 cells
+// beyond the bore).
+inline const euler::pockets::PocketProper &coarsePocket()
 {
-    euler::chamber::ChamberSetup setup
-        = euler::chamber::chamberSetup(solvertest::sampleCylinder(), solvertest::sampleValves(), valvesHeldShut);
+    static const euler::pockets::PocketProper pocket = euler::pockets::pocketProper(
+        euler::readPocketHexMesh(QFINDTESTDATA("data/pocket_coarse.msh").toStdString(), 0.001), 0.34,
+        "pocket_coarse.msh");
+    return pocket;
+}
+
+enum class Pockets { Coarse, None };
+
+// The sample case's chamber with a coarse mesh: n1, n2, n3 as given, with
+// the coarse pocket at every valve, or a bare chamber (whose valves must be
+// held shut).
+inline euler::chamber::ChamberSetup sampleSetup(int n1, int n2, int n3, bool valvesHeldShut = false,
+                                                Pockets pockets = Pockets::Coarse)
+{
+    euler::chamber::ChamberSetup setup = euler::chamber::chamberSetup(
+        solvertest::sampleCylinder(), solvertest::sampleValves(),
+        pockets == Pockets::Coarse ? &coarsePocket() : nullptr, valvesHeldShut);
     setup.mesh.n1 = n1;
     setup.mesh.n2 = n2;
     setup.mesh.n3 = n3;
