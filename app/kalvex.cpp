@@ -22,6 +22,7 @@ Kalvex::Kalvex(QWidget *parent, Qt::WindowFlags flags)
     Logohalter->setPixmap(QPixmap(QStringLiteral(":/images/images/Logo_Orbel_zugeschnitten.png")));
     Logohalter_2->setPixmap(QPixmap(QStringLiteral(":/images/images/HaldenLogo.png")));
     setUpRunStatus();
+    setUpParameterFields();
 }
 
 Kalvex *createMainWindow()

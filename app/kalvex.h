@@ -3,10 +3,15 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "params/parameterset.h"
 #include "ui_mainwindow.h"
 
+class CurrentDirGuard;
 class QTextStream;
 class Kalvex;
+namespace FieldMaps {
+struct Surface;
+}
 class SolverRuns;
 struct CaseLayout;
 
@@ -22,6 +27,9 @@ class Kalvex : public QMainWindow, private Ui::MainWindow
 
 public:
     explicit Kalvex(QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+
+    // The form's line edit that holds a parameter (app/formfields.cpp).
+    QLineEdit *parameterField(Parameter key) const;
 
 public slots:
     void openFile();
@@ -46,8 +54,17 @@ public slots:
 private:
     void plotAlphaCurves();
 
+    // The parameters as the form holds them now (app/formfields.cpp).
+    QString text(Parameter key) const;
+    FieldTexts texts(const QList<Parameter> &keys) const;
+    void showTexts(const FieldTexts &texts);
+    void setUpParameterFields();
+
     // Parameter files (kalvex_params.cpp). Each writer shows its own message
     // on failure and returns whether the file was written.
+    void readParameterFile(const ParameterSet::Table &set, const QString &caption);
+    bool writeParameterFile(const ParameterSet::Table &set, const QString &fileName);
+    void saveParameterFile(const ParameterSet::Table &set, const QString &caption);
     bool writeCylinderFile(const QString &fileName);
     bool writeValveFile(const QString &fileName);
 
@@ -60,17 +77,17 @@ private:
     // and returns whether the run may go on.
     bool calcInputsAccepted();
     bool createResultDirs(const QString &root, const QStringList &resultDirs);
-    bool enterDir(const QString &dir);
-    bool writeSolverInputs(const QString &dir, bool withPocketMesh);
+    bool enterDir(const CurrentDirGuard &guard, const QString &dir);
+    bool writeSolverInputs(const CurrentDirGuard &guard, const QString &dir, bool withPocketMesh);
     void reportCalcStopped(const QString &what);
 
-    // Field maps (kalvex_fieldmaps.cpp). A run plots one or more surfaces,
-    // shows its progress and reports the problems of all of them at once.
-    class FieldMapRun;
+    // Field maps (kalvex_fieldmaps.cpp): plots one or more surfaces, shows
+    // the progress and reports the problems of all of them at once.
+    void plotFieldMaps(const QList<const FieldMaps::Surface *> &surfaces);
 
     // Valve diagrams and heat-transfer coefficients (kalvex_diagrams.cpp).
     // Each helper reports its own failure in a message box; false means stop.
-    bool readValveCount(const QLineEdit *field, const QLabel *label, int *count);
+    bool readValveCount(Parameter key, int *count);
     bool writeDiagramScript(const QString &scriptName, const QStringList &lines);
     bool removeOldImage(const QString &imageName);
     void runDiagramJob(const QString &scriptName, const QString &imageName, int timeoutMs,

@@ -19,14 +19,14 @@ void Kalvex::startCalc()
 {
     if (!calcCaseIsFree())
         return;
-    const CurrentDirGuard backToExecutingFiles;
+    const CurrentDirGuard guard;
     QDir dir(QDir::currentPath());
     qDebug() << "Current Dir 1" << QDir::currentPath();
     qDebug() << "curDir1=" << dir;
     if (!calcInputsAccepted())
         return;
 
-    const CaseLayout layout = CaseLayout::fromExecutingDir(dir.absolutePath(), lineEdit_CA->text());
+    const CaseLayout layout = CaseLayout::fromExecutingDir(dir.absolutePath(), text(Parameter::CaseName));
     dir.setPath(layout.root);
     qDebug() << "Current Dir 2" << layout.root;
     qDebug() << "curDir2=" << dir;
@@ -39,8 +39,8 @@ void Kalvex::startCalc()
     qDebug() << "Programmname=" << layout.solverProgram();
     qDebug() << layout.executingDir;
 
-    if (!writeSolverInputs(layout.root, true) || !writeSolverInputs(layout.caseDir, false)
-        || !enterDir(layout.executingDir)) {
+    if (!writeSolverInputs(guard, layout.root, true) || !writeSolverInputs(guard, layout.caseDir, false)
+        || !enterDir(guard, layout.executingDir)) {
         return;
     }
     qDebug() << "Working directory=" << layout.executingDir;
@@ -52,25 +52,19 @@ void Kalvex::startCalc()
 bool Kalvex::calcInputsAccepted()
 {
     const QString title = tr("Calculation not started");
-    const QString workspace = CaseLayout::workspaceProblem(QDir::currentPath());
-    if (!workspace.isEmpty()) {
-        Messages::warning(this, title, workspace);
+    QString problem;
+    if (!CaseLayout::isWorkspace(QDir::currentPath(), &problem)) {
+        Messages::warning(this, title, problem);
         return false;
     }
-    const QString caseName = lineEdit_CA->text();
-    const QString nameProblem = EntryName::caseNameProblem(caseName);
-    if (!nameProblem.isEmpty()) {
+    const QString caseName = text(Parameter::CaseName);
+    if (!EntryName::isCaseName(caseName, &problem)) {
         Messages::warning(this, title,
                           tr("Case name \"%1\": %2.\nPlease enter the name of one directory.")
-                              .arg(caseName, nameProblem));
+                              .arg(caseName, problem));
         return false;
     }
-    ParameterCheck::FieldTexts texts;
-    for (const QString &field : ParameterCheck::fieldNames()) {
-        if (const auto *edit = findChild<QLineEdit *>(field))
-            texts.insert(field, edit->text());
-    }
-    const QStringList problems = ParameterCheck::problems(texts);
+    const QStringList problems = ParameterCheck::problems(texts(ParameterCheck::parameters()));
     if (!problems.isEmpty()) {
         Messages::warning(this, title,
                           tr("Please correct these entries:\n\n%1").arg(problems.join(QLatin1Char('\n'))));
@@ -92,9 +86,9 @@ bool Kalvex::createResultDirs(const QString &root, const QStringList &resultDirs
     return true;
 }
 
-bool Kalvex::enterDir(const QString &dir)
+bool Kalvex::enterDir(const CurrentDirGuard &guard, const QString &dir)
 {
-    if (QDir::setCurrent(dir))
+    if (guard.enter(dir))
         return true;
     reportCalcStopped(tr("The directory %1 could not be entered.").arg(QDir::toNativeSeparators(dir)));
     return false;
@@ -102,9 +96,9 @@ bool Kalvex::enterDir(const QString &dir)
 
 // The solver's inputs into dir, in the solver's order; the mapped pocket mesh
 // only into the root, where the reference mesh lies.
-bool Kalvex::writeSolverInputs(const QString &dir, bool withPocketMesh)
+bool Kalvex::writeSolverInputs(const CurrentDirGuard &guard, const QString &dir, bool withPocketMesh)
 {
-    if (!enterDir(dir))
+    if (!enterDir(guard, dir))
         return false;
     const QStringList names = CaseLayout::inputFileNames();
     QList<std::pair<QString, std::function<bool()>>> writers = {
@@ -113,7 +107,7 @@ bool Kalvex::writeSolverInputs(const QString &dir, bool withPocketMesh)
         {names.at(2), [this] { return writeMeshInput(); }},
     };
     if (withPocketMesh)
-        writers.append({lineEdit_CA_2->text(), [this] { return mapPocketMesh(); }});
+        writers.append({text(Parameter::MeshFileName), [this] { return mapPocketMesh(); }});
     for (const auto &[fileName, write] : writers) {
         if (!write()) {
             reportCalcStopped(tr("The file %1 could not be written.")

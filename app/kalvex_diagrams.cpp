@@ -1,6 +1,9 @@
 #include "kalvex.h"
 
 #include "messages.h"
+#include "calc/currentdirguard.h"
+#include "formats/caselayout.h"
+#include "post/surfacedirs.h"
 #include "post/alphacoefficient.h"
 #include "post/gnuplotjob.h"
 #include "post/resultfile.h"
@@ -28,7 +31,7 @@ QString lastLines(const QString &text, int count)
 
 QString noImageReport(const QString &imageName, const JobOutcome &outcome)
 {
-    QString report = QCoreApplication::translate("Kalvex", "No picture \"%1\" was drawn: %2 %3.")
+    QString report = Kalvex::tr("No picture \"%1\" was drawn: %2 %3.")
                          .arg(imageName, GnuplotJob::program(), outcome.describe());
     const QString complaint = lastLines(outcome.errorOutput, reportedErrorLines);
     if (!complaint.isEmpty())
@@ -56,14 +59,13 @@ void Kalvex::plotValves()
         chosenQuantity(radioButton->isChecked(), radioButton_2->isChecked(), radioButton_3->isChecked());
     int suctionValves = 0;
     int dischargeValves = 0;
-    if (!readValveCount(lineEdit_PA_18, label_PA_18, &suctionValves))
+    if (!readValveCount(Parameter::SuctionValveCount, &suctionValves))
         return;
-    if (ValveDiagram::usesDischargeCount(quantity)
-        && !readValveCount(lineEdit_PA_28, label_PA_28, &dischargeValves))
+    if (ValveDiagram::usesDischargeCount(quantity) && !readValveCount(Parameter::DischargeValveCount, &dischargeValves))
         return;
 
     const QStringList script =
-        ValveDiagram::plotScript(lineEdit_CA->text(), quantity, suctionValves, dischargeValves);
+        ValveDiagram::plotScript(text(Parameter::CaseName), quantity, suctionValves, dischargeValves);
     if (!writeDiagramScript(ValveDiagram::scriptName(), script))
         return;
     if (!removeOldImage(ValveDiagram::imageName()))
@@ -77,26 +79,32 @@ void Kalvex::plotAlpha()
     if (!plotCaseReady(tr("Plot heat transfer coefficient")))
         return;
     const QDir startDir = QDir::current();
+    // The script addresses the case as "../<case>", so it runs in ExecutingFiles.
+    const QString executingFiles =
+        QDir::cleanPath(startDir.absoluteFilePath(QStringLiteral("../") + QLatin1String(formats::caselayout::executingDirectory)));
+    const CurrentDirGuard guard(FieldMaps::returnDirectory(startDir.absolutePath()));
     QDir caseDir;
-    if (!AlphaCoefficient::locateCase(startDir, lineEdit_CA->text(), &caseDir)) {
-        Messages::warning(this, tr("Plot heat transfer coefficient"),
-                          tr("The case directory \"%1\" does not exist in %2. "
-                             "Enter the name of a calculated case.")
-                              .arg(lineEdit_CA->text(),
-                                   QDir::cleanPath(startDir.absoluteFilePath(QStringLiteral("..")))));
+    const QString caseName = text(Parameter::CaseName);
+    QString error;
+    if (!AlphaCoefficient::locateCase(startDir, caseName, &caseDir, &error)) {
+        Messages::warning(this, tr("Plot heat transfer coefficient"), error);
         return;
     }
     if (!writeAlphaTable(caseDir.absolutePath()))
         return;
-    // The script addresses the case as "../<case>", so it runs in ExecutingFiles.
-    QDir::setCurrent(startDir.absoluteFilePath(QStringLiteral("../ExecutingFiles")));
+    if (!guard.enter(executingFiles)) {
+        Messages::warning(this, tr("Plot heat transfer coefficient"),
+                          tr("The directory %1 could not be entered; the diagram was not drawn.")
+                              .arg(QDir::toNativeSeparators(executingFiles)));
+        return;
+    }
     plotAlphaCurves();
 }
 
 void Kalvex::plotAlphaCurves()
 {
     if (!writeDiagramScript(AlphaCoefficient::scriptName(),
-                            AlphaCoefficient::plotScript(lineEdit_CA->text())))
+                            AlphaCoefficient::plotScript(text(Parameter::CaseName))))
         return;
     if (!removeOldImage(AlphaCoefficient::imageName()))
         return;
@@ -104,14 +112,14 @@ void Kalvex::plotAlphaCurves()
                   tr("Plot heat transfer coefficient"));
 }
 
-bool Kalvex::readValveCount(const QLineEdit *field, const QLabel *label, int *count)
+bool Kalvex::readValveCount(Parameter key, int *count)
 {
-    const std::optional<int> value = ValveDiagram::valveCount(field->text());
+    const std::optional<int> value = ValveDiagram::valveCount(text(key));
     if (!value) {
         Messages::warning(this, tr("Plot valve results"),
                           tr("\"%1\" must be a whole number from 1 to %2, not \"%3\".")
-                              .arg(label->text(), QString::number(ValveDiagram::maxValvesPerKind),
-                                   field->text()));
+                              .arg(ParameterSet::caption(key), QString::number(ValveDiagram::maxValvesPerKind),
+                                   text(key)));
         return false;
     }
     *count = *value;
@@ -154,9 +162,7 @@ bool Kalvex::writeAlphaTable(const QString &caseDirPath)
     const int steps = stepsToPlot(caseDirPath);
     if (steps <= 0)
         return true; // nothing to evaluate: the case keeps the table it has
-    const AlphaCoefficient::Gas gas = AlphaCoefficient::makeGas(
-        lineEdit_PA_1->text().toDouble(), lineEdit_PA_6->text().toDouble(),
-        lineEdit_PA_19->text().toDouble(), lineEdit_PA_29->text().toDouble());
+    const AlphaCoefficient::Gas gas = AlphaCoefficient::gasOf(texts(AlphaCoefficient::gasParameters()));
     const QDir caseDir(caseDirPath);
     const QString tableName = caseDir.filePath(AlphaCoefficient::tableFileName());
     QString error;

@@ -1,6 +1,7 @@
 #include "kalvex.h"
 
 #include "messages.h"
+#include "formats/caselayout.h"
 #include "params/pocketmesh.h"
 
 #include <QCoreApplication>
@@ -13,13 +14,13 @@ void Kalvex::vmap() { mapPocketMesh(); }
 
 bool Kalvex::writeMeshInput()
 {
-    const QString fileName = PocketMesh::inputFileName();
+    const QString fileName = QLatin1String(formats::caselayout::pocketMeshInput);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
         Messages::fileError(this, fileName, file.errorString());
         return false;
     }
-    file.write(PocketMesh::inputFileText(lineEdit_CA_2->text()));
+    file.write(PocketMesh::inputFileText(text(Parameter::MeshFileName)));
     if (!file.commit()) {
         Messages::fileError(this, fileName, file.errorString());
         return false;
@@ -29,23 +30,21 @@ bool Kalvex::writeMeshInput()
 
 namespace {
 
-QString trMesh(const char *text) { return QCoreApplication::translate("Kalvex", text); }
-
 // Why the form cannot give a pocket mesh; empty when it can.
-QString formProblem(const PocketGeometry::FieldTexts &texts, const QString &meshName,
+QString formProblem(const FieldTexts &texts, const QString &meshName,
                     PocketGeometry::Dimensions *target)
 {
     QString problem;
     if (!PocketGeometry::fromTexts(texts, target, &problem))
         return problem;
     if (meshName.trimmed().isEmpty())
-        return trMesh("Please enter the name of the mesh file for the valve pockets on the tab "
+        return Kalvex::tr("Please enter the name of the mesh file for the valve pockets on the tab "
                       "\"Calculation\".");
     if (QFileInfo(meshName).absoluteFilePath()
-        == QFileInfo(PocketMesh::referenceFileName()).absoluteFilePath())
-        return trMesh("The mesh must not replace the reference pocket mesh %1; please enter "
+        == QFileInfo(QLatin1String(formats::caselayout::referenceMesh)).absoluteFilePath())
+        return Kalvex::tr("The mesh must not replace the reference pocket mesh %1; please enter "
                       "another name.")
-            .arg(PocketMesh::referenceFileName());
+            .arg(QLatin1String(formats::caselayout::referenceMesh));
     return {};
 }
 
@@ -56,16 +55,16 @@ QString formProblem(const PocketGeometry::FieldTexts &texts, const QString &mesh
 bool Kalvex::mapPocketMesh()
 {
     const QString title = tr("Valve pocket mesh");
-    const QString meshName = lineEdit_CA_2->text();
+    const QString meshName = text(Parameter::MeshFileName);
     PocketGeometry::Dimensions target;
-    const QString problem = formProblem({lineEdit_PA_1->text(), lineEdit_PA_38->text(),
-                                         lineEdit_PA_39->text(), lineEdit_PA_40->text()},
+    const QString problem = formProblem(texts({Parameter::PistonDiameter, Parameter::PocketRadius,
+                                               Parameter::ConeHeight, Parameter::PocketHeight}),
                                         meshName, &target);
     if (!problem.isEmpty()) {
         Messages::warning(this, title, tr("The valve pocket mesh was not written.\n%1").arg(problem));
         return false;
     }
-    QFile reference(PocketMesh::referenceFileName());
+    QFile reference(QLatin1String(formats::caselayout::referenceMesh));
     if (!reference.open(QIODevice::ReadOnly | QIODevice::Text)) {
         Messages::warning(this, title,
                           tr("The reference pocket mesh %1 cannot be read:\n%2.")

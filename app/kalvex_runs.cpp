@@ -24,7 +24,7 @@ void Kalvex::setUpRunStatus()
 
 CaseLayout Kalvex::currentCase() const
 {
-    return CaseLayout::fromExecutingDir(QDir::currentPath(), lineEdit_CA->text());
+    return CaseLayout::fromExecutingDir(QDir::currentPath(), text(Parameter::CaseName));
 }
 
 bool Kalvex::calcCaseIsFree()
@@ -67,7 +67,7 @@ bool Kalvex::plotCaseReady(const QString &title)
     m_runs->poll();
     const CaseLayout layout = currentCase();
     const CaseResults results = CaseResults::check(layout.caseName, layout.caseDir,
-                                                   ResultFile::stepCount(lineEdit_PA_16->text()),
+                                                   ResultFile::stepCount(text(Parameter::EndAngle)),
                                                    m_runs->latest(layout.caseDir));
     if (!results.message().isEmpty()) {
         QMessageBox::Icon icon = results.canPlot() ? QMessageBox::Information : QMessageBox::Warning;
@@ -78,7 +78,7 @@ bool Kalvex::plotCaseReady(const QString &title)
 
 int Kalvex::stepsToPlot(const QString &caseDir) const
 {
-    return CaseResults::availableSteps(caseDir, ResultFile::stepCount(lineEdit_PA_16->text()),
+    return CaseResults::availableSteps(caseDir, ResultFile::stepCount(text(Parameter::EndAngle)),
                                        m_runs->latest(caseDir));
 }
 

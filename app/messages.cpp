@@ -1,5 +1,7 @@
 #include "messages.h"
 
+#include "kalvex.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -8,8 +10,8 @@ namespace Messages {
 void fileError(QWidget *parent, const QString &fileName, const QString &reason)
 {
     QMessageBox::warning(parent,
-                         QCoreApplication::translate("Kalvex", "Fehler beim Öffnen"),
-                         QCoreApplication::translate("Kalvex", "Datei nicht in Datei schreiben %1:\n%2.")
+                         Kalvex::tr("Fehler beim Öffnen"),
+                         Kalvex::tr("Datei nicht in Datei schreiben %1:\n%2.")
                              .arg(fileName, reason),
                          QMessageBox::Ok, QMessageBox::NoButton);
 }

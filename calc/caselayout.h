@@ -1,5 +1,8 @@
 #pragma once
 
+#include "formats/caselayout.h"
+
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -8,16 +11,18 @@
 // the latest solver inputs and one directory per case.
 struct CaseLayout
 {
+    Q_DECLARE_TR_FUNCTIONS(CaseLayout)
+
+public:
     QString root;          // absolute path of the workspace root
     QString executingDir;  // absolute path of ExecutingFiles
     QString caseName;      // relative to the root
     QString caseDir;       // absolute path of the case directory
     QStringList resultDirs; // relative to the root: C/head, C/piston, C/side
 
-    static QString executingDirName();  // "ExecutingFiles"
-    static QString solverFileName();    // "euler.exe"
-    static QString referenceMeshName(); // "reference_valve_pocket.msh"
-    // Files the run writes or reads in the root under fixed names.
+    // Files the run writes or reads in the root under fixed names
+    // (formats/caselayout.h): the solver inputs in the order they are
+    // written, then the reference pocket mesh.
     static QStringList inputFileNames();
     static QStringList rootFileNames();
 
@@ -29,10 +34,10 @@ struct CaseLayout
     // absolute path of the case's run log
     QString solverLog() const;
 
-    // Why the directory cannot host a run (empty when it can): it must be a
-    // directory named ExecutingFiles holding an executable euler.exe, inside a
-    // root that holds the reference pocket mesh.
-    static QString workspaceProblem(const QString &currentDir);
+    // Whether the directory can host a run, else why not in *error: it must be
+    // a directory named ExecutingFiles holding an executable euler.exe, inside
+    // a root that holds the reference pocket mesh.
+    static bool isWorkspace(const QString &currentDir, QString *error);
 
     // Starts the solver on its own with one empty argument, working in
     // ExecutingFiles, and tells its process id. The case's old run log goes

@@ -1,5 +1,6 @@
 #include "currentdirguard.h"
 
+#include <QDebug>
 #include <QDir>
 
 CurrentDirGuard::CurrentDirGuard()
@@ -14,5 +15,11 @@ CurrentDirGuard::CurrentDirGuard(const QString &returnTo)
 
 CurrentDirGuard::~CurrentDirGuard()
 {
-    QDir::setCurrent(m_saved);
+    if (QDir::currentPath() != m_saved && !QDir::setCurrent(m_saved))
+        qWarning().noquote() << "Cannot return to the directory" << m_saved;
+}
+
+bool CurrentDirGuard::enter(const QString &dir) const
+{
+    return QDir::setCurrent(dir);
 }

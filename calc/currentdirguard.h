@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// Puts the process's current directory back, on every way out of a scope that
-// moves it: to where it was when the guard was made, or to a given directory.
+// The one way the front end moves the process's current directory: each move
+// is checked, and the guard puts the directory back on every way out of its
+// scope, to where it was when the guard was made or to a given directory.
 class CurrentDirGuard
 {
 public:
@@ -12,6 +13,9 @@ public:
     ~CurrentDirGuard();
     CurrentDirGuard(const CurrentDirGuard &) = delete;
     CurrentDirGuard &operator=(const CurrentDirGuard &) = delete;
+
+    // Makes dir the current directory; false when it cannot be entered.
+    bool enter(const QString &dir) const;
 
     const QString &saved() const { return m_saved; }
 

@@ -8,11 +8,6 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("EntryName", text);
-}
-
 // DOS device names: no directory or file on Windows may carry them, with or
 // without an extension.
 bool isDeviceName(const QString &name)
@@ -36,7 +31,7 @@ QChar firstForbiddenCharacter(const QString &name)
 QString describe(QChar c)
 {
     if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-        return tr("a control character");
+        return EntryName::tr("a control character");
     return QStringLiteral("\"%1\"").arg(c);
 }
 
@@ -46,63 +41,63 @@ bool sameName(const QString &a, const QString &b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
-// A name the workspace already uses for something of its own.
-QString takenNameProblem(const QString &name, const QString &fileReason)
-{
-    if (sameName(name, CaseLayout::executingDirName()))
-        return tr("\"%1\" is the program directory").arg(name);
-    for (const QString &taken : CaseLayout::rootFileNames()) {
-        if (sameName(name, taken))
-            return fileReason.arg(name);
-    }
-    return QString();
-}
-
 } // namespace
 
-namespace EntryName {
-
-QString problem(const QString &name)
+// A name the workspace already uses for something of its own.
+bool EntryName::isFreeName(const QString &name, const QString &fileReason, QString *reason)
 {
-    if (name.isEmpty())
-        return tr("is empty");
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return tr("\"%1\" names no directory of its own").arg(name);
-    const QChar bad = firstForbiddenCharacter(name);
-    if (!bad.isNull())
-        return tr("contains %1, which is not allowed in a name").arg(describe(bad));
-    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
-        return tr("must not end with a dot or a blank");
-    if (name.startsWith(QLatin1Char(' ')))
-        return tr("must not begin with a blank");
-    if (isDeviceName(name))
-        return tr("\"%1\" is a device name on Windows").arg(name);
-    return QString();
+    if (sameName(name, QLatin1String(formats::caselayout::executingDirectory))) {
+        *reason = tr("\"%1\" is the program directory").arg(name);
+        return false;
+    }
+    for (const QString &taken : CaseLayout::rootFileNames()) {
+        if (sameName(name, taken)) {
+            *reason = fileReason.arg(name);
+            return false;
+        }
+    }
+    return true;
 }
 
-QString caseNameProblem(const QString &name)
+bool EntryName::isEntryName(const QString &name, QString *reason)
 {
-    const QString general = problem(name);
-    if (!general.isEmpty())
-        return general;
+    if (name.isEmpty())
+        *reason = tr("is empty");
+    else if (name == QLatin1String(".") || name == QLatin1String(".."))
+        *reason = tr("\"%1\" names no directory of its own").arg(name);
+    else if (const QChar bad = firstForbiddenCharacter(name); !bad.isNull())
+        *reason = tr("contains %1, which is not allowed in a name").arg(describe(bad));
+    else if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        *reason = tr("must not end with a dot or a blank");
+    else if (name.startsWith(QLatin1Char(' ')))
+        *reason = tr("must not begin with a blank");
+    else if (isDeviceName(name))
+        *reason = tr("\"%1\" is a device name on Windows").arg(name);
+    else
+        return true;
+    return false;
+}
+
+bool EntryName::isCaseName(const QString &name, QString *reason)
+{
+    if (!isEntryName(name, reason))
+        return false;
     // The cylinder data file's reader takes the first token of a data line
     // (split at blanks and "=") and skips lines beginning with "#".
     if (name.contains(QRegularExpression(QStringLiteral("\\s"))) || name.contains(QLatin1Char('=')))
-        return tr("must not contain blanks or \"=\" (the cylinder data file could not carry it)");
-    if (name.startsWith(QLatin1Char('#')))
-        return tr("must not begin with \"#\" (the cylinder data file would read it as a comment)");
+        *reason = tr("must not contain blanks or \"=\" (the cylinder data file could not carry it)");
+    else if (name.startsWith(QLatin1Char('#')))
+        *reason = tr("must not begin with \"#\" (the cylinder data file would read it as a comment)");
     // The plot scripts quote the case's paths with single quotes.
-    if (name.contains(QLatin1Char('\'')))
-        return tr("must not contain \"'\" (the plot scripts could not name the case)");
-    return takenNameProblem(name, tr("\"%1\" is the name of a file in the workspace"));
+    else if (name.contains(QLatin1Char('\'')))
+        *reason = tr("must not contain \"'\" (the plot scripts could not name the case)");
+    else
+        return isFreeName(name, tr("\"%1\" is the name of a file in the workspace"), reason);
+    return false;
 }
 
-QString meshFileNameProblem(const QString &name)
+bool EntryName::isMeshFileName(const QString &name, QString *reason)
 {
-    const QString general = problem(name);
-    if (!general.isEmpty())
-        return general;
-    return takenNameProblem(name, tr("\"%1\" would overwrite a file the calculation needs"));
+    return isEntryName(name, reason)
+           && isFreeName(name, tr("\"%1\" would overwrite a file the calculation needs"), reason);
 }
-
-} // namespace EntryName

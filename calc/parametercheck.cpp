@@ -8,6 +8,7 @@
 #include "params/pocketgeometry.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QVector>
 
 #include <cmath>
@@ -16,12 +17,8 @@
 
 namespace {
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("ParameterCheck", text);
-}
-
 namespace rules = formats::inputrules;
+using P = Parameter;
 
 // What a field must hold: a number or a whole number within its range of the
 // shared input rules, or something with a check of its own.
@@ -39,65 +36,64 @@ struct Rule
     const rules::Range *range = nullptr;
 };
 
-Rule ruleOf(const QString &field)
+Rule ruleOf(Parameter key)
 {
     auto number = [](const rules::Range &range) { return Rule{Kind::Number, &range}; };
     auto whole = [](const rules::Range &range) { return Rule{Kind::WholeNumber, &range}; };
-    static const QHash<QString, Rule> table = {
-        {"lineEdit_CA", {Kind::Unchecked}},
-        {"lineEdit_PA_1", number(rules::pistonDiameter)},
-        {"lineEdit_PA_1b", number(rules::rodDiameter)},
-        {"lineEdit_PA_2", number(rules::minimalGap)},
-        {"lineEdit_PA_3", number(rules::crankRadius)},
-        {"lineEdit_PA_4", number(rules::conrodLength)},
-        {"lineEdit_PA_5", number(rules::crankSpeed)},
-        {"lineEdit_PA_6", number(rules::heatCapacityRatio)},
-        {"lineEdit_PA_7", number(rules::suctionPressure)},
-        {"lineEdit_PA_8", number(rules::dischargePressure)},
-        {"lineEdit_PA_9", number(rules::suctionDensity)},
-        {"lineEdit_PA_10", whole(rules::cellsAlongPistonRadius)},
-        {"lineEdit_PA_11", whole(rules::cellsAlongRodRadius)},
-        {"lineEdit_PA_12", whole(rules::cellsInClearance)},
-        {"lineEdit_PA_13", number(rules::grading)},
-        {"lineEdit_PA_14", number(rules::grading)},
-        {"lineEdit_PA_15", number(rules::courantNumber)},
-        {"lineEdit_PA_16", number(rules::endAngle)},
-        {"lineEdit_PA_19", number(rules::molarMass)},
-        {"lineEdit_PA_29", number(rules::viscosity)},
-        {"lineEdit_PA_17", number(rules::valveDiameter)},
-        {"lineEdit_PA_18", whole(rules::valveCount)},
-        {"lineEdit_PA_20", number(rules::maxLift)},
-        {"lineEdit_PA_21", number(rules::fe1mm)},
-        {"lineEdit_PA_22", number(rules::dischargeCoefficient)},
-        {"lineEdit_PA_23", number(rules::areaSaturation)},
-        {"lineEdit_PA_24", number(rules::plateMass)},
-        {"lineEdit_PA_25", number(rules::forceArea)},
-        {"lineEdit_PA_26", number(rules::springStiffness)},
-        {"lineEdit_PA_27", number(rules::springInitialLength)},
-        {"lineEdit_PA_28", whole(rules::valveCount)},
-        {"lineEdit_PA_30", number(rules::maxLift)},
-        {"lineEdit_PA_31", number(rules::fe1mm)},
-        {"lineEdit_PA_32", number(rules::dischargeCoefficient)},
-        {"lineEdit_PA_33", number(rules::areaSaturation)},
-        {"lineEdit_PA_34", number(rules::plateMass)},
-        {"lineEdit_PA_35", number(rules::forceArea)},
-        {"lineEdit_PA_36", number(rules::springStiffness)},
-        {"lineEdit_PA_37", number(rules::springInitialLength)},
-        {"lineEdit_PA_38", number(rules::pocketRadius)},
-        {"lineEdit_PA_39", number(rules::coneHeight)},
-        {"lineEdit_PA_40", number(rules::pocketHeight)},
-    };
-    return table.value(field);
+    static const QHash<Parameter, Rule> table = [&] {
+        QHash<Parameter, Rule> t = {
+            {P::CaseName, {Kind::Unchecked}},
+            {P::PistonDiameter, number(rules::pistonDiameter)},
+            {P::RodDiameter, number(rules::rodDiameter)},
+            {P::MinimalGap, number(rules::minimalGap)},
+            {P::CrankRadius, number(rules::crankRadius)},
+            {P::ConrodLength, number(rules::conrodLength)},
+            {P::CrankSpeed, number(rules::crankSpeed)},
+            {P::HeatCapacityRatio, number(rules::heatCapacityRatio)},
+            {P::SuctionPressure, number(rules::suctionPressure)},
+            {P::DischargePressure, number(rules::dischargePressure)},
+            {P::SuctionDensity, number(rules::suctionDensity)},
+            {P::CellsAlongPistonRadius, whole(rules::cellsAlongPistonRadius)},
+            {P::CellsAlongRodRadius, whole(rules::cellsAlongRodRadius)},
+            {P::CellsInClearance, whole(rules::cellsInClearance)},
+            {P::GradingPiston, number(rules::grading)},
+            {P::GradingRod, number(rules::grading)},
+            {P::CourantNumber, number(rules::courantNumber)},
+            {P::EndAngle, number(rules::endAngle)},
+            {P::MolarMass, number(rules::molarMass)},
+            {P::Viscosity, number(rules::viscosity)},
+            {P::ValveDiameter, number(rules::valveDiameter)},
+            {P::PocketRadius, number(rules::pocketRadius)},
+            {P::ConeHeight, number(rules::coneHeight)},
+            {P::PocketHeight, number(rules::pocketHeight)},
+            {P::MeshFileName, {Kind::MeshFileName}},
+        };
+        for (const ValveSide side : {ValveSide::Suction, ValveSide::Discharge}) {
+            t.insert(onSide(side, P::SuctionValveCount), whole(rules::valveCount));
+            for (int k = 1; k <= rules::pocketAnglesPerKind; ++k)
+                t.insert(pocketAngle(side, k), {Kind::AngleOfValveInUse});
+            t.insert(onSide(side, P::SuctionMaxLift), number(rules::maxLift));
+            t.insert(onSide(side, P::SuctionFe1mm), number(rules::fe1mm));
+            t.insert(onSide(side, P::SuctionAlpha), number(rules::dischargeCoefficient));
+            t.insert(onSide(side, P::SuctionBeta), number(rules::areaSaturation));
+            t.insert(onSide(side, P::SuctionPlateMass), number(rules::plateMass));
+            t.insert(onSide(side, P::SuctionForceArea), number(rules::forceArea));
+            t.insert(onSide(side, P::SuctionSpringStiffness), number(rules::springStiffness));
+            t.insert(onSide(side, P::SuctionSpringLength), number(rules::springInitialLength));
+        }
+        return t;
+    }();
+    return table.value(key);
 }
 
 struct Field
 {
-    QString name;
+    Parameter key;
     QString label;
     Rule rule;
     const ParameterSet::Entry *entry = nullptr; // how the data file carries it
-    int valve = 0;      // 1-based valve number of an angle field
-    QString countField; // the valve count an angle field depends on
+    int valve = 0;                              // 1-based valve number of an angle field
+    Parameter count = P::CaseName;              // the valve count an angle field depends on
 };
 
 // The fields in the order of the cylinder and the valve data file, labelled
@@ -107,32 +103,24 @@ const QVector<Field> &fields()
     static const QVector<Field> list = [] {
         QVector<Field> all;
         for (const ParameterSet::Table *set : {&ParameterSet::cylinder(), &ParameterSet::valves()}) {
-            QString previous;
+            Parameter previous = P::CaseName;
             for (const ParameterSet::Entry &entry : *set) {
-                const QStringList names = entry.fieldNames();
-                for (int token = 0; token < names.size(); ++token) {
-                    Field field{names.at(token), QString::fromUtf8(entry.caption), ruleOf(names.at(token)),
-                                &entry, 0, {}};
-                    if (entry.tokens > 1) {
-                        // An angle list follows the count of its valves.
-                        field.rule = {Kind::AngleOfValveInUse};
+                const QList<Parameter> keys = entry.keys();
+                for (int token = 0; token < keys.size(); ++token) {
+                    Field field{keys.at(token), entry.caption, ruleOf(keys.at(token)), &entry, 0, previous};
+                    // An angle list follows the count of its valves.
+                    if (field.rule.kind == Kind::AngleOfValveInUse)
                         field.valve = token + 1;
-                        field.countField = previous;
-                    }
                     all << field;
                 }
-                previous = QString::fromLatin1(entry.field);
+                previous = entry.key;
             }
         }
-        all << Field{QStringLiteral("lineEdit_CA_2"),
-                     tr("Please enter the name of the mesh file for the valve pockets"), {Kind::MeshFileName},
-                     nullptr, 0, {}};
+        all << Field{P::MeshFileName, ParameterSet::caption(P::MeshFileName), ruleOf(P::MeshFileName)};
         return all;
     }();
     return list;
 }
-
-const QString caseNameField = QStringLiteral("lineEdit_CA");
 
 QString quoted(const QString &text)
 {
@@ -148,8 +136,10 @@ QString shown(double value)
 // rule, for the checks that relate fields to each other.
 class Checker
 {
+    Q_DECLARE_TR_FUNCTIONS(ParameterCheck)
+
 public:
-    explicit Checker(const ParameterCheck::FieldTexts &texts) : m_texts(texts) {}
+    explicit Checker(const FieldTexts &texts) : m_texts(texts) {}
 
     void checkOwnRules();
     void checkAngles();
@@ -157,35 +147,35 @@ public:
     QStringList listing() const;
 
 private:
-    QString text(const Field &field) const { return m_texts.value(field.name).trimmed(); }
+    QString text(const Field &field) const { return m_texts.value(field.key).trimmed(); }
     std::optional<double> number(const Field &field);
     std::optional<int> wholeNumber(const Field &field);
     void checkOwnRule(const Field &field);
     void checkRange(const Field &field, double typed);
-    void add(const QString &field, const QString &problem) { m_problems[field] << problem; }
-    bool has(const QString &field) const { return m_values.contains(field); }
-    double value(const QString &field) const { return m_values.value(field); }
-    void requireRelation(const QString &field, const QString &limitField, bool (*holds)(double, double),
-                         const QString &requirement);
+    static QString requirement(const rules::Range &range);
+    void add(Parameter key, const QString &problem) { m_problems[key] << problem; }
+    bool has(Parameter key) const { return m_values.contains(key); }
+    double value(Parameter key) const { return m_values.value(key); }
+    void requireRelation(Parameter key, Parameter limit, bool (*holds)(double, double), const QString &requirement);
     void checkPocketGeometry();
 
-    const ParameterCheck::FieldTexts &m_texts;
-    QHash<QString, double> m_values;
-    QHash<QString, QStringList> m_problems; // without the label
-    QHash<QString, QStringList> m_lines;    // whole lines that name the field themselves
+    const FieldTexts &m_texts;
+    QHash<Parameter, double> m_values;       // as the data files carry them
+    QHash<Parameter, QStringList> m_problems; // without the label
+    QHash<Parameter, QStringList> m_lines;    // whole lines that name the field themselves
 };
 
 std::optional<double> Checker::number(const Field &field)
 {
     const QString t = text(field);
     if (t.isEmpty()) {
-        add(field.name, tr("is empty"));
+        add(field.key, tr("is empty"));
         return std::nullopt;
     }
     bool ok = false;
     const double v = t.toDouble(&ok);
     if (!ok || !std::isfinite(v)) {
-        add(field.name, tr("%1 is not a number").arg(quoted(t)));
+        add(field.key, tr("%1 is not a number").arg(quoted(t)));
         return std::nullopt;
     }
     return v;
@@ -199,12 +189,12 @@ std::optional<int> Checker::wholeNumber(const Field &field)
         return std::nullopt;
     if (std::trunc(*v) == *v && std::fabs(*v) <= std::numeric_limits<int>::max())
         return int(*v);
-    add(field.name, tr("%1 is not a whole number").arg(quoted(text(field))));
+    add(field.key, tr("%1 is not a whole number").arg(quoted(text(field))));
     return std::nullopt;
 }
 
 // What a range asks for, in the words of the messages.
-QString requirement(const rules::Range &r)
+QString Checker::requirement(const rules::Range &r)
 {
     if (!r.hasHigh) {
         if (!r.lowIncluded)
@@ -227,13 +217,13 @@ void Checker::checkRange(const Field &field, double typed)
     const QString written = ParameterFile::valueText(*field.entry, text(field));
     const double value = written.toDouble();
     if (range.contains(value)) {
-        m_values.insert(field.name, value);
+        m_values.insert(field.key, value);
         return;
     }
     const QString is = value == typed
         ? tr(" (is %1)").arg(shown(typed))
         : tr(" (is %1, which the data file holds as %2)").arg(shown(typed), written);
-    add(field.name, requirement(range) + is);
+    add(field.key, requirement(range) + is);
 }
 
 void Checker::checkOwnRule(const Field &field)
@@ -251,9 +241,9 @@ void Checker::checkOwnRule(const Field &field)
             checkRange(field, *v);
         return;
     case Kind::MeshFileName: {
-        const QString problem = EntryName::meshFileNameProblem(m_texts.value(field.name));
-        if (!problem.isEmpty())
-            add(field.name, problem);
+        QString problem;
+        if (!EntryName::isMeshFileName(m_texts.value(field.key), &problem))
+            add(field.key, problem);
         return;
     }
     }
@@ -269,50 +259,48 @@ void Checker::checkOwnRules()
 void Checker::checkAngles()
 {
     for (const Field &field : fields()) {
-        if (field.rule.kind == Kind::AngleOfValveInUse && has(field.countField)
-            && field.valve <= value(field.countField)) {
+        if (field.rule.kind == Kind::AngleOfValveInUse && has(field.count) && field.valve <= value(field.count))
             number(field);
-        }
     }
 }
 
-// A rule between two fields that passed their own: "field holds(field, limit)".
-// The requirement names the other field, %1 standing for its value.
-void Checker::requireRelation(const QString &field, const QString &limitField, bool (*holds)(double, double),
+// A rule between two fields that passed their own: holds(field, limit). The
+// requirement names the other field, %1 standing for its value.
+void Checker::requireRelation(Parameter key, Parameter limit, bool (*holds)(double, double),
                               const QString &requirement)
 {
-    if (has(field) && has(limitField) && !holds(value(field), value(limitField)))
-        add(field, requirement.arg(shown(value(limitField))));
+    if (has(key) && has(limit) && !holds(value(key), value(limit)))
+        add(key, requirement.arg(shown(value(limit))));
 }
 
 // The pocket's fit in the bore, so that a pocket the mapping would refuse is
 // refused here, before anything is written. Its message names the field.
 void Checker::checkPocketGeometry()
 {
-    const QString diameter = QStringLiteral("lineEdit_PA_1");
-    const QStringList pocket{"lineEdit_PA_38", "lineEdit_PA_39", "lineEdit_PA_40"};
-    if (!has(diameter) || !has(pocket.at(0)) || !has(pocket.at(1)) || !has(pocket.at(2)))
-        return;
-    const PocketGeometry::Dimensions dimensions{formats::inputrules::pistonRadiusMm(value(diameter)),
-                                                value(pocket.at(0)), value(pocket.at(1)),
-                                                value(pocket.at(2))};
-    const QString problem = PocketGeometry::fitProblem(dimensions);
-    if (!problem.isEmpty())
-        m_lines[pocket.last()] << problem;
+    for (const Parameter key : {P::PistonDiameter, P::PocketRadius, P::ConeHeight, P::PocketHeight}) {
+        if (!has(key))
+            return;
+    }
+    const PocketGeometry::Dimensions dimensions{rules::pistonRadiusMm(value(P::PistonDiameter)),
+                                                value(P::PocketRadius), value(P::ConeHeight),
+                                                value(P::PocketHeight)};
+    QString problem;
+    if (!PocketGeometry::fits(dimensions, &problem))
+        m_lines[P::PocketHeight] << problem;
 }
 
 void Checker::checkRelations()
 {
-    requireRelation(QStringLiteral("lineEdit_PA_1b"), QStringLiteral("lineEdit_PA_1"), rules::rodFitsPiston,
+    requireRelation(P::RodDiameter, P::PistonDiameter, rules::rodFitsPiston,
                     tr("must be smaller than the piston diameter d_P (%1)"));
-    requireRelation(QStringLiteral("lineEdit_PA_3"), QStringLiteral("lineEdit_PA_4"), rules::crankFitsConrod,
+    requireRelation(P::CrankRadius, P::ConrodLength, rules::crankFitsConrod,
                     tr("must be smaller than the conrod length L (%1)"));
-    requireRelation(QStringLiteral("lineEdit_PA_8"), QStringLiteral("lineEdit_PA_7"), rules::dischargeAboveSuction,
+    requireRelation(P::DischargePressure, P::SuctionPressure, rules::dischargeAboveSuction,
                     tr("must be greater than the suction pressure p_s (%1)"));
     checkPocketGeometry();
-    const QString meshName = m_texts.value(QStringLiteral("lineEdit_CA_2"));
-    if (!meshName.isEmpty() && meshName.compare(m_texts.value(caseNameField), Qt::CaseInsensitive) == 0)
-        add(QStringLiteral("lineEdit_CA_2"), tr("must differ from the case name"));
+    const QString meshName = m_texts.value(P::MeshFileName);
+    if (!meshName.isEmpty() && meshName.compare(m_texts.value(P::CaseName), Qt::CaseInsensitive) == 0)
+        add(P::MeshFileName, tr("must differ from the case name"));
 }
 
 QStringList Checker::listing() const
@@ -320,9 +308,9 @@ QStringList Checker::listing() const
     QStringList lines;
     for (const Field &field : fields()) {
         const QString label = field.valve > 0 ? field.label + tr(", valve %1").arg(field.valve) : field.label;
-        for (const QString &problem : m_problems.value(field.name))
+        for (const QString &problem : m_problems.value(field.key))
             lines << label + QLatin1String(": ") + problem;
-        lines << m_lines.value(field.name);
+        lines << m_lines.value(field.key);
     }
     return lines;
 }
@@ -331,12 +319,12 @@ QStringList Checker::listing() const
 
 namespace ParameterCheck {
 
-QStringList fieldNames()
+QList<Parameter> parameters()
 {
-    QStringList names;
+    QList<Parameter> keys;
     for (const Field &field : fields())
-        names << field.name;
-    return names;
+        keys << field.key;
+    return keys;
 }
 
 QStringList problems(const FieldTexts &texts)

@@ -1,22 +1,23 @@
 #pragma once
 
-#include <QHash>
-#include <QString>
+#include "params/parameters.h"
+
+#include <QList>
 #include <QStringList>
 
-// Checks the cylinder and valve parameter sets before a calculation run, so
-// the solver never starts on values that make its run meaningless.
+// Checks the cylinder and valve parameter sets before a calculation run by the
+// shared input rules (formats/inputrules.h), so the solver never starts on
+// values it would refuse or that make its run meaningless.
 namespace ParameterCheck {
 
-// Field texts keyed by the form's object name (lineEdit_PA_1, lineEdit_CA, ...).
-using FieldTexts = QHash<QString, QString>;
+using FieldTexts = ::FieldTexts;
 
-// Every field the check reads, in the order problems are listed.
-QStringList fieldNames();
+// Every parameter the check reads, in the order problems are listed.
+QList<Parameter> parameters();
 
-// Every problem, one line per problem, field by field in the order of
-// fieldNames(), each beginning with the field's label text. Empty when the
-// sets are fit for a run. Fields missing from texts count as empty.
+// Every problem, one line per problem, parameter by parameter in the order of
+// parameters(), each beginning with the parameter's label text. Empty when the
+// sets are fit for a run. Parameters missing from texts count as empty.
 QStringList problems(const FieldTexts &texts);
 
 } // namespace ParameterCheck

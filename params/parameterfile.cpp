@@ -1,6 +1,6 @@
 #include "parameterfile.h"
 
-#include "post/resultfile.h"
+#include "text/textfields.h"
 
 #include <QCoreApplication>
 #include <QIODevice>
@@ -82,7 +82,7 @@ QList<QString> readValueSlots(const Table &set, QIODevice &device)
     while (fillIndex < valueSlots && readLine(device, line)) {
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
-        const QStringList parts = ResultFile::splitFields(line);
+        const QStringList parts = TextFields::splitFields(line);
         if (parts.isEmpty())
             continue;
         const int tokens = tokensAt(set, fillIndex);
@@ -107,29 +107,30 @@ QString displayText(const Entry &entry, const QString &value)
     }
 }
 
-QString tr(const char *text)
+// The translation context of the file's messages.
+struct Texts
 {
-    return QCoreApplication::translate("ParameterFile", text);
-}
+    Q_DECLARE_TR_FUNCTIONS(ParameterFile)
+};
 
 // A text entry goes to the file as typed; it reads back only as one data
 // line whose first token is the value the reader needs.
 QString unreadableReason(const Entry &entry, const QString &text)
 {
     if (text.isEmpty())
-        return tr("is empty");
+        return Texts::tr("is empty");
     if (text.startsWith(u'#'))
-        return tr("begins with \"#\"");
+        return Texts::tr("begins with \"#\"");
     if (text.contains(u'\n') || text.contains(u'\r'))
-        return tr("holds a line break");
-    const QStringList tokens = ResultFile::splitFields(text);
+        return Texts::tr("holds a line break");
+    const QStringList tokens = TextFields::splitFields(text);
     if (entry.display == 0) {
         if (text.contains(u'='))
-            return tr("holds \"=\"");
+            return Texts::tr("holds \"=\"");
         if (tokens.size() != 1 || tokens.first() != text)
-            return tr("holds a blank");
+            return Texts::tr("holds a blank");
     } else if (tokens.isEmpty()) {
-        return tr("holds no value");
+        return Texts::tr("holds no value");
     }
     return {};
 }
@@ -165,13 +166,13 @@ bool write(const Table &set, const FieldTexts &texts, QIODevice &device)
     out.setEncoding(QStringConverter::Utf8);
     out.setRealNumberPrecision(realPrecision);
     for (const Entry &entry : set) {
-        out << QString::fromUtf8(entry.comment) << '\n';
+        out << entry.comment << '\n';
         out.setRealNumberNotation(entry.notation);
-        const QStringList names = entry.fieldNames();
-        for (int token = 0; token < names.size(); ++token) {
+        const QList<Parameter> keys = entry.keys();
+        for (int token = 0; token < keys.size(); ++token) {
             if (token > 0)
                 out << '\t';
-            writeValue(out, entry.kind, texts.value(names.at(token)));
+            writeValue(out, entry.kind, texts.value(keys.at(token)));
         }
         out << '\n';
     }
@@ -185,22 +186,24 @@ FieldTexts read(const Table &set, QIODevice &device)
     FieldTexts texts;
     int slot = 0;
     for (const Entry &entry : set) {
-        for (const QString &name : entry.fieldNames())
-            texts.insert(name, displayText(entry, values.value(slot++)));
+        for (const Parameter key : entry.keys())
+            texts.insert(key, displayText(entry, values.value(slot++)));
     }
     return texts;
 }
 
-Problem readBackProblem(const Table &set, const FieldTexts &texts)
+bool readsBack(const Table &set, const FieldTexts &texts, QString *error)
 {
     for (const Entry &entry : set) {
         if (entry.kind != Kind::Text)
             continue;
-        const QString reason = unreadableReason(entry, texts.value(QString::fromLatin1(entry.field)));
-        if (!reason.isEmpty())
-            return {QString::fromUtf8(entry.caption), reason};
+        const QString reason = unreadableReason(entry, texts.value(entry.key));
+        if (!reason.isEmpty()) {
+            *error = Texts::tr("The field \"%1\" %2").arg(entry.caption, reason);
+            return false;
+        }
     }
-    return {};
+    return true;
 }
 
 } // namespace ParameterFile

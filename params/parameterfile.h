@@ -8,10 +8,10 @@
 class QIODevice;
 
 // The cylinder and valve data files: one reader and one writer that serve
-// either set from its table. Field texts are keyed by the fields' object names.
+// either set from its table. Field texts are keyed by parameter.
 namespace ParameterFile {
 
-using FieldTexts = QHash<QString, QString>;
+using FieldTexts = ::FieldTexts;
 
 // The reader's value list: data lines beyond it are ignored.
 constexpr int valueSlots = 40;
@@ -34,13 +34,9 @@ FieldTexts read(const ParameterSet::Table &set, QIODevice &device);
 // notation ("12.0", "1e3"); 0 for anything else.
 int integerValue(const QString &text);
 
-// Why a set would not read back as written: the first text entry whose value
-// would shift or cut the reader's value list.
-struct Problem {
-    QString caption;   // the field, as the user knows it
-    QString reason;    // "is empty", "begins with \"#\"", ...
-    bool isNull() const { return caption.isEmpty(); }
-};
-Problem readBackProblem(const ParameterSet::Table &set, const FieldTexts &texts);
+// Whether a set reads back as written; otherwise *error names the first text
+// entry whose value would shift or cut the reader's value list and why:
+// 'The field "Case name" is empty'.
+bool readsBack(const ParameterSet::Table &set, const FieldTexts &texts, QString *error);
 
 } // namespace ParameterFile

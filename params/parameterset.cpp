@@ -1,115 +1,158 @@
 #include "parameterset.h"
 
+#include "formats/inputrules.h"
+
+#include <QCoreApplication>
+
 namespace ParameterSet {
 
 namespace {
+
+// The translation context of the captions that are no table's.
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(ParameterSet)
+};
+
 constexpr Kind Text = Kind::Text;
 constexpr Kind Real = Kind::Real;
 constexpr Kind Integer = Kind::Integer;
-} // namespace
 
-QStringList Entry::fieldNames() const
+// An entry whose comment line is its caption after a '#', following
+// `blankLines` empty lines.
+Entry labelled(Parameter key, Kind kind, const char *caption, char display, int decimals,
+               int blankLines = 0)
 {
-    if (tokens == 1)
-        return {QString::fromLatin1(field)};
-    QStringList names;
-    for (int token = 0; token < tokens; ++token)
-        names << QString::fromLatin1(field) + QChar(u'a' + token);
-    return names;
+    const QString text = QString::fromUtf8(caption);
+    return {key, kind, QString(blankLines, u'\n') + u'#' + text, text, display, decimals};
 }
 
-QStringList fieldNames(const Table &set)
+// An entry whose comment differs from its label.
+Entry commented(Parameter key, Kind kind, const char *comment, const char *caption, char display,
+                int decimals)
 {
-    QStringList names;
+    return {key, kind, QString::fromUtf8(comment), QString::fromUtf8(caption), display, decimals};
+}
+
+// One side's valve entries; the two sides differ in their words and in the
+// decimals the reader shows for beta.
+void appendSide(Table &table, ValveSide side)
+{
+    const bool suction = side == ValveSide::Suction;
+    const QString kind = suction ? QStringLiteral("suction") : QStringLiteral("discharge");
+    auto entry = [&](Parameter suctionKey, Kind valueKind, const QString &caption, char display, int decimals) {
+        table.push_back({onSide(side, suctionKey), valueKind, u'#' + caption.arg(kind), caption.arg(kind),
+                         display, decimals});
+        return &table.back();
+    };
+    entry(Parameter::SuctionValveCount, Integer, QStringLiteral("Number of %1 valves (1)"), 'd', 0)
+        ->comment.prepend(QStringLiteral("\n\n"));
+    // The angle comments carry the degree sign; the file holds it as UTF-8.
+    entry(Parameter::SuctionPocketAngle1, Real, QStringLiteral("z-axis rotation angles for %1 valve pockets (\u00b0)"),
+          'f', 1)
+        ->tokens = formats::inputrules::pocketAnglesPerKind;
+    entry(Parameter::SuctionMaxLift, Real,
+          QStringLiteral("Maximum valve plate lift x_max_%2 of %1 valve (m)")
+              .replace(QStringLiteral("%2"), suction ? QStringLiteral("in") : QStringLiteral("out")),
+          'f', 4);
+    entry(Parameter::SuctionFe1mm, Real, QStringLiteral("Valve parameter fe1mm of %1 valve (m)"), 'f', 4);
+    entry(Parameter::SuctionAlpha, Real, QStringLiteral("Valve parameter alpha of %1 valve (1)"), 'f', 4);
+    entry(Parameter::SuctionBeta, Real, QStringLiteral("Valve parameter beta of %1 valve (1/m^2)"), 'f',
+          suction ? 1 : 4);
+    entry(Parameter::SuctionPlateMass, Real, QStringLiteral("Valve plate mass of %1 valve (kg)"), 'f', 4);
+    entry(Parameter::SuctionForceArea, Real, QStringLiteral("Valve plate force area of %1 valve (m^2)"), 'f', 5);
+    entry(Parameter::SuctionSpringStiffness, Real, QStringLiteral("Valve spring stiffness of %1 valve (N/m)"),
+          'f', 1);
+    entry(Parameter::SuctionSpringLength, Real, QStringLiteral("Valve spring initial length of %1 valve (m)"),
+          'f', 6);
+}
+
+} // namespace
+
+QList<Parameter> Entry::keys() const
+{
+    QList<Parameter> list;
+    for (int token = 0; token < tokens; ++token)
+        list << Parameter(int(key) + token);
+    return list;
+}
+
+QList<Parameter> keys(const Table &set)
+{
+    QList<Parameter> list;
     for (const Entry &entry : set)
-        names << entry.fieldNames();
-    return names;
+        list << entry.keys();
+    return list;
 }
 
 const Table &cylinder()
 {
-    static const Table table = {
-        {"lineEdit_CA", Text, "#Computed data output will be written to the following directory:",
-         "Case name", 0, 0},
-        {"lineEdit_PA_1", Real, "\n\n#Piston diameter d_P (m)", "Piston diameter d_P (m)", 'f', 3},
-        {"lineEdit_PA_1b", Real, "#Piston rod diameter d_R(m)", "Piston rod diameter d_R (m)", 'f', 3},
-        {"lineEdit_PA_2", Real, "#Minimal gap between piston and cylinder-head z_min (m)",
-         "Minimal gap between piston and cylinder-head z_min (m)", 'f', 4},
-        {"lineEdit_PA_3", Real, "#Crank radius r (m)", "Crank radius r (m)", 'f', 3},
-        {"lineEdit_PA_4", Real, "#Conrod length L (m)", "Conrod length L (m)", 'f', 3},
-        {"lineEdit_PA_5", Real, "#Crank shaft speed omega (rpm)", "Crank shaft speed omega (rpm)", 'f', 1},
-        {"lineEdit_PA_6", Real, "\n\n#Ratio of specific heat capacities Gamma",
-         "Ratio of specific heat capacities Gamma", 'f', 2},
-        {"lineEdit_PA_7", Real, "#Suction pressure p_s (Pa)", "Suction pressure p_s (Pa)", 'f', 1},
-        {"lineEdit_PA_8", Real, "#Discharge pressure p_d (Pa)", "Discharge pressure p_d (Pa)", 'f', 1},
-        {"lineEdit_PA_9", Real, "#Suction density rho_s (kg/m^3)", "Suction density rho_s (kg/m^3)", 'f', 3},
-        {"lineEdit_PA_10", Integer, "\n\n#Number of cells along piston radius n1",
-         "Number of cells along piston radius n1", 'd', 0},
-        {"lineEdit_PA_11", Integer, "#Number of cells along piston rod radius n2",
-         "Number of cells along piston rod radius n2", 'd', 0},
-        {"lineEdit_PA_12", Integer, "#Number of cells in clearance n3", "Number of cells in clearance n3", 'd', 0},
-        {"lineEdit_PA_13", Real, "#Radial mesh size grading parameter near piston radius (0 < grading_P < 1)",
-         "Radial mesh size grading parameter near piston radius (0 < grading_P < 1)", 'f', 3},
-        {"lineEdit_PA_14", Real, "#Radial mesh size grading parameter near rod radius (0 < grading_R < 1)",
-         "Radial mesh size grading parameter near rod radius (0 < grading_R < 1)", 'f', 3},
-        {"lineEdit_PA_15", Real, "#CourantNumber", "CourantNumber", 'f', 2},
-        {"lineEdit_PA_16", Real, "#End computation at crank angle phiMax (deg)",
-         "End computation at crank angle phiMax (deg)", 'f', 1},
-        {"lineEdit_PA_19", Real, "#Molar mass (g/mol)", "Molar mass [g/mol]", 'f', 3},
-        {"lineEdit_PA_29", Real, "#Dynamic viscosity (Pas)", "Dynamic viscosity [Pas]", 'e', 5, 1,
-         QTextStream::SmartNotation},
-    };
+    using P = Parameter;
+    static const Table table = [] {
+        Table t = {
+            commented(P::CaseName, Text, "#Computed data output will be written to the following directory:",
+                      "Case name", 0, 0),
+            labelled(P::PistonDiameter, Real, "Piston diameter d_P (m)", 'f', 3, 2),
+            commented(P::RodDiameter, Real, "#Piston rod diameter d_R(m)", "Piston rod diameter d_R (m)", 'f', 3),
+            labelled(P::MinimalGap, Real, "Minimal gap between piston and cylinder-head z_min (m)", 'f', 4),
+            labelled(P::CrankRadius, Real, "Crank radius r (m)", 'f', 3),
+            labelled(P::ConrodLength, Real, "Conrod length L (m)", 'f', 3),
+            labelled(P::CrankSpeed, Real, "Crank shaft speed omega (rpm)", 'f', 1),
+            labelled(P::HeatCapacityRatio, Real, "Ratio of specific heat capacities Gamma", 'f', 2, 2),
+            labelled(P::SuctionPressure, Real, "Suction pressure p_s (Pa)", 'f', 1),
+            labelled(P::DischargePressure, Real, "Discharge pressure p_d (Pa)", 'f', 1),
+            labelled(P::SuctionDensity, Real, "Suction density rho_s (kg/m^3)", 'f', 3),
+            labelled(P::CellsAlongPistonRadius, Integer, "Number of cells along piston radius n1", 'd', 0, 2),
+            labelled(P::CellsAlongRodRadius, Integer, "Number of cells along piston rod radius n2", 'd', 0),
+            labelled(P::CellsInClearance, Integer, "Number of cells in clearance n3", 'd', 0),
+            labelled(P::GradingPiston, Real,
+                     "Radial mesh size grading parameter near piston radius (0 < grading_P < 1)", 'f', 3),
+            labelled(P::GradingRod, Real, "Radial mesh size grading parameter near rod radius (0 < grading_R < 1)",
+                     'f', 3),
+            labelled(P::CourantNumber, Real, "CourantNumber", 'f', 2),
+            labelled(P::EndAngle, Real, "End computation at crank angle phiMax (deg)", 'f', 1),
+            commented(P::MolarMass, Real, "#Molar mass (g/mol)", "Molar mass [g/mol]", 'f', 3),
+            commented(P::Viscosity, Real, "#Dynamic viscosity (Pas)", "Dynamic viscosity [Pas]", 'e', 5),
+        };
+        t.back().notation = QTextStream::SmartNotation;
+        return t;
+    }();
     return table;
 }
 
-// The angle comments carry the degree sign; the file holds it as UTF-8.
 const Table &valves()
 {
-    static const Table table = {
-        {"lineEdit_PA_17", Text, "#Valve diameter d_V (m)", "Valve diameter d_V (m)", 'f', 3},
-        {"lineEdit_PA_18", Integer, "\n\n#Number of suction valves (1)", "Number of suction valves (1)", 'd', 0},
-        {"lineEdit_PA_19", Real, "#z-axis rotation angles for suction valve pockets (\u00b0)",
-         "z-axis rotation angles for suction valve pockets (\u00b0)", 'f', 1, 5},
-        {"lineEdit_PA_20", Real, "#Maximum valve plate lift x_max_in of suction valve (m)",
-         "Maximum valve plate lift x_max_in of suction valve (m)", 'f', 4},
-        {"lineEdit_PA_21", Real, "#Valve parameter fe1mm of suction valve (m)",
-         "Valve parameter fe1mm of suction valve (m)", 'f', 4},
-        {"lineEdit_PA_22", Real, "#Valve parameter alpha of suction valve (1)",
-         "Valve parameter alpha of suction valve (1)", 'f', 4},
-        {"lineEdit_PA_23", Real, "#Valve parameter beta of suction valve (1/m^2)",
-         "Valve parameter beta of suction valve (1/m^2)", 'f', 1},
-        {"lineEdit_PA_24", Real, "#Valve plate mass of suction valve (kg)",
-         "Valve plate mass of suction valve (kg)", 'f', 4},
-        {"lineEdit_PA_25", Real, "#Valve plate force area of suction valve (m^2)",
-         "Valve plate force area of suction valve (m^2)", 'f', 5},
-        {"lineEdit_PA_26", Real, "#Valve spring stiffness of suction valve (N/m)",
-         "Valve spring stiffness of suction valve (N/m)", 'f', 1},
-        {"lineEdit_PA_27", Real, "#Valve spring initial length of suction valve (m)",
-         "Valve spring initial length of suction valve (m)", 'f', 6},
-        {"lineEdit_PA_28", Integer, "\n\n#Number of discharge valves (1)", "Number of discharge valves (1)", 'd', 0},
-        {"lineEdit_PA_29", Real, "#z-axis rotation angles for discharge valve pockets (\u00b0)",
-         "z-axis rotation angles for discharge valve pockets (\u00b0)", 'f', 1, 5},
-        {"lineEdit_PA_30", Real, "#Maximum valve plate lift x_max_out of discharge valve (m)",
-         "Maximum valve plate lift x_max_out of discharge valve (m)", 'f', 4},
-        {"lineEdit_PA_31", Real, "#Valve parameter fe1mm of discharge valve (m)",
-         "Valve parameter fe1mm of discharge valve (m)", 'f', 4},
-        {"lineEdit_PA_32", Real, "#Valve parameter alpha of discharge valve (1)",
-         "Valve parameter alpha of discharge valve (1)", 'f', 4},
-        {"lineEdit_PA_33", Real, "#Valve parameter beta of discharge valve (1/m^2)",
-         "Valve parameter beta of discharge valve (1/m^2)", 'f', 4},
-        {"lineEdit_PA_34", Real, "#Valve plate mass of discharge valve (kg)",
-         "Valve plate mass of discharge valve (kg)", 'f', 4},
-        {"lineEdit_PA_35", Real, "#Valve plate force area of discharge valve (m^2)",
-         "Valve plate force area of discharge valve (m^2)", 'f', 5},
-        {"lineEdit_PA_36", Real, "#Valve spring stiffness of discharge valve (N/m)",
-         "Valve spring stiffness of discharge valve (N/m)", 'f', 1},
-        {"lineEdit_PA_37", Real, "#Valve spring initial length of discharge valve (m)",
-         "Valve spring initial length of discharge valve (m)", 'f', 6},
-        {"lineEdit_PA_38", Real, "#Valve radius rv1 (mm)", "Valve pocket radius rv1 [mm]", 'f', 1},
-        {"lineEdit_PA_39", Real, "#Height of valve cone hk1 (mm)", "Height of valve cone hk1 [mm]", 'f', 1},
-        {"lineEdit_PA_40", Real, "#Height of valve pocket hv1 (mm)", "Height of valve pocket hv1 [mm]", 'f', 1},
-    };
+    using P = Parameter;
+    static const Table table = [] {
+        Table t{labelled(P::ValveDiameter, Text, "Valve diameter d_V (m)", 'f', 3)};
+        appendSide(t, ValveSide::Suction);
+        appendSide(t, ValveSide::Discharge);
+        t.push_back(commented(P::PocketRadius, Real, "#Valve radius rv1 (mm)", "Valve pocket radius rv1 [mm]", 'f', 1));
+        t.push_back(commented(P::ConeHeight, Real, "#Height of valve cone hk1 (mm)", "Height of valve cone hk1 [mm]",
+                              'f', 1));
+        t.push_back(commented(P::PocketHeight, Real, "#Height of valve pocket hv1 (mm)",
+                              "Height of valve pocket hv1 [mm]", 'f', 1));
+        return t;
+    }();
     return table;
+}
+
+const Entry *entryOf(Parameter key)
+{
+    for (const Table *set : {&cylinder(), &valves()}) {
+        for (const Entry &entry : *set) {
+            if (entry.keys().contains(key))
+                return &entry;
+        }
+    }
+    return nullptr;
+}
+
+QString caption(Parameter key)
+{
+    if (const Entry *entry = entryOf(key))
+        return entry->caption;
+    return Texts::tr("Please enter the name of the mesh file for the valve pockets");
 }
 
 } // namespace ParameterSet

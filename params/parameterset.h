@@ -1,12 +1,14 @@
 #pragma once
 
+#include "parameters.h"
+
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <QTextStream>
 
 #include <vector>
 
-// The cylinder and the valve parameter set: which form fields they hold, in
+// The cylinder and the valve parameter set: which parameters they hold, in
 // file order, how each is written and how the reader shows it again.
 namespace ParameterSet {
 
@@ -14,18 +16,17 @@ namespace ParameterSet {
 enum class Kind { Text, Real, Integer };
 
 struct Entry {
-    const char *field;     // object name of the line edit; with several tokens the
-                           // base name, suffixed a, b, c, ... per token
+    Parameter key;         // with several tokens the first of consecutive keys
     Kind kind;
-    const char *comment;   // the lines before the data line, separated by '\n'
-    const char *caption;   // what the field means, for messages
+    QString comment;       // the lines before the data line, separated by '\n'
+    QString caption;       // what the parameter means: its label in the form
     char display;          // 0 text as read, 'd' integer, 'f' fixed, 'e' exponent
     int decimals;          // for 'f' and 'e'
     int tokens = 1;        // values on the data line, tab-separated
     QTextStream::RealNumberNotation notation = QTextStream::FixedNotation;
 
-    // Object names of the fields this entry fills, one per token.
-    QStringList fieldNames() const;
+    // The parameters this entry fills, one per token.
+    QList<Parameter> keys() const;
 };
 
 using Table = std::vector<Entry>;
@@ -33,7 +34,13 @@ using Table = std::vector<Entry>;
 const Table &cylinder();
 const Table &valves();
 
-// Every field name of a set, in file order.
-QStringList fieldNames(const Table &set);
+// Every parameter of a set, in file order.
+QList<Parameter> keys(const Table &set);
+
+// The entry that holds a parameter, in either set; null for the mesh file name.
+const Entry *entryOf(Parameter key);
+
+// What a parameter means, as its label says: "Piston diameter d_P (m)".
+QString caption(Parameter key);
 
 } // namespace ParameterSet

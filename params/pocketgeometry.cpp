@@ -1,6 +1,7 @@
 #include "pocketgeometry.h"
 
 #include "formats/inputrules.h"
+#include "parameterset.h"
 
 #include <QCoreApplication>
 
@@ -15,17 +16,23 @@ namespace rules = formats::inputrules;
 // Square roots are taken as the power 0.5, as everywhere in the mapping.
 double root(double v) { return std::pow(v, 0.5); }
 
-QString tr(const char *text) { return QCoreApplication::translate("PocketGeometry", text); }
+// The translation context of the geometry's messages.
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(PocketGeometry)
+};
 
-bool readField(const QString &text, const QString &label, const rules::Range &range, double *value,
+bool readField(const FieldTexts &texts, Parameter key, const rules::Range &range, double *value,
                QString *error)
 {
+    const QString text = texts.value(key);
+    const QString label = ParameterSet::caption(key);
     bool ok = false;
     *value = text.toDouble(&ok);
     if (ok && std::isfinite(*value) && range.contains(*value))
         return true;
-    *error = ok ? tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
-                : tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
+    *error = ok ? Texts::tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
+                : Texts::tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
     return false;
 }
 
@@ -33,42 +40,46 @@ bool readField(const QString &text, const QString &label, const rules::Range &ra
 
 Dimensions reference() { return {340.0, 100.0, 40.0, 19.0}; }
 
-QString pistonDiameterLabel() { return tr("Piston diameter d_P (m)"); }
-QString pocketRadiusLabel() { return tr("Valve pocket radius rv1 [mm]"); }
-QString coneHeightLabel() { return tr("Height of valve cone hk1 [mm]"); }
-QString pocketHeightLabel() { return tr("Height of valve pocket hv1 [mm]"); }
-
 bool fromTexts(const FieldTexts &texts, Dimensions *d, QString *error)
 {
     double diameter = 0;
-    if (!readField(texts.pistonDiameter, pistonDiameterLabel(), rules::pistonDiameter, &diameter, error)
-        || !readField(texts.pocketRadius, pocketRadiusLabel(), rules::pocketRadius, &d->pocketRadius, error)
-        || !readField(texts.coneHeight, coneHeightLabel(), rules::coneHeight, &d->coneHeight, error)
-        || !readField(texts.pocketHeight, pocketHeightLabel(), rules::pocketHeight, &d->pocketHeight, error))
+    if (!readField(texts, Parameter::PistonDiameter, rules::pistonDiameter, &diameter, error)
+        || !readField(texts, Parameter::PocketRadius, rules::pocketRadius, &d->pocketRadius, error)
+        || !readField(texts, Parameter::ConeHeight, rules::coneHeight, &d->coneHeight, error)
+        || !readField(texts, Parameter::PocketHeight, rules::pocketHeight, &d->pocketHeight, error))
         return false;
     d->pistonRadius = rules::pistonRadiusMm(diameter);
-    *error = fitProblem(*d);
-    return error->isEmpty();
+    return fits(*d, error);
 }
 
-QString fitProblem(const Dimensions &d)
+bool fits(const Dimensions &d, QString *error)
 {
     switch (rules::pocketFit(d.pistonRadius, d.pocketRadius, d.coneHeight, d.pocketHeight)) {
     case rules::PocketFit::Fits:
-        break;
+        return true;
     case rules::PocketFit::WiderThanPiston:
-        return tr("\"%1\" (%2 mm) must be smaller than the piston radius (%3 mm from \"%4\").")
-            .arg(pocketRadiusLabel()).arg(d.pocketRadius).arg(d.pistonRadius).arg(pistonDiameterLabel());
+        *error = Texts::tr("\"%1\" (%2 mm) must be smaller than the piston radius (%3 mm from \"%4\").")
+                     .arg(ParameterSet::caption(Parameter::PocketRadius))
+                     .arg(d.pocketRadius)
+                     .arg(d.pistonRadius)
+                     .arg(ParameterSet::caption(Parameter::PistonDiameter));
+        break;
     case rules::PocketFit::ConePastAxis:
-        return tr("\"%1\" (%2 mm) must be smaller than %3 mm, the distance of the pocket rim "
-                  "from the cylinder axis.")
-            .arg(coneHeightLabel()).arg(d.coneHeight).arg(positions(d).a);
+        *error = Texts::tr("\"%1\" (%2 mm) must be smaller than %3 mm, the distance of the pocket rim "
+                           "from the cylinder axis.")
+                     .arg(ParameterSet::caption(Parameter::ConeHeight))
+                     .arg(d.coneHeight)
+                     .arg(positions(d).a);
+        break;
     case rules::PocketFit::SeatInsideBore:
-        return tr("\"%1\" (%2 mm) must be greater than %3 mm, or the valve seat lies inside "
-                  "the bore.")
-            .arg(pocketHeightLabel()).arg(d.pocketHeight).arg(d.pistonRadius - positions(d).a);
+        *error = Texts::tr("\"%1\" (%2 mm) must be greater than %3 mm, or the valve seat lies inside "
+                           "the bore.")
+                     .arg(ParameterSet::caption(Parameter::PocketHeight))
+                     .arg(d.pocketHeight)
+                     .arg(d.pistonRadius - positions(d).a);
+        break;
     }
-    return {};
+    return false;
 }
 
 Positions positions(const Dimensions &d)

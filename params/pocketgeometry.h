@@ -1,5 +1,7 @@
 #pragma once
 
+#include "parameters.h"
+
 #include <QString>
 
 // Geometry of a valve pocket, all lengths in millimetres. The pocket's axis is
@@ -16,30 +18,16 @@ struct Dimensions {
 // The geometry the reference mesh was built for.
 Dimensions reference();
 
-// Texts of the form fields the dimensions come from; the piston is given by
-// its diameter in metres.
-struct FieldTexts {
-    QString pistonDiameter;
-    QString pocketRadius;
-    QString coneHeight;
-    QString pocketHeight;
-};
-
-// Labels of those fields, used to name them in messages.
-QString pistonDiameterLabel();
-QString pocketRadiusLabel();
-QString coneHeightLabel();
-QString pocketHeightLabel();
-
-// Converts and checks the fields. A pocket that cannot exist (a text that is
-// no number, a size not above zero, a pocket not narrower than the piston, a
-// cone reaching past the cylinder axis, a valve seat inside the bore) gives
-// false and a message naming the field.
+// Converts and checks the piston diameter (in metres) and the pocket's
+// sizes. A pocket that cannot exist (a text that is no number, a size not
+// above zero, a pocket not narrower than the piston, a cone reaching past the
+// cylinder axis, a valve seat inside the bore) gives false and a message
+// naming the field.
 bool fromTexts(const FieldTexts &texts, Dimensions *dimensions, QString *error);
 
-// Why positive dimensions give no pocket (by the shared input rules), in a
-// message naming the field; empty when they do.
-QString fitProblem(const Dimensions &dimensions);
+// Whether positive dimensions give a pocket that fits the bore (by the shared
+// input rules); otherwise *error names the field and why.
+bool fits(const Dimensions &dimensions, QString *error);
 
 // Radial positions of one geometry: a where the pocket rim meets the bore,
 // b = a - k the cone's inner end, c = a + h the valve seat.

@@ -1,5 +1,6 @@
 #include "pocketmesh.h"
 
+#include "parameterset.h"
 #include "pocketmeshio.h"
 
 #include <QCoreApplication>
@@ -11,7 +12,11 @@ namespace {
 
 using PocketMeshIo::LineReader;
 
-QString tr(const char *text) { return QCoreApplication::translate("PocketMesh", text); }
+// The translation context of the mapping's messages.
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(PocketMesh)
+};
 
 // A line of the reference as shown in a message, cut short when long.
 QString quoted(QByteArrayView line)
@@ -83,7 +88,7 @@ bool Mapper::readLine(QByteArrayView *line, const char *what)
         return true;
     if (m_reader.failed())
         return readFailed();
-    return fail(tr("the reference mesh ends after line %1, where %2 was expected.")
+    return fail(Texts::tr("the reference mesh ends after line %1, where %2 was expected.")
                     .arg(m_reader.lineNumber()).arg(QLatin1String(what)));
 }
 
@@ -103,7 +108,7 @@ bool Mapper::copyCountLine(const char *what, qint64 *count)
         return false;
     QByteArrayView rest = line, token;
     if (!PocketMeshIo::nextToken(&rest, &token) || !PocketMeshIo::toInteger(token, count))
-        return fail(tr("line %1 should begin with %2 but reads \"%3\".")
+        return fail(Texts::tr("line %1 should begin with %2 but reads \"%3\".")
                         .arg(m_reader.lineNumber()).arg(QLatin1String(what), quoted(line)));
     return write(line, true);
 }
@@ -114,7 +119,7 @@ bool Mapper::mapNode(QByteArrayView line)
     QByteArrayView rest = line, token;
     for (double &coordinate : xyz) {
         if (!PocketMeshIo::nextToken(&rest, &token) || !PocketMeshIo::toNumber(token, &coordinate))
-            return fail(tr("node line %1 should hold three coordinates x y z but reads \"%2\".")
+            return fail(Texts::tr("node line %1 should hold three coordinates x y z but reads \"%2\".")
                             .arg(m_reader.lineNumber()).arg(quoted(line)));
     }
     double mapped[3];
@@ -122,13 +127,13 @@ bool Mapper::mapNode(QByteArrayView line)
     case PocketGeometry::NodeMap::Outcome::Mapped:
         break;
     case PocketGeometry::NodeMap::Outcome::OutsideReferenceBore:
-        return fail(tr("the node of line %1 lies outside the reference bore (|y| > 340 mm).")
+        return fail(Texts::tr("the node of line %1 lies outside the reference bore (|y| > 340 mm).")
                         .arg(m_reader.lineNumber()));
     case PocketGeometry::NodeMap::Outcome::OutsideTargetBore:
-        return fail(tr("\"%1\" is too large for \"%2\": the node of line %3 would lie outside "
+        return fail(Texts::tr("\"%1\" is too large for \"%2\": the node of line %3 would lie outside "
                        "the bore.")
-                        .arg(PocketGeometry::pocketRadiusLabel(),
-                             PocketGeometry::pistonDiameterLabel())
+                        .arg(ParameterSet::caption(Parameter::PocketRadius),
+                             ParameterSet::caption(Parameter::PistonDiameter))
                         .arg(m_reader.lineNumber()));
     }
     QByteArray &buffer = m_writer.buffer();
@@ -180,12 +185,12 @@ bool Mapper::flush()
 
 bool Mapper::readFailed()
 {
-    return fail(tr("reading the reference mesh failed after line %1.").arg(m_reader.lineNumber()));
+    return fail(Texts::tr("reading the reference mesh failed after line %1.").arg(m_reader.lineNumber()));
 }
 
 bool Mapper::flushFailed()
 {
-    return fail(tr("writing the pocket mesh failed: %1").arg(m_out.errorString()));
+    return fail(Texts::tr("writing the pocket mesh failed: %1").arg(m_out.errorString()));
 }
 
 bool Mapper::run(QString *error)
@@ -203,9 +208,6 @@ bool Mapper::run(QString *error)
 }
 
 } // namespace
-
-QString referenceFileName() { return QStringLiteral("reference_valve_pocket.msh"); }
-QString inputFileName() { return QStringLiteral("InputPocketMesh.txt"); }
 
 QByteArray inputFileText(const QString &meshFileName)
 {

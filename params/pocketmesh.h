@@ -11,9 +11,6 @@ class QIODevice;
 // the shipped reference mesh onto the geometry of the form.
 namespace PocketMesh {
 
-QString referenceFileName();  // "reference_valve_pocket.msh"
-QString inputFileName();      // "InputPocketMesh.txt"
-
 // The five lines of "InputPocketMesh.txt", each with a line end ("\n"; the
 // device's text mode supplies the platform's line end).
 QByteArray inputFileText(const QString &meshFileName);

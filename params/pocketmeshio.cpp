@@ -1,5 +1,7 @@
 #include "pocketmeshio.h"
 
+#include "formats/textfields.h"
+
 #include <QIODevice>
 #include <QLocale>
 
@@ -13,11 +15,6 @@ namespace PocketMeshIo {
 namespace {
 
 constexpr qsizetype chunkSize = 1 << 18;
-
-bool isSeparator(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == '=';
-}
 
 // from_chars takes no leading plus; QString's conversions do.
 const char *skipPlus(const char *first, const char *last)
@@ -134,10 +131,10 @@ bool nextToken(QByteArrayView *rest, QByteArrayView *token)
 {
     const char *p = rest->data();
     const char *end = p + rest->size();
-    while (p != end && isSeparator(*p))
+    while (p != end && formats::textfields::isSeparator(*p))
         ++p;
     const char *start = p;
-    while (p != end && !isSeparator(*p))
+    while (p != end && !formats::textfields::isSeparator(*p))
         ++p;
     *rest = QByteArrayView(p, end - p);
     *token = QByteArrayView(start, p - start);

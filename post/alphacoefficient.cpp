@@ -1,11 +1,13 @@
 #include "alphacoefficient.h"
 
 #include "formats/gas.h"
+#include "formats/surfacecolumns.h"
 
 #include "fieldmapscripts.h"
-#include "resultfile.h"
+#include "text/textfields.h"
 #include "valvediagram.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QSaveFile>
@@ -18,6 +20,11 @@ namespace AlphaCoefficient {
 
 namespace {
 
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(AlphaCoefficient)
+};
+
 constexpr double undefined = std::numeric_limits<double>::quiet_NaN();
 
 // The double nearest to 1/0.87.
@@ -27,33 +34,21 @@ constexpr double inversePlateFactor = 1.1494252873563218;
 
 SurfaceFields fieldsOf(Surface surface)
 {
+    namespace planar = formats::surfacecolumns::planar;
+    namespace side = formats::surfacecolumns::side;
     if (surface == Surface::Side)
-        return {8, 9, 10, 11};
-    return {7, 8, 9, 10};
-}
-
-// The names of each surface's files belong to the field maps' surface table.
-static const FieldMaps::Surface &namesOf(Surface surface)
-{
-    switch (surface) {
-    case Surface::Head:
-        return FieldMaps::headSurface();
-    case Surface::Piston:
-        return FieldMaps::pistonSurface();
-    case Surface::Side:
-        break;
-    }
-    return FieldMaps::sideSurface();
+        return {side::density, side::pressure, side::velocityAlongWall, side::velocityAxial};
+    return {planar::density, planar::pressure, planar::velocityX, planar::velocityY};
 }
 
 QString subdirectory(Surface surface)
 {
-    return namesOf(surface).subdir;
+    return FieldMaps::surface(surface).subdir;
 }
 
 QString resultFileName(Surface surface, int step)
 {
-    return FieldMaps::resultFileName(namesOf(surface), step);
+    return FieldMaps::resultFileName(FieldMaps::surface(surface), step);
 }
 
 double gasConstant(double molarMass)
@@ -75,23 +70,35 @@ Gas makeGas(double pistonDiameter, double gamma, double molarMass, double viscos
     return gas;
 }
 
+QList<Parameter> gasParameters()
+{
+    return {Parameter::PistonDiameter, Parameter::HeatCapacityRatio, Parameter::MolarMass, Parameter::Viscosity};
+}
+
+Gas gasOf(const FieldTexts &texts)
+{
+    return makeGas(texts.value(Parameter::PistonDiameter).toDouble(),
+                   texts.value(Parameter::HeatCapacityRatio).toDouble(),
+                   texts.value(Parameter::MolarMass).toDouble(), texts.value(Parameter::Viscosity).toDouble());
+}
+
 SurfaceSample readSample(QIODevice &file, Surface surface)
 {
     const SurfaceFields fields = fieldsOf(surface);
     SurfaceSample sample;
     QTextStream in(&file);
     while (!in.atEnd()) {
-        const QStringList line = ResultFile::splitFields(in.readLine());
+        const QStringList line = TextFields::splitFields(in.readLine());
         if (line.size() < fields.v)
             continue;
-        const double u = ResultFile::number(line, fields.u);
-        const double v = ResultFile::number(line, fields.v);
+        const double u = TextFields::number(line, fields.u);
+        const double v = TextFields::number(line, fields.v);
         ++sample.lines;
         sample.speedSum += std::sqrt(u * u + v * v);
-        const double pressure = ResultFile::number(line, fields.pressure);
+        const double pressure = TextFields::number(line, fields.pressure);
         if (pressure > sample.peakPressure) {
             sample.peakPressure = pressure;
-            sample.peakDensity = ResultFile::number(line, fields.density);
+            sample.peakDensity = TextFields::number(line, fields.density);
         }
     }
     return sample;
@@ -131,7 +138,7 @@ QVector<Row> computeTable(const QDir &caseDir, int steps, const Gas &gas)
         for (std::size_t i = 0; i < surfaces.size(); ++i) {
             const QDir surfaceDir(caseDir.absoluteFilePath(subdirectory(surfaces[i])));
             qDebug() << "Our current working directory is:" << surfaceDir.absolutePath();
-            row[i] = fileCoefficient(surfaceDir.filePath(resultFileName(surfaces[i], step)),
+            row[i] = fileCoefficient(surfaceDir.filePath(AlphaCoefficient::resultFileName(surfaces[i], step)),
                                      surfaces[i], gas);
         }
         rows.append(row);
@@ -179,17 +186,17 @@ QStringList plotScript(const QString &caseName)
          table + QStringLiteral(" u 1:4 title 'alpha on side' w l")});
 }
 
-bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir)
+bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir, QString *error)
 {
-    if (caseName.isEmpty())
-        return false;
-    QDir root(startDir.absoluteFilePath(QStringLiteral("..")));
-    QDir dir(root.absoluteFilePath(caseName));
-    if (!dir.exists())
-        return false;
+    const QDir root(startDir.absoluteFilePath(QStringLiteral("..")));
+    const QDir dir(root.absoluteFilePath(caseName));
     const QString canonical = dir.canonicalPath();
-    if (canonical == root.canonicalPath() || canonical == startDir.canonicalPath())
+    if (caseName.isEmpty() || !dir.exists() || canonical == root.canonicalPath()
+        || canonical == startDir.canonicalPath()) {
+        *error = Texts::tr("The case directory \"%1\" does not exist in %2. Enter the name of a calculated case.")
+                     .arg(caseName, QDir::cleanPath(root.absolutePath()));
         return false;
+    }
     *caseDir = dir;
     return true;
 }

@@ -5,6 +5,9 @@
 #include <QStringList>
 #include <QVector>
 
+#include "formats/caselayout.h"
+#include "params/parameters.h"
+
 #include <array>
 
 class QIODevice;
@@ -14,11 +17,11 @@ class QIODevice;
 // "alpha_on_HPS.txt" and the script of its diagram.
 namespace AlphaCoefficient {
 
-enum class Surface { Head, Piston, Side };
-constexpr std::array<Surface, 3> surfaces{Surface::Head, Surface::Piston, Surface::Side};
+using Surface = formats::caselayout::Surface;
+using formats::caselayout::surfaces;
 
-// Result file fields the correlation reads; side files carry one more column
-// ahead of the density, so theirs are shifted by one.
+// Result file fields the correlation reads (formats/surfacecolumns.h): the
+// velocity components are those along the surface's map.
 struct SurfaceFields
 {
     int density;
@@ -45,6 +48,11 @@ struct Gas
 
 // The gas data from the form's values: L = 0.5 d_P, cp = gamma/(gamma-1) Rg.
 Gas makeGas(double pistonDiameter, double gamma, double molarMass, double viscosity);
+
+// The same from the parameters' texts: piston diameter, gamma, molar mass and
+// viscosity, each a number or 0.
+QList<Parameter> gasParameters();
+Gas gasOf(const FieldTexts &texts);
 
 // What one result file yields: the mean speed and the density on the first
 // line of highest (positive) pressure.
@@ -92,9 +100,9 @@ inline QString tableFileName() { return QStringLiteral("alpha_on_HPS.txt"); }
 inline QString scriptName() { return QStringLiteral("gp_a.txt"); }
 inline QString imageName() { return QStringLiteral("Alpha.png"); }
 
-// The case directory beside startDir (normally ExecutingFiles); false when the
-// name is empty, the directory is missing or the name points back at the root
-// or at startDir itself.
-bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir);
+// The case directory beside startDir (normally ExecutingFiles); false with
+// the message in *error when the name is empty, the directory is missing or
+// the name points back at the root or at startDir itself.
+bool locateCase(const QDir &startDir, const QString &caseName, QDir *caseDir, QString *error);
 
 } // namespace AlphaCoefficient

@@ -106,8 +106,8 @@ CaseResults CaseResults::check(const QString &caseName, const QString &caseDir, 
                                const SolverRun *run)
 {
     CaseResults result;
-    const QString nameProblem = EntryName::caseNameProblem(caseName);
-    if (!nameProblem.isEmpty()) {
+    QString nameProblem;
+    if (!EntryName::isCaseName(caseName, &nameProblem)) {
         result.m_canPlot = false;
         result.m_message = tr("\"%1\" is not a case name (%2), so there is no case directory to plot from.")
                                .arg(caseName, nameProblem);

@@ -9,29 +9,27 @@
 
 namespace FieldMaps {
 
-const Surface &headSurface()
+namespace layout = formats::caselayout;
+namespace planar = formats::surfacecolumns::planar;
+namespace side = formats::surfacecolumns::side;
+
+const Surface &surface(layout::Surface id)
 {
-    static const Surface surface{QStringLiteral("Head"), QStringLiteral("head"),
-                                 QStringLiteral("Our current working directory is:"),
-                                 planarLayout};
-    return surface;
+    static const Surface surfaces[] = {
+        {layout::Surface::Head, QStringLiteral("Head"), QLatin1String(layout::surfaceName(layout::Surface::Head)),
+         QStringLiteral("Our current working directory is:"), planarLayout},
+        {layout::Surface::Piston, QStringLiteral("Piston"),
+         QLatin1String(layout::surfaceName(layout::Surface::Piston)),
+         QStringLiteral("Out current working directory is:"), planarLayout},
+        {layout::Surface::Side, QStringLiteral("Side"), QLatin1String(layout::surfaceName(layout::Surface::Side)),
+         QStringLiteral("Out current working directory is:"), sideLayout},
+    };
+    return surfaces[static_cast<int>(id)];
 }
 
-const Surface &pistonSurface()
-{
-    static const Surface surface{QStringLiteral("Piston"), QStringLiteral("piston"),
-                                 QStringLiteral("Out current working directory is:"),
-                                 planarLayout};
-    return surface;
-}
-
-const Surface &sideSurface()
-{
-    static const Surface surface{QStringLiteral("Side"), QStringLiteral("side"),
-                                 QStringLiteral("Out current working directory is:"),
-                                 sideLayout};
-    return surface;
-}
+const Surface &headSurface() { return surface(layout::Surface::Head); }
+const Surface &pistonSurface() { return surface(layout::Surface::Piston); }
+const Surface &sideSurface() { return surface(layout::Surface::Side); }
 
 QString densityScriptName() { return QStringLiteral("gp_d.txt"); }
 QString pressureScriptName() { return QStringLiteral("gp_p.txt"); }
@@ -44,7 +42,7 @@ QStringList scriptNames()
 
 QString resultFileName(const Surface &surface, int step)
 {
-    return surface.subdir + ResultFile::stepNumber(step) + QStringLiteral(".txt");
+    return QString::fromStdString(layout::resultFileName(surface.id, step));
 }
 
 QString gridCopyFileName(const Surface &surface, int step)
@@ -62,13 +60,13 @@ StepFiles stepFiles(const QString &caseName, const Surface &surface, int step)
 
 const ColourQuantity &density()
 {
-    static const ColourQuantity quantity{QStringLiteral("density [kg/m3]"), 7, 8};
+    static const ColourQuantity quantity{QStringLiteral("density [kg/m3]"), planar::density, side::density};
     return quantity;
 }
 
 const ColourQuantity &pressure()
 {
-    static const ColourQuantity quantity{QStringLiteral("pressure [Pa]"), 8, 9};
+    static const ColourQuantity quantity{QStringLiteral("pressure [Pa]"), planar::pressure, side::pressure};
     return quantity;
 }
 
@@ -136,7 +134,10 @@ QStringList planarColourScript(const ColourQuantity &quantity, const QString &ma
                        QStringLiteral("set size square"), paletteLine, cblabelLine(quantity)}
         + bareAxes()
         + QStringList{QStringLiteral("splot '") + gridCopy
-                          + QStringLiteral("' using 4:5:%1 notitle").arg(quantity.planarField),
+                          + QStringLiteral("' using %1:%2:%3 notitle")
+                                .arg(planar::x)
+                                .arg(planar::y)
+                                .arg(quantity.planarField),
                       QStringLiteral("set output")};
 }
 
@@ -144,7 +145,7 @@ QStringList planarVelocityScript(const StepFiles &files, double arrowScale)
 {
     return QStringList{terminalLine, outputLine(files.velocity), QStringLiteral("set size square")}
         + scaleFunctions(arrowScale) + bareAxes()
-        + QStringList{vectorPlot(files.gridCopy, 4, 5, 9, 10)};
+        + QStringList{vectorPlot(files.gridCopy, planar::x, planar::y, planar::velocityX, planar::velocityY)};
 }
 
 QStringList sideColourScriptHead(const ColourQuantity &quantity, const QString &mapName,
@@ -171,12 +172,14 @@ QString sideColourScriptTail()
 QStringList sideVelocityScript(const StepFiles &files, double arrowScale)
 {
     return QStringList{terminalLine, outputLine(files.velocity)} + scaleFunctions(arrowScale)
-        + bareAxes() + QStringList{vectorPlot(files.gridCopy, 7, 6, 10, 11)};
+        + bareAxes()
+        + QStringList{vectorPlot(files.gridCopy, side::arcLength, side::z, side::velocityAlongWall,
+                                 side::velocityAxial)};
 }
 
 bool validValveCount(int count)
 {
-    return count >= 1 && count <= maxValvesPerKind;
+    return formats::inputrules::valveCount.contains(count);
 }
 
 namespace {
@@ -227,10 +230,23 @@ QStringList pocketPlotLines(int colourField, int nSuction, int nDischarge,
     if (validValveCount(nSuction) && validValveCount(nDischarge)) {
         const QStringList curves = pocketCurves(discharge, nDischarge) + pocketCurves(suction, nSuction);
         lines << QStringLiteral("splot '") + gridCopy
-                     + QStringLiteral("' using 4:5:6:%1 notitle w pm3d,").arg(colourField)
+                     + QStringLiteral("' using %1:%2:%3:%4 notitle w pm3d,")
+                           .arg(side::x)
+                           .arg(side::y)
+                           .arg(side::z)
+                           .arg(colourField)
                      + curves.join(QLatin1Char(','));
     }
     return lines;
+}
+
+QStringList sideColourScript(const ColourQuantity &quantity, const QString &mapName, const QString &gridCopy,
+                             const PocketLayout &pockets, const ValueRange &range)
+{
+    return sideColourScriptHead(quantity, mapName, pockets.wallRadius, pockets.pocketRadius, range)
+           + pocketPlotLines(quantity.sideField, pockets.suctionValves, pockets.dischargeValves, gridCopy,
+                             pockets.suctionAngles, pockets.dischargeAngles)
+           + QStringList{sideColourScriptTail()};
 }
 
 QString streamNumber(double value)

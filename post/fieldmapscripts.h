@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "formats/caselayout.h"
+#include "formats/inputrules.h"
 #include "gridcopy.h"
 
 // Names and gnuplot scripts of the field maps of head, piston and side wall.
@@ -12,12 +14,14 @@ namespace FieldMaps {
 // The names that tell one surface from another.
 struct Surface
 {
+    formats::caselayout::Surface id;
     QString title;            // shown in progress and messages: "Head"
     QString subdir;           // subdirectory of the case directory: "head"
     QString firstDiagnostic;  // first console line, before the directory
     ResultLayout layout;
 };
 
+const Surface &surface(formats::caselayout::Surface id);
 const Surface &headSurface();
 const Surface &pistonSurface();
 const Surface &sideSurface();
@@ -64,16 +68,34 @@ QStringList sideColourScriptHead(const ColourQuantity &quantity, const QString &
 QString sideColourScriptTail();
 QStringList sideVelocityScript(const StepFiles &files, double arrowScale);
 
-// Valve counts for which pocket outlines and the plot command are written.
-constexpr int maxValvesPerKind = 5;
+// Valve counts for which pocket outlines and the plot command are written:
+// those a case may have, one pocket angle each.
+constexpr int maxValvesPerKind = formats::inputrules::pocketAnglesPerKind;
 bool validValveCount(int count);
 
 // Pocket outline definitions (suction nS..1, then discharge nD..1) and, when
-// both counts lie in 1..5, the splot command with the surface coloured by
+// both counts are valid, the splot command with the surface coloured by
 // colourField and every pocket outline. Angles are in degrees, one per valve.
 QStringList pocketPlotLines(int colourField, int nSuction, int nDischarge,
                             const QString &gridCopy, const QList<double> &suctionAngles,
                             const QList<double> &dischargeAngles);
+
+// What the side wall's colour maps draw over the wall: its radius, the pocket
+// radius and the pockets of each kind (counts and angles in degrees).
+struct PocketLayout
+{
+    double wallRadius = 0;   // r1, m
+    double pocketRadius = 0; // r2, m
+    int suctionValves = 0;
+    int dischargeValves = 0;
+    QList<double> suctionAngles;
+    QList<double> dischargeAngles;
+};
+
+// A side colour script whole: its first lines, the pocket outlines with the
+// plot command coloured by the quantity, the closing line.
+QStringList sideColourScript(const ColourQuantity &quantity, const QString &mapName, const QString &gridCopy,
+                             const PocketLayout &pockets, const ValueRange &range);
 
 // A number as a QTextStream with default settings writes it: 1e10 -> "1e+10".
 QString streamNumber(double value);

@@ -1,6 +1,7 @@
 #include "gnuplotjob.h"
 
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -11,27 +12,28 @@ QString JobOutcome::describe() const
 {
     switch (status) {
     case Finished:
-        return exitCode == 0 ? QStringLiteral("finished")
-                             : QStringLiteral("ended with exit code %1").arg(exitCode);
+        return exitCode == 0 ? tr("finished") : tr("ended with exit code %1").arg(exitCode);
     case FailedToStart:
-        return QStringLiteral("could not be started: %1").arg(errorString);
+        return tr("could not be started: %1").arg(errorString);
     case TimedOut:
-        return QStringLiteral("did not finish in time and was stopped");
+        return tr("did not finish in time and was stopped");
     case Crashed:
-        return QStringLiteral("crashed");
+        return tr("crashed");
     }
     return {};
 }
 
-GnuplotJob::GnuplotJob(QObject *processParent)
+GnuplotJob::GnuplotJob(QObject *processParent, const QString &directory)
     : m_process(new QProcess(processParent))
+    , m_program(directory.isEmpty() ? program() : QDir::cleanPath(QDir(directory).absoluteFilePath(program())))
 {
+    if (!directory.isEmpty())
+        m_process->setWorkingDirectory(directory);
 }
 
 JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
                            QEventLoop::ProcessEventsFlags flags)
 {
-    JobOutcome outcome;
     QEventLoop loop;
     QTimer deadline;
     deadline.setSingleShot(true);
@@ -46,31 +48,36 @@ JobOutcome GnuplotJob::run(const QString &scriptName, int timeoutMs,
                                        }
                                    });
 
-    m_process->start(program(), {scriptName});
+    m_process->start(m_program, {scriptName});
     if (!startFailed && m_process->state() != QProcess::NotRunning) {
         deadline.start(timeoutMs);
         loop.exec(flags);
     }
     QObject::disconnect(finished);
     QObject::disconnect(failed);
+    return endRun(*m_process, startFailed);
+}
 
-    if (startFailed) {
+JobOutcome endRun(QProcess &process, bool failedToStart)
+{
+    JobOutcome outcome;
+    if (failedToStart) {
         outcome.status = JobOutcome::FailedToStart;
-        outcome.errorString = m_process->errorString();
+        outcome.errorString = process.errorString();
         return outcome;
     }
-    if (m_process->state() != QProcess::NotRunning) {
-        m_process->kill();
-        m_process->waitForFinished(5000);
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(5000);
         outcome.status = JobOutcome::TimedOut;
-    } else if (m_process->exitStatus() == QProcess::CrashExit) {
+    } else if (process.exitStatus() == QProcess::CrashExit) {
         outcome.status = JobOutcome::Crashed;
     } else {
         outcome.status = JobOutcome::Finished;
-        outcome.exitCode = m_process->exitCode();
+        outcome.exitCode = process.exitCode();
     }
-    outcome.errorOutput = QString::fromLocal8Bit(m_process->readAllStandardError());
-    m_process->readAllStandardOutput();
+    outcome.errorOutput = QString::fromLocal8Bit(process.readAllStandardError());
+    process.readAllStandardOutput();
     return outcome;
 }
 

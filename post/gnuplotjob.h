@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QString>
 #include <QStringList>
@@ -11,6 +12,9 @@ class QProcess;
 // How one run of the plotting program ended.
 struct JobOutcome
 {
+    Q_DECLARE_TR_FUNCTIONS(JobOutcome)
+
+public:
     enum Status { Finished, FailedToStart, TimedOut, Crashed };
     Status status = FailedToStart;
     int exitCode = -1;
@@ -22,7 +26,8 @@ struct JobOutcome
     QString describe() const;
 };
 
-// Runs "./wgnuplot.exe" on script files in the current directory. One process
+// Runs "./wgnuplot.exe" on script files in a directory: the current one, or
+// the one given, without moving the process's current directory. One process
 // object serves all runs of a job; it belongs to the given parent.
 class GnuplotJob
 {
@@ -31,7 +36,7 @@ public:
     // Generous bound for one map: a run that exceeds it is stopped and reported.
     static constexpr int defaultTimeoutMs = 120000;
 
-    explicit GnuplotJob(QObject *processParent);
+    explicit GnuplotJob(QObject *processParent, const QString &directory = QString());
 
     // Starts the program on scriptName and waits until it ends or timeoutMs
     // passes; a run past its bound is killed. The event loop keeps running while
@@ -41,7 +46,12 @@ public:
 
 private:
     QProcess *m_process;
+    QString m_program;
 };
+
+// How a run of `process` ended, once it finished or failed to start; a run
+// that still goes has passed its time and is killed here.
+JobOutcome endRun(QProcess &process, bool failedToStart);
 
 // Opens `file` write-only in text mode, empty. An old file of that name that
 // may be written is removed rather than truncated: on ext4, a file truncated and written anew is

@@ -5,12 +5,12 @@
 #include <cmath>
 
 #include "gnuplotjob.h"
-#include "resultfile.h"
+#include "text/textfields.h"
 
 namespace FieldMaps {
 
-int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
-             const LineVisitor &onLine)
+bool copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout, int *lines,
+              const LineVisitor &onLine)
 {
     // Whole files at once: result files are a few hundred kilobytes, and one
     // read and one write per file keep the copy cheap beside the plotting.
@@ -29,11 +29,11 @@ int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
         position = end + 1;
         if (line.endsWith('\r'))
             line.chop(1);
-        ResultFile::splitFields(line, &fields);
+        TextFields::splitFields(line, &fields);
         if (fields.size() < layout.minFields)
             continue;
         bool isRow = false;
-        const int row = ResultFile::integer(fields, layout.rowField, &isRow);
+        const int row = TextFields::integer(fields, layout.rowField, &isRow);
         if (!isRow)
             continue;
         if (onLine)
@@ -45,32 +45,35 @@ int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
         previousRow = row;
         ++copied;
     }
-    return out.write(copy) == copy.size() ? copied : -1;
+    *lines = copied;
+    return out.write(copy) == copy.size();
 }
 
-CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
-                           const ResultLayout &layout, const LineVisitor &onLine)
+namespace {
+
+bool fail(const QFile &file, QString *error)
 {
-    CopyOutcome outcome;
+    *error = QStringLiteral("%1: %2").arg(file.fileName(), file.errorString());
+    return false;
+}
+
+} // namespace
+
+bool copyResultFile(const QString &resultName, const QString &gridCopyName, const ResultLayout &layout,
+                    int *lines, QString *error, const LineVisitor &onLine)
+{
+    *lines = 0;
     QFile gridCopy(gridCopyName);
-    if (!openEmptyForWriting(gridCopy)) {
-        outcome.status = CopyOutcome::GridCopyFailed;
-        outcome.error = QStringLiteral("%1: %2").arg(gridCopyName, gridCopy.errorString());
-        return outcome;
-    }
+    if (!openEmptyForWriting(gridCopy))
+        return fail(gridCopy, error);
     QFile result(resultName);
-    if (!result.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        outcome.status = CopyOutcome::ResultMissing;
-        outcome.error = QStringLiteral("%1: %2").arg(resultName, result.errorString());
-        return outcome;
-    }
-    outcome.lines = copyGrid(result, gridCopy, layout, onLine);
+    if (!result.open(QIODevice::ReadOnly | QIODevice::Text))
+        return fail(result, error);
+    const bool copied = copyGrid(result, gridCopy, layout, lines, onLine);
     gridCopy.close();
-    if (outcome.lines < 0 || gridCopy.error() != QFileDevice::NoError) {
-        outcome.status = CopyOutcome::GridCopyFailed;
-        outcome.error = QStringLiteral("%1: %2").arg(gridCopyName, gridCopy.errorString());
-    }
-    return outcome;
+    if (!copied || gridCopy.error() != QFileDevice::NoError)
+        return fail(gridCopy, error);
+    return true;
 }
 
 namespace {
@@ -83,22 +86,26 @@ void raise(double &extent, double value)
 
 } // namespace
 
+namespace planar = formats::surfacecolumns::planar;
+namespace side = formats::surfacecolumns::side;
+
 void PlanarExtents::add(const Fields &fields)
 {
-    const double x = ResultFile::number(fields, 4);
+    const double x = TextFields::number(fields, planar::x);
     raise(xmax, x);
     if (x < xmin)
         xmin = x;
-    raise(umax, std::fabs(ResultFile::number(fields, 9)));
-    raise(vmax, std::fabs(ResultFile::number(fields, 10)));
+    raise(umax, std::fabs(TextFields::number(fields, planar::velocityX)));
+    raise(vmax, std::fabs(TextFields::number(fields, planar::velocityY)));
 }
 
+// The side wall's maps are drawn over the position along the wall and the height.
 void SideExtents::add(const Fields &fields)
 {
-    raise(xmax, ResultFile::number(fields, 7));
-    raise(zmax, ResultFile::number(fields, 6));
-    raise(umax, std::fabs(ResultFile::number(fields, 10)));
-    raise(vmax, std::fabs(ResultFile::number(fields, 11)));
+    raise(xmax, TextFields::number(fields, side::arcLength));
+    raise(zmax, TextFields::number(fields, side::z));
+    raise(umax, std::fabs(TextFields::number(fields, side::velocityAlongWall)));
+    raise(vmax, std::fabs(TextFields::number(fields, side::velocityAxial)));
 }
 
 void ValueRange::add(double value)
@@ -111,10 +118,10 @@ void ValueRange::add(double value)
 void ColourRanges::add(const Fields &fields)
 {
     bool ok = false;
-    const double rho = ResultFile::number(fields, 8, &ok);
+    const double rho = TextFields::number(fields, side::density, &ok);
     if (ok)
         density.add(rho);
-    const double p = ResultFile::number(fields, 9, &ok);
+    const double p = TextFields::number(fields, side::pressure, &ok);
     if (ok)
         pressure.add(p);
 }

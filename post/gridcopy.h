@@ -4,7 +4,8 @@
 
 #include <functional>
 
-#include "resultfile.h"
+#include "formats/surfacecolumns.h"
+#include "text/textfields.h"
 
 class QIODevice;
 
@@ -13,44 +14,38 @@ class QIODevice;
 // grid row index, the block layout gnuplot's pm3d needs.
 namespace FieldMaps {
 
-// Where the row index stands and how many fields a data line carries.
+// Where the row index stands and how many fields a data line carries: at
+// least up to the last velocity the maps draw.
 struct ResultLayout
 {
     int rowField;
     int minFields;
 };
 
-// Head and piston: row index in field 2, at least ten fields.
-inline constexpr ResultLayout planarLayout{2, 10};
-// Side wall: row index in field 3, at least eleven fields.
-inline constexpr ResultLayout sideLayout{3, 11};
+inline constexpr ResultLayout planarLayout{formats::surfacecolumns::planar::rowIndex,
+                                           formats::surfacecolumns::planar::velocityY};
+inline constexpr ResultLayout sideLayout{formats::surfacecolumns::side::rowIndex,
+                                         formats::surfacecolumns::side::velocityAxial};
 
 // Called with the fields of every data line that goes into a grid copy.
-using Fields = ResultFile::FieldViews;
+using Fields = TextFields::FieldViews;
 using LineVisitor = std::function<void(const Fields &fields)>;
 
 // Copies the data lines of `in` to `out`, writing an empty line before each
 // line whose row index differs from the previous one (0 before the first).
 // Lines with too few fields or a row index that is not an integer (empty
 // lines, headers) are skipped. Lines are copied byte for byte; their line
-// ends are the devices' (text mode). Returns the number of lines copied, or
-// -1 when `out` does not take them.
-int copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout,
-             const LineVisitor &onLine = {});
+// ends are the devices' (text mode). Puts the number of lines copied into
+// *lines; false when `out` does not take them (its errorString() says why).
+bool copyGrid(QIODevice &in, QIODevice &out, const ResultLayout &layout, int *lines,
+              const LineVisitor &onLine = {});
 
-// How copying one result file into its grid copy went.
-struct CopyOutcome
-{
-    enum Status { Copied, ResultMissing, GridCopyFailed };
-    Status status = Copied;
-    int lines = 0;
-    QString error;   // the system's reason, naming the file
-};
-
-// Opens the grid copy (replacing it) and the result file, then copies. A
-// result file that cannot be opened leaves an empty grid copy.
-CopyOutcome copyResultFile(const QString &resultName, const QString &gridCopyName,
-                           const ResultLayout &layout, const LineVisitor &onLine = {});
+// Opens the grid copy (replacing it) and the result file, then copies,
+// putting the number of lines copied into *lines. A result file that cannot
+// be opened leaves an empty grid copy. False with the file that failed and
+// the system's reason in *error.
+bool copyResultFile(const QString &resultName, const QString &gridCopyName, const ResultLayout &layout,
+                    int *lines, QString *error, const LineVisitor &onLine = {});
 
 // Extents of a head or piston surface over all its output steps.
 struct PlanarExtents

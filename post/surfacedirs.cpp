@@ -1,5 +1,7 @@
 #include "surfacedirs.h"
 
+#include "formats/caselayout.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -7,33 +9,39 @@ namespace FieldMaps {
 
 namespace {
 
-const QString executingFilesName = QStringLiteral("ExecutingFiles");
+const QString executingFilesName = QLatin1String(formats::caselayout::executingDirectory);
+
+struct Texts
+{
+    Q_DECLARE_TR_FUNCTIONS(FieldMaps)
+};
+
+bool notFound(const QString &path, QString *error)
+{
+    *error = Texts::tr("directory not found: %1").arg(QDir::cleanPath(path));
+    return false;
+}
 
 // Steps from `dir` into `name`, or names the missing directory.
-bool enter(QDir &dir, const QString &name, QString *missing)
+bool enter(QDir &dir, const QString &name, QString *error)
 {
     if (!name.isEmpty() && dir.cd(name))
         return true;
-    if (missing)
-        *missing = QDir::cleanPath(dir.absoluteFilePath(name));
-    return false;
+    return notFound(dir.absoluteFilePath(name), error);
 }
 
 } // namespace
 
 bool locateSurfaceDirs(const QString &startDir, const QString &caseName,
-                       const QString &subdir, SurfaceDirs *dirs, QString *missing)
+                       const QString &subdir, SurfaceDirs *dirs, QString *error)
 {
     QDir root(startDir);
-    if (!root.cdUp()) {
-        if (missing)
-            *missing = QDir::cleanPath(startDir + QStringLiteral("/.."));
-        return false;
-    }
+    if (!root.cdUp())
+        return notFound(startDir + QStringLiteral("/.."), error);
     QDir executing(root);
     QDir surface(root);
-    if (!enter(surface, caseName, missing) || !enter(surface, subdir, missing)
-        || !enter(executing, executingFilesName, missing))
+    if (!enter(surface, caseName, error) || !enter(surface, subdir, error)
+        || !enter(executing, executingFilesName, error))
         return false;
     dirs->surface = surface.absolutePath();
     dirs->executingFiles = executing.absolutePath();

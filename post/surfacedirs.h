@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <utility>
@@ -16,9 +17,9 @@ struct SurfaceDirs
 };
 
 // Finds the directories from startDir. On failure returns false and names the
-// first directory that is missing in *missing; nothing is changed.
+// first directory that is missing in *error: "directory not found: <path>".
 bool locateSurfaceDirs(const QString &startDir, const QString &caseName,
-                       const QString &subdir, SurfaceDirs *dirs, QString *missing);
+                       const QString &subdir, SurfaceDirs *dirs, QString *error);
 
 // The directory a run must end in: <parent of startDir>/ExecutingFiles when
 // it exists, otherwise startDir itself.

@@ -1,5 +1,8 @@
 #include "valvediagram.h"
 
+#include "formats/caselayout.h"
+#include "formats/historycolumns.h"
+
 namespace ValveDiagram {
 
 QStringList crankAngleScript(const QString &imageName, const QString &yLabel,
@@ -36,9 +39,11 @@ bool usesDischargeCount(Quantity quantity)
 
 int column(Quantity quantity, int valveNumber)
 {
-    // Offsets within a valve's block: lift 0, velocity 1, mass flow 5.
-    const int offset = quantity == Quantity::Lift ? 0 : quantity == Quantity::Velocity ? 1 : 5;
-    return 35 + 9 * valveNumber + offset;
+    namespace valve = formats::historycolumns::valve;
+    const int offset = quantity == Quantity::Lift       ? valve::lift
+                       : quantity == Quantity::Velocity ? valve::velocity
+                                                        : valve::massFlow;
+    return formats::historycolumns::valveColumn(valveNumber, offset);
 }
 
 QVector<Curve> curves(Quantity quantity, int suctionValves, int dischargeValves)
@@ -75,12 +80,13 @@ QString yLabel(Quantity quantity)
 QStringList plotScript(const QString &caseName, Quantity quantity, int suctionValves,
                        int dischargeValves)
 {
-    const QString history = QStringLiteral("../%1/Output.txt").arg(caseName);
+    const QString history =
+        QStringLiteral("../%1/%2").arg(caseName, QLatin1String(formats::caselayout::historyFile));
     QStringList lines;
     for (const Curve &curve : curves(quantity, suctionValves, dischargeValves)) {
-        lines << QStringLiteral("'") + history + QStringLiteral("' every::1 u 4:")
-                     + QString::number(curve.column) + QStringLiteral(" title '") + curve.title
-                     + QStringLiteral("' w l");
+        lines << QStringLiteral("'%1' every::1 u %2:%3 title '%4' w l")
+                     .arg(history, QString::number(formats::historycolumns::crankAngle),
+                          QString::number(curve.column), curve.title);
     }
     return crankAngleScript(imageName(), yLabel(quantity), lines);
 }

@@ -30,7 +30,7 @@ std::optional<int> valveCount(const QString &text);
 bool usesDischargeCount(Quantity quantity);
 
 // Column of `quantity` for valve number j (suction valves 1..nS, then the
-// discharge valves): the valve's nine-column block starts at 44 + 9 (j - 1).
+// discharge valves) in the valve history file.
 int column(Quantity quantity, int valveNumber);
 
 struct Curve

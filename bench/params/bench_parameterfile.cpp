@@ -15,9 +15,9 @@ namespace {
 ParameterFile::FieldTexts sampleTexts(const ParameterSet::Table &set)
 {
     ParameterFile::FieldTexts texts;
-    for (const QString &name : ParameterSet::fieldNames(set))
-        texts.insert(name, QStringLiteral("123.456"));
-    texts.insert(QStringLiteral("lineEdit_CA"), QStringLiteral("Case680mm"));
+    for (const Parameter key : ParameterSet::keys(set))
+        texts.insert(key, QStringLiteral("123.456"));
+    texts.insert(Parameter::CaseName, QStringLiteral("Case680mm"));
     return texts;
 }
 

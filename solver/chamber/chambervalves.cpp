@@ -26,7 +26,8 @@ ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double 
     const double speed2 = std::max(0.0, cell.u * cell.u + cell.v * cell.v + cell.w * cell.w - away * away);
     const double g = gas.gamma;
     const double mach2 = speed2 * cell.rho / (g * cell.p);
-    return {cell.p, cell.p * std::pow(1 + 0.5 * (g - 1) * mach2, g / (g - 1)), T + 0.5 * speed2 / gas.cp()};
+    const double p0 = cell.p * std::pow(1 + 0.5 * (g - 1) * mach2, g / (g - 1));
+    return {p0, p0, T + 0.5 * speed2 / gas.cp()};
 }
 
 ChamberValves::ChamberValves(const Compressor &compressor, std::vector<std::vector<Index>> seatFaces, bool heldShut)
@@ -92,14 +93,12 @@ void ChamberValves::evaluate(const double *y, const fv::Solver &solver)
         o.pressure = p / open;
         o.density = rho / open;
         o.temperature = gas.temperature(o.pressure, o.density);
-        // The plate feels the seat's static pressure; the flow sees the
-        // approach state.
-        o.side = {o.pressure, p0 / open, T0 / open};
+        o.side = {p0 / open, p0 / open, T0 / open};
         o.flow = valveFlow(compressor_, valve, orifice_, o.side, y[scalar::lift(j)], y[scalar::velocity(j)], heldShut_);
 
         const double mdot = o.flow.massFlowIn;
         const Plenum &plenum = valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge;
-        // Inflow: plenum gas expanded to the chamber side's pressure.
+        // Inflow: plenum gas expanded to the seat side's pressure.
         const double jetDensity = gas.density(plenum.pressure, plenum.temperature)
                                   * std::pow(o.side.flowPressure / plenum.pressure, 1.0 / gas.gamma);
         const double jetSpeed = std::fabs(mdot) / (jetDensity * open);

@@ -41,20 +41,24 @@ struct ValveOpening
     double enthalpyRate = 0;             // W into the chamber over its faces
 };
 
-// A cell's gas at a valve face, moving towards it at `towards` (m/s along the
-// outward normal): its static pressure on the plate, and for the valve flow
-// its stagnation state for the motion towards the valve,
-//     p0 = p (1 + (gamma-1)/2 M^2)^(gamma/(gamma-1)),  T0 = T + u^2 / (2 cp),
-// M = towards / c; gas moving away from the valve gives its static state.
-// The orifice law takes the upstream state at rest; gas that the chamber
-// already drives towards the valve brings its dynamic pressure along.
+// A cell's gas at a valve face, `towards` its velocity along the face's
+// outward normal: its static pressure, and its approach state, the
+// stagnation state of its motion without the part directed away from the
+// wall,
+//     u_a^2 = |u|^2 - min(0, towards)^2,
+//     p0 = p (1 + (gamma-1)/2 u_a^2 / a^2)^(gamma/(gamma-1)),  T0 = T + u_a^2 / (2 cp).
+// The orifice law and the plate take the gas at rest before the valve: gas
+// the chamber drives towards or along the wall brings its dynamic pressure
+// along, as into the pocket where it comes to rest; gas blown in from the
+// valve counts with its static pressure. Returned as plate pressure p0, flow
+// state (p0, T0).
 ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards);
 
 // The valves of a chamber run: each sits on the valve_seat patch of its
-// pocket. Its plate follows the mass-spring model driven by the area mean
-// pressure of the cells at the seat; its mass flow is the isentropic valve
-// flow between the area mean of their approachState and the plenum, shared
-// over the seat faces by area:
+// pocket. Its plate follows the mass-spring model and its mass flow is the
+// isentropic valve flow, both driven by the area mean of the approach states
+// of the cells at the seat (approachState); the flow is shared over the seat
+// faces by area:
 //  - inflow carries the plenum's total enthalpy cp T_plenum at the density
 //    of plenum gas expanded isentropically to the pocket-side pressure;
 //  - outflow carries each cell's own total enthalpy and velocity (its

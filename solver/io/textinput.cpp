@@ -1,5 +1,6 @@
 #include "io/textinput.h"
 
+#include "formats/textfields.h"
 #include "io/inputerror.h"
 
 #include <cerrno>
@@ -40,7 +41,7 @@ std::vector<std::string> splitTokens(const std::string &text)
     std::vector<std::string> tokens;
     std::string current;
     for (char c : text) {
-        if (c == '=' || c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f') {
+        if (formats::textfields::isSeparator(c)) {
             if (!current.empty())
                 tokens.push_back(std::move(current));
             current.clear();

@@ -1,57 +1,73 @@
 #pragma once
 
-#include <QHash>
+#include "parameternames.h"
+
 #include <QString>
-#include <QStringList>
 
 // A valid parameter set for a 680 mm piston with two suction and two
-// discharge valves, keyed by the form's object names.
-inline QHash<QString, QString> sampleFieldTexts()
+// discharge valves.
+inline FieldTexts sampleFieldTexts()
 {
+    using P = Parameter;
     return {
-        {"lineEdit_CA", "Case680mm"},      {"lineEdit_CA_2", "dP=680mm.msh"},
-        {"lineEdit_PA_1", "0.68"},         {"lineEdit_PA_1b", "0.1"},
-        {"lineEdit_PA_2", "0.002"},        {"lineEdit_PA_3", "0.2"},
-        {"lineEdit_PA_4", "1.2"},          {"lineEdit_PA_5", "300"},
-        {"lineEdit_PA_6", "1.4"},          {"lineEdit_PA_7", "100000"},
-        {"lineEdit_PA_8", "300000"},       {"lineEdit_PA_9", "1.2"},
-        {"lineEdit_PA_10", "20"},          {"lineEdit_PA_11", "5"},
-        {"lineEdit_PA_12", "4"},           {"lineEdit_PA_13", "0.9"},
-        {"lineEdit_PA_14", "0.8"},         {"lineEdit_PA_15", "0.5"},
-        {"lineEdit_PA_16", "2.1"},         {"lineEdit_PA_19", "28.965"},
-        {"lineEdit_PA_29", "1.85e-05"},
-        {"lineEdit_PA_17", "0.2"},         {"lineEdit_PA_18", "2"},
-        {"lineEdit_PA_19a", "0"},          {"lineEdit_PA_19b", "180"},
-        {"lineEdit_PA_19c", ""},           {"lineEdit_PA_19d", ""},
-        {"lineEdit_PA_19e", ""},
-        {"lineEdit_PA_20", "0.003"},       {"lineEdit_PA_21", "0.0015"},
-        {"lineEdit_PA_22", "0.6"},         {"lineEdit_PA_23", "1000"},
-        {"lineEdit_PA_24", "0.05"},        {"lineEdit_PA_25", "0.01"},
-        {"lineEdit_PA_26", "2000"},        {"lineEdit_PA_27", "0.002"},
-        {"lineEdit_PA_28", "2"},
-        {"lineEdit_PA_29a", "90"},         {"lineEdit_PA_29b", "270"},
-        {"lineEdit_PA_29c", ""},           {"lineEdit_PA_29d", ""},
-        {"lineEdit_PA_29e", ""},
-        {"lineEdit_PA_30", "0.003"},       {"lineEdit_PA_31", "0.0015"},
-        {"lineEdit_PA_32", "0.6"},         {"lineEdit_PA_33", "1000"},
-        {"lineEdit_PA_34", "0.05"},        {"lineEdit_PA_35", "0.01"},
-        {"lineEdit_PA_36", "2000"},        {"lineEdit_PA_37", "0.002"},
-        {"lineEdit_PA_38", "100"},         {"lineEdit_PA_39", "40"},
-        {"lineEdit_PA_40", "19"},
+        {P::CaseName, "Case680mm"},
+        {P::MeshFileName, "dP=680mm.msh"},
+        {P::PistonDiameter, "0.68"},
+        {P::RodDiameter, "0.1"},
+        {P::MinimalGap, "0.002"},
+        {P::CrankRadius, "0.2"},
+        {P::ConrodLength, "1.2"},
+        {P::CrankSpeed, "300"},
+        {P::HeatCapacityRatio, "1.4"},
+        {P::SuctionPressure, "100000"},
+        {P::DischargePressure, "300000"},
+        {P::SuctionDensity, "1.2"},
+        {P::CellsAlongPistonRadius, "20"},
+        {P::CellsAlongRodRadius, "5"},
+        {P::CellsInClearance, "4"},
+        {P::GradingPiston, "0.9"},
+        {P::GradingRod, "0.8"},
+        {P::CourantNumber, "0.5"},
+        {P::EndAngle, "2.1"},
+        {P::MolarMass, "28.965"},
+        {P::Viscosity, "1.85e-05"},
+        {P::ValveDiameter, "0.2"},
+        {P::SuctionValveCount, "2"},
+        {P::SuctionPocketAngle1, "0"},
+        {P::SuctionPocketAngle2, "180"},
+        {P::SuctionPocketAngle3, ""},
+        {P::SuctionPocketAngle4, ""},
+        {P::SuctionPocketAngle5, ""},
+        {P::SuctionMaxLift, "0.003"},
+        {P::SuctionFe1mm, "0.0015"},
+        {P::SuctionAlpha, "0.6"},
+        {P::SuctionBeta, "1000"},
+        {P::SuctionPlateMass, "0.05"},
+        {P::SuctionForceArea, "0.01"},
+        {P::SuctionSpringStiffness, "2000"},
+        {P::SuctionSpringLength, "0.002"},
+        {P::DischargeValveCount, "2"},
+        {P::DischargePocketAngle1, "90"},
+        {P::DischargePocketAngle2, "270"},
+        {P::DischargePocketAngle3, ""},
+        {P::DischargePocketAngle4, ""},
+        {P::DischargePocketAngle5, ""},
+        {P::DischargeMaxLift, "0.003"},
+        {P::DischargeFe1mm, "0.0015"},
+        {P::DischargeAlpha, "0.6"},
+        {P::DischargeBeta, "1000"},
+        {P::DischargePlateMass, "0.05"},
+        {P::DischargeForceArea, "0.01"},
+        {P::DischargeSpringStiffness, "2000"},
+        {P::DischargeSpringLength, "0.002"},
+        {P::PocketRadius, "100"},
+        {P::ConeHeight, "40"},
+        {P::PocketHeight, "19"},
     };
 }
 
-// The sample set with changes: "PA_6=1;CA_2=x" sets lineEdit_PA_6 to "1" and
-// lineEdit_CA_2 to "x". A change of a field the set lacks is named in *unknown.
-inline QHash<QString, QString> changedSampleFieldTexts(const QString &changes, QString *unknown)
+// The sample set with changes, as withChanges() takes them.
+inline FieldTexts changedSampleFieldTexts(const QString &changes, QString *unknown)
 {
-    QHash<QString, QString> texts = sampleFieldTexts();
-    for (const QString &change : changes.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const int eq = change.indexOf(QLatin1Char('='));
-        const QString field = QStringLiteral("lineEdit_") + change.left(eq);
-        if (!texts.contains(field))
-            *unknown = field;
-        texts[field] = change.mid(eq + 1);
-    }
-    return texts;
+    return withChanges(sampleFieldTexts(), changes, unknown);
 }

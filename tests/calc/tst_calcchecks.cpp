@@ -71,7 +71,9 @@ void TstCalcChecks::names()
     QFETCH(bool, isCaseName);
     QFETCH(QString, name);
     QFETCH(QString, problem);
-    const QString reason = isCaseName ? EntryName::caseNameProblem(name) : EntryName::meshFileNameProblem(name);
+    QString reason;
+    const bool accepted = isCaseName ? EntryName::isCaseName(name, &reason) : EntryName::isMeshFileName(name, &reason);
+    QCOMPARE(accepted, reason.isEmpty());
     if (problem.isEmpty())
         QCOMPARE(reason, QString());
     else
@@ -93,111 +95,111 @@ void TstCalcChecks::parameterProblems_data()
     const QString dischargeAngle = QString::fromUtf8("z-axis rotation angles for discharge valve pockets (°)");
 
     QTest::newRow("not a number")
-        << "PA_1=abc" << QStringList{"Piston diameter d_P (m): \"abc\" is not a number"};
+        << "PistonDiameter=abc" << QStringList{"Piston diameter d_P (m): \"abc\" is not a number"};
     QTest::newRow("decimal comma")
-        << "PA_7=1,5e5" << QStringList{"Suction pressure p_s (Pa): \"1,5e5\" is not a number"};
-    QTest::newRow("nan") << "PA_8=nan" << QStringList{"Discharge pressure p_d (Pa): \"nan\" is not a number"};
-    QTest::newRow("infinity") << "PA_9=inf" << QStringList{"Suction density rho_s (kg/m^3): \"inf\" is not a number"};
-    QTest::newRow("blanks around a number pass") << "PA_5= 300 " << QStringList{};
-    QTest::newRow("empty") << "PA_2=" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): is empty"};
+        << "SuctionPressure=1,5e5" << QStringList{"Suction pressure p_s (Pa): \"1,5e5\" is not a number"};
+    QTest::newRow("nan") << "DischargePressure=nan" << QStringList{"Discharge pressure p_d (Pa): \"nan\" is not a number"};
+    QTest::newRow("infinity") << "SuctionDensity=inf" << QStringList{"Suction density rho_s (kg/m^3): \"inf\" is not a number"};
+    QTest::newRow("blanks around a number pass") << "CrankSpeed= 300 " << QStringList{};
+    QTest::newRow("empty") << "MinimalGap=" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): is empty"};
     QTest::newRow("negative length")
-        << "PA_4=-1.2" << QStringList{"Conrod length L (m): must be greater than 0 (is -1.2)"};
+        << "ConrodLength=-1.2" << QStringList{"Conrod length L (m): must be greater than 0 (is -1.2)"};
     QTest::newRow("zero speed")
-        << "PA_5=0" << QStringList{"Crank shaft speed omega (rpm): must be greater than 0 (is 0)"};
+        << "CrankSpeed=0" << QStringList{"Crank shaft speed omega (rpm): must be greater than 0 (is 0)"};
     QTest::newRow("gamma one")
-        << "PA_6=1" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 1)"};
+        << "HeatCapacityRatio=1" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 1)"};
     QTest::newRow("gamma two")
-        << "PA_6=2" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 2)"};
+        << "HeatCapacityRatio=2" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 2)"};
     QTest::newRow("cell count zero")
-        << "PA_12=0" << QStringList{"Number of cells in clearance n3: must be at least 1 (is 0)"};
-    QTest::newRow("no cells along the rod radius allowed") << "PA_11=0" << QStringList{};
+        << "CellsInClearance=0" << QStringList{"Number of cells in clearance n3: must be at least 1 (is 0)"};
+    QTest::newRow("no cells along the rod radius allowed") << "CellsAlongRodRadius=0" << QStringList{};
     QTest::newRow("cells along the rod radius negative")
-        << "PA_11=-1" << QStringList{"Number of cells along piston rod radius n2: must not be negative (is -1)"};
-    QTest::newRow("no rod allowed") << "PA_1b=0;PA_11=0" << QStringList{};
+        << "CellsAlongRodRadius=-1" << QStringList{"Number of cells along piston rod radius n2: must not be negative (is -1)"};
+    QTest::newRow("no rod allowed") << "RodDiameter=0;CellsAlongRodRadius=0" << QStringList{};
     QTest::newRow("rod negative")
-        << "PA_1b=-0.1" << QStringList{"Piston rod diameter d_R (m): must not be negative (is -0.1)"};
+        << "RodDiameter=-0.1" << QStringList{"Piston rod diameter d_R (m): must not be negative (is -0.1)"};
     QTest::newRow("cell count not whole")
-        << "PA_12=4.5" << QStringList{"Number of cells in clearance n3: \"4.5\" is not a whole number"};
-    QTest::newRow("cell count in real notation") << "PA_12=4.0;PA_10=2e1" << QStringList{};
+        << "CellsInClearance=4.5" << QStringList{"Number of cells in clearance n3: \"4.5\" is not a whole number"};
+    QTest::newRow("cell count in real notation") << "CellsInClearance=4.0;CellsAlongPistonRadius=2e1" << QStringList{};
     QTest::newRow("grading one")
-        << "PA_13=1" << QStringList{"Radial mesh size grading parameter near piston radius (0 < grading_P < 1): "
+        << "GradingPiston=1" << QStringList{"Radial mesh size grading parameter near piston radius (0 < grading_P < 1): "
                                     "must lie between 0 and 1 (is 1)"};
     QTest::newRow("grading zero")
-        << "PA_14=0" << QStringList{"Radial mesh size grading parameter near rod radius (0 < grading_R < 1): "
+        << "GradingRod=0" << QStringList{"Radial mesh size grading parameter near rod radius (0 < grading_R < 1): "
                                     "must lie between 0 and 1 (is 0)"};
     QTest::newRow("grading rounded onto one by the data file")
-        << "PA_13=0.999996" << QStringList{"Radial mesh size grading parameter near piston radius (0 < grading_P < 1): "
+        << "GradingPiston=0.999996" << QStringList{"Radial mesh size grading parameter near piston radius (0 < grading_P < 1): "
                                            "must lie between 0 and 1 (is 0.999996, which the data file holds as 1.00000)"};
     QTest::newRow("gap rounded to zero by the data file")
-        << "PA_2=0.000004" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): "
+        << "MinimalGap=0.000004" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): "
                                           "must be greater than 0 (is 4e-06, which the data file holds as 0.00000)"};
     QTest::newRow("discharge pressure equal to suction pressure")
-        << "PA_8=100000" << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
+        << "DischargePressure=100000" << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
     QTest::newRow("discharge pressure below suction pressure")
-        << "PA_7=300000;PA_8=200000"
+        << "SuctionPressure=300000;DischargePressure=200000"
         << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (300000)"};
     QTest::newRow("discharge pressure equal once written")
-        << "PA_8=100000.000001"
+        << "DischargePressure=100000.000001"
         << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
     QTest::newRow("molar mass at the gas constant rule's bound")
-        << "PA_19=0.00001" << QStringList{"Molar mass [g/mol]: must be greater than 1e-05 (is 1e-05)"};
-    QTest::newRow("courant zero") << "PA_15=0" << QStringList{"CourantNumber: must be greater than 0 (is 0)"};
+        << "MolarMass=0.00001" << QStringList{"Molar mass [g/mol]: must be greater than 1e-05 (is 1e-05)"};
+    QTest::newRow("courant zero") << "CourantNumber=0" << QStringList{"CourantNumber: must be greater than 0 (is 0)"};
     QTest::newRow("phiMax negative")
-        << "PA_16=-2" << QStringList{"End computation at crank angle phiMax (deg): "
+        << "EndAngle=-2" << QStringList{"End computation at crank angle phiMax (deg): "
                                      "must be greater than 0 and at most 360000 (is -2)"};
-    QTest::newRow("viscosity zero") << "PA_29=0" << QStringList{"Dynamic viscosity [Pas]: must be greater than 0 (is 0)"};
+    QTest::newRow("viscosity zero") << "Viscosity=0" << QStringList{"Dynamic viscosity [Pas]: must be greater than 0 (is 0)"};
     QTest::newRow("rod as wide as piston")
-        << "PA_1b=0.68" << QStringList{"Piston rod diameter d_R (m): must be smaller than the piston diameter d_P (0.68)"};
+        << "RodDiameter=0.68" << QStringList{"Piston rod diameter d_R (m): must be smaller than the piston diameter d_P (0.68)"};
     QTest::newRow("crank radius as long as conrod")
-        << "PA_3=1.2" << QStringList{"Crank radius r (m): must be smaller than the conrod length L (1.2)"};
+        << "CrankRadius=1.2" << QStringList{"Crank radius r (m): must be smaller than the conrod length L (1.2)"};
     QTest::newRow("pocket as wide as piston")
-        << "PA_38=340" << QStringList{"\"Valve pocket radius rv1 [mm]\" (340 mm) must be smaller than the "
+        << "PocketRadius=340" << QStringList{"\"Valve pocket radius rv1 [mm]\" (340 mm) must be smaller than the "
                                       "piston radius (340 mm from \"Piston diameter d_P (m)\")."};
     QTest::newRow("cone past the axis")
-        << "PA_39=330" << QStringList{"\"Height of valve cone hk1 [mm]\" (330 mm) must be smaller than "
+        << "ConeHeight=330" << QStringList{"\"Height of valve cone hk1 [mm]\" (330 mm) must be smaller than "
                                       "324.962 mm, the distance of the pocket rim from the cylinder axis."};
     QTest::newRow("valve seat inside the bore")
-        << "PA_40=10" << QStringList{"\"Height of valve pocket hv1 [mm]\" (10 mm) must be greater than "
+        << "PocketHeight=10" << QStringList{"\"Height of valve pocket hv1 [mm]\" (10 mm) must be greater than "
                                      "15.0385 mm, or the valve seat lies inside the bore."};
     QTest::newRow("valve diameter with unit")
-        << "PA_17=0.2 m" << QStringList{"Valve diameter d_V (m): \"0.2 m\" is not a number"};
+        << "ValveDiameter=0.2 m" << QStringList{"Valve diameter d_V (m): \"0.2 m\" is not a number"};
     QTest::newRow("no suction valve")
-        << "PA_18=0" << QStringList{"Number of suction valves (1): must be from 1 to 5 (is 0)"};
+        << "SuctionValveCount=0" << QStringList{"Number of suction valves (1): must be from 1 to 5 (is 0)"};
     QTest::newRow("six discharge valves")
-        << "PA_28=6" << QStringList{"Number of discharge valves (1): must be from 1 to 5 (is 6)"};
+        << "DischargeValveCount=6" << QStringList{"Number of discharge valves (1): must be from 1 to 5 (is 6)"};
     QTest::newRow("angle of a third suction valve missing")
-        << "PA_18=3" << QStringList{suctionAngle + ", valve 3: is empty"};
+        << "SuctionValveCount=3" << QStringList{suctionAngle + ", valve 3: is empty"};
     QTest::newRow("angle of a valve in use not a number")
-        << "PA_29b=x" << QStringList{dischargeAngle + ", valve 2: \"x\" is not a number"};
-    QTest::newRow("angle of a valve not in use ignored") << "PA_29c=x" << QStringList{};
-    QTest::newRow("negative angle allowed") << "PA_19a=-45" << QStringList{};
+        << "DischargePocketAngle2=x" << QStringList{dischargeAngle + ", valve 2: \"x\" is not a number"};
+    QTest::newRow("angle of a valve not in use ignored") << "DischargePocketAngle3=x" << QStringList{};
+    QTest::newRow("negative angle allowed") << "SuctionPocketAngle1=-45" << QStringList{};
     QTest::newRow("lift zero")
-        << "PA_30=0" << QStringList{"Maximum valve plate lift x_max_out of discharge valve (m): must be greater than 0 (is 0)"};
+        << "DischargeMaxLift=0" << QStringList{"Maximum valve plate lift x_max_out of discharge valve (m): must be greater than 0 (is 0)"};
     QTest::newRow("mass negative")
-        << "PA_24=-0.05" << QStringList{"Valve plate mass of suction valve (kg): must be greater than 0 (is -0.05)"};
+        << "SuctionPlateMass=-0.05" << QStringList{"Valve plate mass of suction valve (kg): must be greater than 0 (is -0.05)"};
     QTest::newRow("stiffness negative")
-        << "PA_36=-1" << QStringList{"Valve spring stiffness of discharge valve (N/m): must not be negative (is -1)"};
-    QTest::newRow("no spring allowed") << "PA_26=0;PA_27=0" << QStringList{};
+        << "DischargeSpringStiffness=-1" << QStringList{"Valve spring stiffness of discharge valve (N/m): must not be negative (is -1)"};
+    QTest::newRow("no spring allowed") << "SuctionSpringStiffness=0;SuctionSpringLength=0" << QStringList{};
     QTest::newRow("negative beta")
-        << "PA_33=-5" << QStringList{"Valve parameter beta of discharge valve (1/m^2): must not be negative (is -5)"};
+        << "DischargeBeta=-5" << QStringList{"Valve parameter beta of discharge valve (1/m^2): must not be negative (is -5)"};
     QTest::newRow("alpha above one")
-        << "PA_22=1.2" << QStringList{"Valve parameter alpha of suction valve (1): "
+        << "SuctionAlpha=1.2" << QStringList{"Valve parameter alpha of suction valve (1): "
                                       "must be greater than 0 and at most 1 (is 1.2)"};
-    QTest::newRow("alpha one") << "PA_32=1" << QStringList{};
+    QTest::newRow("alpha one") << "DischargeAlpha=1" << QStringList{};
     QTest::newRow("phiMax beyond a thousand turns")
-        << "PA_16=360001" << QStringList{"End computation at crank angle phiMax (deg): "
+        << "EndAngle=360001" << QStringList{"End computation at crank angle phiMax (deg): "
                                          "must be greater than 0 and at most 360000 (is 360001)"};
     QTest::newRow("pocket height zero")
-        << "PA_40=0" << QStringList{"Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
+        << "PocketHeight=0" << QStringList{"Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
     QTest::newRow("mesh file overwrites reference")
-        << "CA_2=reference_valve_pocket.msh"
+        << "MeshFileName=reference_valve_pocket.msh"
         << QStringList{"Please enter the name of the mesh file for the valve pockets: "
                        "\"reference_valve_pocket.msh\" would overwrite a file the calculation needs"};
     QTest::newRow("mesh file named like the case")
-        << "CA_2=Case680mm"
+        << "MeshFileName=Case680mm"
         << QStringList{"Please enter the name of the mesh file for the valve pockets: must differ from the case name"};
     QTest::newRow("listed field by field in form order")
-        << "PA_40=0;PA_1=x;PA_10=0"
+        << "PocketHeight=0;PistonDiameter=x;CellsAlongPistonRadius=0"
         << QStringList{"Piston diameter d_P (m): \"x\" is not a number",
                        "Number of cells along piston radius n1: must be at least 1 (is 0)",
                        "Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
@@ -208,7 +210,7 @@ void TstCalcChecks::parameterProblems()
     QFETCH(QString, changes);
     QFETCH(QStringList, expected);
     QString unknown;
-    const ParameterCheck::FieldTexts texts = changedSampleFieldTexts(changes, &unknown);
+    const FieldTexts texts = changedSampleFieldTexts(changes, &unknown);
     QVERIFY2(unknown.isEmpty(), qPrintable(unknown));
     QCOMPARE(ParameterCheck::problems(texts), expected);
 }
@@ -255,7 +257,9 @@ void TstCalcChecks::workspace()
     else if (breakage == "no reference")
         QVERIFY(QFile::remove(ws.root() + "/reference_valve_pocket.msh"));
 
-    const QString reason = CaseLayout::workspaceProblem(dir);
+    QString reason;
+    const bool accepted = CaseLayout::isWorkspace(dir, &reason);
+    QCOMPARE(accepted, reason.isEmpty());
     if (problem.isEmpty())
         QCOMPARE(reason, QString());
     else

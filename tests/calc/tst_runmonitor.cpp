@@ -116,9 +116,9 @@ void TstRunMonitor::startWindow(const QByteArray &solver)
 {
     QVERIFY(m_ws->writeProgram("euler.exe", solver));
     m_window = std::make_unique<Kalvex>();
-    const QHash<QString, QString> texts = sampleFieldTexts();
+    const FieldTexts texts = sampleFieldTexts();
     for (auto it = texts.cbegin(); it != texts.cend(); ++it)
-        m_window->findChild<QLineEdit *>(it.key())->setText(it.value());
+        m_window->parameterField(it.key())->setText(it.value());
 }
 
 void TstRunMonitor::calculate(const QString &caseName, DialogAnswerer &dialogs)

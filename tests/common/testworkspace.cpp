@@ -18,7 +18,7 @@ bool makeExecutable(const QString &fileName)
 TestWorkspace::TestWorkspace()
     : m_startDir(QDir::currentPath())
 {
-    if (m_dir.isValid() && QDir(m_dir.path()).mkdir(QStringLiteral("ExecutingFiles")))
+    if (m_dir.isValid() && QDir(m_dir.path()).mkdir(QLatin1String(formats::caselayout::executingDirectory)))
         m_root = QDir(m_dir.path()).canonicalPath();
 }
 

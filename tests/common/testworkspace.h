@@ -1,5 +1,7 @@
 #pragma once
 
+#include "formats/caselayout.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -20,7 +22,10 @@ public:
     bool isValid() const { return m_dir.isValid() && !m_root.isEmpty(); }
     // Canonical, as the current directory reads once inside.
     QString root() const { return m_root; }
-    QString executingDir() const { return m_root + QStringLiteral("/ExecutingFiles"); }
+    QString executingDir() const
+    {
+        return m_root + QLatin1Char('/') + QLatin1String(formats::caselayout::executingDirectory);
+    }
     QString path(const QString &relative) const { return m_root + QLatin1Char('/') + relative; }
     QString program(const QString &name) const { return executingDir() + QLatin1Char('/') + name; }
 
@@ -35,7 +40,7 @@ public:
     // two listings differ when anything was written, created or removed.
     QStringList listing() const;
 
-    static QString referenceMeshName() { return QStringLiteral("reference_valve_pocket.msh"); }
+    static QString referenceMeshName() { return QLatin1String(formats::caselayout::referenceMesh); }
 
 private:
     QTemporaryDir m_dir;

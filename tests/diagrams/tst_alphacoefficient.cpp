@@ -254,9 +254,12 @@ void TestAlphaCoefficient::locateCase()
     QDir(root.path()).mkpath(QStringLiteral("Case680mm"));
     const QDir start(root.filePath(QStringLiteral("ExecutingFiles")));
     QDir caseDir;
-    QCOMPARE(AlphaCoefficient::locateCase(start, caseName, &caseDir), found);
+    QString error;
+    QCOMPARE(AlphaCoefficient::locateCase(start, caseName, &caseDir, &error), found);
     if (found)
         QCOMPARE(caseDir.canonicalPath(), QDir(root.filePath(caseName)).canonicalPath());
+    else
+        QVERIFY2(error.contains(QStringLiteral("\"%1\" does not exist").arg(caseName)), qPrintable(error));
 }
 
 QTEST_GUILESS_MAIN(TestAlphaCoefficient)

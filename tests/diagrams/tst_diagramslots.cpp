@@ -78,6 +78,8 @@ private slots:
     void alphaMissingCase_data();
     void alphaMissingCase();
     void alphaUnwritableTable();
+    void alphaEndsInExecutingFiles();
+    void alphaExecutingFilesUnreachable();
     void alphaNoStepsKeepsTable();
     void alphaReportsMissingImage();
     void alphaAllUndefined();
@@ -308,6 +310,38 @@ void TestDiagramSlots::alphaMissingCase()
     QVERIFY(!QFile::exists(exec(QStringLiteral("alpha_on_HPS.txt"))));
     QVERIFY(!QFile::exists(m_ws->path(QStringLiteral("alpha_on_HPS.txt"))));
     QVERIFY(!QFile::exists(exec(QStringLiteral("gp_a.txt"))));
+}
+
+// Started in another directory under the root, the slot ends in ExecutingFiles.
+void TestDiagramSlots::alphaEndsInExecutingFiles()
+{
+    setAlphaInputs(QStringLiteral("3"));
+    QVERIFY(QDir(m_ws->root()).mkdir(QStringLiteral("Other")));
+    QVERIFY(QDir::setCurrent(m_ws->path(QStringLiteral("Other"))));
+    DialogAnswerer dialogs;
+    m_window->plotAlpha();
+    QCOMPARE(dialogs.messages(), QStringList());
+    QCOMPARE(QDir::currentPath(), m_ws->executingDir());
+    QCOMPARE(shownPixmap().size(), QSize(600, 350));
+}
+
+// Without an ExecutingFiles to enter, the slot says so, writes no script
+// where it happens to be, and leaves the current directory where it was.
+void TestDiagramSlots::alphaExecutingFilesUnreachable()
+{
+    setAlphaInputs(QStringLiteral("3"));
+    const QString other = m_ws->path(QStringLiteral("Other"));
+    QVERIFY(QDir(m_ws->root()).mkdir(QStringLiteral("Other")));
+    QVERIFY(QDir(m_ws->root()).rename(QStringLiteral("ExecutingFiles"), QStringLiteral("Programs")));
+    QVERIFY(QDir::setCurrent(other));
+    DialogAnswerer dialogs;
+    m_window->plotAlpha();
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().contains(m_ws->executingDir() + QStringLiteral(" could not be entered")),
+             qPrintable(dialogs.messages().first()));
+    QCOMPARE(QDir::currentPath(), other);
+    QCOMPARE(QDir(other).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    QVERIFY(QFile::exists(casePath(QStringLiteral("alpha_on_HPS.txt"))));
 }
 
 void TestDiagramSlots::alphaUnwritableTable()

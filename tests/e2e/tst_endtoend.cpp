@@ -8,12 +8,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTest>
 
 #include <memory>
 
 #include "dialoganswerer.h"
 #include "kalvex.h"
+#include "post/fieldmaprun.h"
 #include "post/resultfile.h"
 #include "testworkspace.h"
 
@@ -26,6 +28,39 @@ QSize imageSize(const QString &path)
 {
     QImageReader reader(path);
     return reader.format() == "png" ? reader.size() : QSize();
+}
+
+// What the field maps leave: every map's pixels, every grid copy's and every
+// final script's bytes.
+struct FieldMapFiles
+{
+    QMap<QString, QImage> maps;
+    QMap<QString, QByteArray> files;
+};
+
+FieldMapFiles fieldMapFiles(const QDir &caseDir, const QDir &executingFiles)
+{
+    FieldMapFiles found;
+    for (const QString &surface : {QStringLiteral("head"), QStringLiteral("piston"), QStringLiteral("side")}) {
+        const QDir dir(caseDir.filePath(surface));
+        for (const QString &map : dir.entryList({QStringLiteral("*.png")}, QDir::Files))
+            found.maps.insert(surface + QLatin1Char('/') + map, QImage(dir.filePath(map)));
+        for (const QString &copy : dir.entryList({QStringLiteral("*_mod.txt")}, QDir::Files)) {
+            QFile file(dir.filePath(copy));
+            found.files.insert(surface + QLatin1Char('/') + copy, file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+            file.close();
+            file.remove();
+        }
+        for (const QString &map : dir.entryList({QStringLiteral("*.png")}, QDir::Files))
+            QFile::remove(dir.filePath(map));
+    }
+    for (const QString &script : executingFiles.entryList({QStringLiteral("gp_*.txt")}, QDir::Files)) {
+        QFile file(executingFiles.filePath(script));
+        found.files.insert(script, file.open(QIODevice::ReadOnly) ? file.readAll() : "?");
+        file.close();
+        file.remove();
+    }
+    return found;
 }
 
 } // namespace
@@ -123,6 +158,25 @@ void TestEndToEnd::calculateAndPlot()
             }
         }
     }
+
+    // Drawn by one job after the other, the maps are the same to the pixel,
+    // and the grid copies and final scripts to the byte.
+    const QDir executingFiles(m_ws->executingDir());
+    const FieldMapFiles parallel = fieldMapFiles(caseDir, executingFiles);
+    QCOMPARE(parallel.maps.size(), 3 * 3 * steps);
+    FieldTexts texts;
+    for (const Parameter key : FieldMaps::RunInputs::parameters())
+        texts.insert(key, m_window->parameterField(key)->text());
+    FieldMaps::FieldMapRun sequential(FieldMaps::RunInputs::fromTexts(texts), m_window.get(), {});
+    QVERIFY(sequential.jobs() > 1 || QThread::idealThreadCount() < 2);
+    sequential.setJobs(1);
+    sequential.run(QDir::currentPath(),
+                   {&FieldMaps::headSurface(), &FieldMaps::pistonSurface(), &FieldMaps::sideSurface()});
+    const FieldMapFiles oneJob = fieldMapFiles(caseDir, executingFiles);
+    QCOMPARE(oneJob.maps.keys(), parallel.maps.keys());
+    for (auto it = oneJob.maps.cbegin(); it != oneJob.maps.cend(); ++it)
+        QVERIFY2(it.value() == parallel.maps.value(it.key()), qPrintable(it.key()));
+    QCOMPARE(oneJob.files, parallel.files);
 
     auto *plot = m_window->findChild<QLabel *>(QStringLiteral("label_gpplot"));
     for (const char *quantity : {"radioButton", "radioButton_2", "radioButton_3", "radioButton_4"}) {

@@ -1,5 +1,6 @@
 // The pocket mesh mapping: geometry, streaming, block copies and every way a
 // reference or a geometry can be refused.
+#include "params/parameterset.h"
 #include "params/pocketmesh.h"
 #include "params/pocketmeshio.h"
 
@@ -17,11 +18,18 @@ namespace {
 
 const double a0 = std::sqrt(340.0 * 340.0 - 100.0 * 100.0);
 
+// The pocket geometry's fields: piston diameter, rv1, hk1, hv1.
+FieldTexts pocketTexts(const QString &diameter, const QString &r, const QString &k, const QString &h)
+{
+    return {{Parameter::PistonDiameter, diameter}, {Parameter::PocketRadius, r}, {Parameter::ConeHeight, k},
+            {Parameter::PocketHeight, h}};
+}
+
 Dimensions geometry(const QString &diameter, const QString &r, const QString &k, const QString &h)
 {
     Dimensions d;
     QString error;
-    if (!PocketGeometry::fromTexts({diameter, r, k, h}, &d, &error))
+    if (!PocketGeometry::fromTexts(pocketTexts(diameter, r, k, h), &d, &error))
         qFatal("geometry refused: %s", qPrintable(error));
     return d;
 }
@@ -337,10 +345,10 @@ void TestPocketMesh::refusedGeometry_data()
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<QString>("field");
 
-    const QString diameter = PocketGeometry::pistonDiameterLabel();
-    const QString radius = PocketGeometry::pocketRadiusLabel();
-    const QString cone = PocketGeometry::coneHeightLabel();
-    const QString pocket = PocketGeometry::pocketHeightLabel();
+    const QString diameter = ParameterSet::caption(Parameter::PistonDiameter);
+    const QString radius = ParameterSet::caption(Parameter::PocketRadius);
+    const QString cone = ParameterSet::caption(Parameter::ConeHeight);
+    const QString pocket = ParameterSet::caption(Parameter::PocketHeight);
     QTest::newRow("diameter empty") << QStringList{"", "100", "40", "19"} << diameter;
     QTest::newRow("diameter text") << QStringList{"0,68", "100", "40", "19"} << diameter;
     QTest::newRow("radius text") << QStringList{"0.68", "1OO", "40", "19"} << radius;
@@ -360,7 +368,7 @@ void TestPocketMesh::refusedGeometry()
     QFETCH(QString, field);
     Dimensions d;
     QString error;
-    QVERIFY(!PocketGeometry::fromTexts({texts.at(0), texts.at(1), texts.at(2), texts.at(3)}, &d, &error));
+    QVERIFY(!PocketGeometry::fromTexts(pocketTexts(texts.at(0), texts.at(1), texts.at(2), texts.at(3)), &d, &error));
     QVERIFY2(error.contains('"' + field + '"'), qPrintable(error));
 }
 
@@ -370,7 +378,7 @@ void TestPocketMesh::nodeOutsideTargetBore()
     QByteArray mapped;
     QString error;
     QVERIFY(!mapBytes(meshOf({"290 130 0"}), geometry("0.2", "90", "20", "60"), &mapped, &error));
-    QVERIFY2(error.contains(PocketGeometry::pocketRadiusLabel()), qPrintable(error));
+    QVERIFY2(error.contains(ParameterSet::caption(Parameter::PocketRadius)), qPrintable(error));
 }
 
 void TestPocketMesh::failingDevices()

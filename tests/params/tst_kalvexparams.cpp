@@ -1,5 +1,6 @@
 #include "dialoganswerer.h"
 #include "kalvex.h"
+#include "parameternames.h"
 #include "sampledata.h"
 #include "testworkspace.h"
 
@@ -56,12 +57,15 @@ private slots:
     void setThatWouldNotReadBackIsRefused();
     void unwritableTargetWarns_data();
     void unwritableTargetWarns();
+    void readValuesShowTheirBeginning_data();
+    void readValuesShowTheirBeginning();
+    void toolTipsFollowTheText();
 
 private:
-    QString field(const QString &name) const;
-    void setField(const QString &name, const QString &text);
+    QString field(Parameter key) const { return m_window->parameterField(key)->text(); }
+    void setField(Parameter key, const QString &text) { m_window->parameterField(key)->setText(text); }
     void typeSample(bool valveSet);
-    QHash<QString, QString> formTexts(bool valveSet) const;
+    FieldTexts formTexts(bool valveSet) const;
     QString inFolder(const QString &name) const { return QDir(folder()).filePath(name); }
     QString folder() const { return m_ws->executingDir(); }
     void runSlot(bool valveSet, bool save);
@@ -90,30 +94,17 @@ void TestKalvexParams::cleanup()
     QVERIFY2(notShown == 0, "an expected dialog was not shown");
 }
 
-QString TestKalvexParams::field(const QString &name) const
-{
-    const auto *edit = m_window->findChild<QLineEdit *>(name);
-    return edit ? edit->text() : QStringLiteral("no such field");
-}
-
-void TestKalvexParams::setField(const QString &name, const QString &text)
-{
-    auto *edit = m_window->findChild<QLineEdit *>(name);
-    QVERIFY2(edit, qPrintable(name));
-    edit->setText(text);
-}
-
 void TestKalvexParams::typeSample(bool valveSet)
 {
     for (const SampleData::Field &sample : SampleData::fields(valveSet))
-        setField(sample.name, QString::fromUtf8(sample.typed));
+        setField(sample.key, QString::fromUtf8(sample.typed));
 }
 
-QHash<QString, QString> TestKalvexParams::formTexts(bool valveSet) const
+FieldTexts TestKalvexParams::formTexts(bool valveSet) const
 {
-    QHash<QString, QString> texts;
+    FieldTexts texts;
     for (const SampleData::Field &sample : SampleData::fields(valveSet))
-        texts.insert(sample.name, field(sample.name));
+        texts.insert(sample.key, field(sample.key));
     return texts;
 }
 
@@ -156,11 +147,11 @@ void TestKalvexParams::saveAndReadRestoreEveryField()
     QCOMPARE(fileBytes(path), fixture(valveSet));
 
     for (const SampleData::Field &sample : SampleData::fields(valveSet))
-        setField(sample.name, QStringLiteral("wiped"));
+        setField(sample.key, QStringLiteral("wiped"));
     m_dialogs->chooseFile(path);
     runSlot(valveSet, false);
     for (const SampleData::Field &sample : SampleData::fields(valveSet))
-        QCOMPARE(field(sample.name), QString::fromUtf8(sample.shown));
+        QCOMPARE(field(sample.key), QString::fromUtf8(sample.shown));
 
     m_dialogs->chooseFile(again);
     runSlot(valveSet, true);
@@ -207,7 +198,7 @@ void TestKalvexParams::cancelledDialogChangesNothing()
     QFETCH(bool, valveSet);
     QFETCH(bool, save);
     typeSample(valveSet);
-    const QHash<QString, QString> before = formTexts(valveSet);
+    const FieldTexts before = formTexts(valveSet);
     m_dialogs->chooseFile(QString());
     runSlot(valveSet, save);
     QCOMPARE(formTexts(valveSet), before);
@@ -236,7 +227,7 @@ void TestKalvexParams::unreadableFileWarnsAndKeepsForm()
         reason = "directory";
     }
     typeSample(valveSet);
-    const QHash<QString, QString> before = formTexts(valveSet);
+    const FieldTexts before = formTexts(valveSet);
     m_dialogs->chooseFileUnchecked(path);
     m_dialogs->acceptMessageBox();
     runSlot(valveSet, false);
@@ -254,9 +245,9 @@ void TestKalvexParams::setThatWouldNotReadBackIsRefused_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("case name empty") << false << "lineEdit_CA" << "" << "Case name" << "is empty";
-    QTest::newRow("case name blank") << false << "lineEdit_CA" << "Case 1" << "Case name" << "holds a blank";
-    QTest::newRow("diameter hash") << true << "lineEdit_PA_17" << "#d" << "Valve diameter d_V (m)"
+    QTest::newRow("case name empty") << false << "CaseName" << "" << "Case name" << "is empty";
+    QTest::newRow("case name blank") << false << "CaseName" << "Case 1" << "Case name" << "holds a blank";
+    QTest::newRow("diameter hash") << true << "ValveDiameter" << "#d" << "Valve diameter d_V (m)"
                                    << "begins with \"#\"";
 }
 
@@ -271,7 +262,9 @@ void TestKalvexParams::setThatWouldNotReadBackIsRefused()
     const QString path = inFolder("earlier.txt");
     writeBytes(path, "earlier\n");
     typeSample(valveSet);
-    setField(field, text);
+    bool known = false;
+    setField(parameterNamed(field, &known), text);
+    QVERIFY2(known, qPrintable(field));
 
     m_dialogs->chooseFileUnchecked(path);
     m_dialogs->acceptMessageBox();
@@ -321,6 +314,47 @@ void TestKalvexParams::unwritableTargetWarns()
     QCOMPARE(m_dialogs->titles().constLast(), QString::fromUtf8("Fehler beim Öffnen"));
     QVERIFY2(m_dialogs->messages().value(0).startsWith("Datei nicht in Datei schreiben " + path + ":\n"),
              qPrintable(m_dialogs->messages().value(0) + " / " + path));
+}
+
+void TestKalvexParams::readValuesShowTheirBeginning_data()
+{
+    QTest::addColumn<bool>("valveSet");
+    QTest::addColumn<int>("wideField"); // a field the value is wider than
+    QTest::newRow("cylinder") << false << int(Parameter::Viscosity);
+    QTest::newRow("valves") << true << int(Parameter::DischargeBeta);
+}
+
+// Read from a file, every field shows the beginning of its value and holds
+// the whole of it as its tool tip; the fields keep their size.
+void TestKalvexParams::readValuesShowTheirBeginning()
+{
+    QFETCH(bool, valveSet);
+    QFETCH(int, wideField);
+    const QString path = inFolder("set.txt");
+    writeBytes(path, fileBytes(QFINDTESTDATA(valveSet ? "data/valves.txt" : "data/cylinder.txt")));
+    m_dialogs->chooseFile(path);
+    runSlot(valveSet, false);
+
+    const QLineEdit *wide = m_window->parameterField(Parameter(wideField));
+    QVERIFY2(wide->fontMetrics().horizontalAdvance(wide->text()) > wide->contentsRect().width(),
+             qPrintable(wide->text()));
+    QCOMPARE(wide->size(), QSize(65, 20));
+    for (const SampleData::Field &sample : SampleData::fields(valveSet)) {
+        const QLineEdit *edit = m_window->parameterField(sample.key);
+        QCOMPARE(edit->text(), QString::fromUtf8(sample.shown));
+        QCOMPARE(edit->cursorPosition(), 0);
+        QCOMPARE(edit->toolTip(), edit->text());
+    }
+}
+
+void TestKalvexParams::toolTipsFollowTheText()
+{
+    QCOMPARE(m_window->parameterField(Parameter::PocketRadius)->toolTip(), QStringLiteral("100")); // the default
+    QCOMPARE(m_window->parameterField(Parameter::PistonDiameter)->toolTip(), QString());
+    QLineEdit *diameter = m_window->parameterField(Parameter::PistonDiameter);
+    diameter->setFocus();
+    QTest::keyClicks(diameter, QStringLiteral("0.680000001"));
+    QCOMPARE(diameter->toolTip(), QStringLiteral("0.680000001"));
 }
 
 QTEST_MAIN(TestKalvexParams)

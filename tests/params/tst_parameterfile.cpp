@@ -1,4 +1,5 @@
 #include "params/parameterfile.h"
+#include "parameternames.h"
 #include "sampledata.h"
 
 #include <QBuffer>
@@ -102,27 +103,27 @@ void TestParameterFile::writtenValue_data()
     QTest::addColumn<int>("line");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("integer") << false << "lineEdit_PA_10" << "12" << 30 << QByteArray("12");
-    QTest::newRow("integer in real notation") << false << "lineEdit_PA_10" << "12.0" << 30 << QByteArray("12");
-    QTest::newRow("integer in exponent notation") << false << "lineEdit_PA_11" << "1e3" << 32 << QByteArray("1000");
-    QTest::newRow("negative whole real") << false << "lineEdit_PA_12" << "-3.0" << 34 << QByteArray("-3");
-    QTest::newRow("integer not whole") << false << "lineEdit_PA_10" << "12.5" << 30 << QByteArray("0");
-    QTest::newRow("integer no number") << false << "lineEdit_PA_10" << "many" << 30 << QByteArray("0");
-    QTest::newRow("integer too large") << false << "lineEdit_PA_10" << "1e12" << 30 << QByteArray("0");
-    QTest::newRow("real no number") << false << "lineEdit_PA_1" << "wide" << 6 << QByteArray("0.00000");
-    QTest::newRow("real empty") << false << "lineEdit_PA_1" << "" << 6 << QByteArray("0.00000");
-    QTest::newRow("real rounds to five decimals") << false << "lineEdit_PA_2" << "0.0000049" << 10
+    QTest::newRow("integer") << false << "CellsAlongPistonRadius" << "12" << 30 << QByteArray("12");
+    QTest::newRow("integer in real notation") << false << "CellsAlongPistonRadius" << "12.0" << 30 << QByteArray("12");
+    QTest::newRow("integer in exponent notation") << false << "CellsAlongRodRadius" << "1e3" << 32 << QByteArray("1000");
+    QTest::newRow("negative whole real") << false << "CellsInClearance" << "-3.0" << 34 << QByteArray("-3");
+    QTest::newRow("integer not whole") << false << "CellsAlongPistonRadius" << "12.5" << 30 << QByteArray("0");
+    QTest::newRow("integer no number") << false << "CellsAlongPistonRadius" << "many" << 30 << QByteArray("0");
+    QTest::newRow("integer too large") << false << "CellsAlongPistonRadius" << "1e12" << 30 << QByteArray("0");
+    QTest::newRow("real no number") << false << "PistonDiameter" << "wide" << 6 << QByteArray("0.00000");
+    QTest::newRow("real empty") << false << "PistonDiameter" << "" << 6 << QByteArray("0.00000");
+    QTest::newRow("real rounds to five decimals") << false << "MinimalGap" << "0.0000049" << 10
                                                   << QByteArray("0.00000");
-    QTest::newRow("viscosity smart, fixed form") << false << "lineEdit_PA_29" << "0.001" << 46
+    QTest::newRow("viscosity smart, fixed form") << false << "Viscosity" << "0.001" << 46
                                                  << QByteArray("0.001");
-    QTest::newRow("viscosity smart, five digits") << false << "lineEdit_PA_29" << "123456789" << 46
+    QTest::newRow("viscosity smart, five digits") << false << "Viscosity" << "123456789" << 46
                                                   << QByteArray("1.2346e+08");
-    QTest::newRow("viscosity zero") << false << "lineEdit_PA_29" << "" << 46 << QByteArray("0");
-    QTest::newRow("case name unchanged") << false << "lineEdit_CA" << "Run_7" << 2 << QByteArray("Run_7");
-    QTest::newRow("valve diameter as typed") << true << "lineEdit_PA_17" << "0.05 m" << 2 << QByteArray("0.05 m");
-    QTest::newRow("empty angle") << true << "lineEdit_PA_19e" << "" << 8
+    QTest::newRow("viscosity zero") << false << "Viscosity" << "" << 46 << QByteArray("0");
+    QTest::newRow("case name unchanged") << false << "CaseName" << "Run_7" << 2 << QByteArray("Run_7");
+    QTest::newRow("valve diameter as typed") << true << "ValveDiameter" << "0.05 m" << 2 << QByteArray("0.05 m");
+    QTest::newRow("empty angle") << true << "SuctionPocketAngle5" << "" << 8
                                  << QByteArray("0.00000\t72.00000\t144.00000\t216.00000\t0.00000");
-    QTest::newRow("count in real notation") << true << "lineEdit_PA_28" << "2.0" << 28 << QByteArray("2");
+    QTest::newRow("count in real notation") << true << "DischargeValveCount" << "2.0" << 28 << QByteArray("2");
 }
 
 void TestParameterFile::writtenValue()
@@ -134,7 +135,9 @@ void TestParameterFile::writtenValue()
     QFETCH(QByteArray, expected);
 
     FieldTexts texts = SampleData::typed(SampleData::fields(valveSet));
-    texts.insert(field, text);
+    bool known = false;
+    texts.insert(parameterNamed(field, &known), text);
+    QVERIFY2(known, qPrintable(field));
     const QByteArrayList lines = written(valveSet, texts).split('\n');
     QCOMPARE(lines.size(), valveSet ? 53 : 47); // every line ended
     QCOMPARE(lines.at(line - 1), expected);
@@ -156,44 +159,44 @@ void TestParameterFile::readsHostileInput_data()
     QByteArray windows = cylinder;
     windows.replace("\n", "\r\n");
     QTest::newRow("windows line ends") << false << windows
-                                       << QStringList{"lineEdit_CA", "lineEdit_PA_10", "lineEdit_PA_29"}
+                                       << QStringList{"CaseName", "CellsAlongPistonRadius", "Viscosity"}
                                        << QStringList{"Case680mm", "20", "1.85000e-05"};
     QByteArray windowsValves = valves;
     windowsValves.replace("\n", "\r\n");
     QTest::newRow("windows line ends, angles") << true << windowsValves
-                                               << QStringList{"lineEdit_PA_19e", "lineEdit_PA_40"}
+                                               << QStringList{"SuctionPocketAngle5", "PocketHeight"}
                                                << QStringList{"288.0", "19.0"};
 
     QByteArray hashAfterBlanks = cylinder;
     hashAfterBlanks.replace("Case680mm\n", "Case680mm\n   #x\n");
     QTest::newRow("blanks then hash is data") << false << hashAfterBlanks
-                                              << QStringList{"lineEdit_PA_1", "lineEdit_PA_1b"}
+                                              << QStringList{"PistonDiameter", "RodDiameter"}
                                               << QStringList{"0.000", "0.680"};
 
     QByteArray keyValue = cylinder;
     keyValue.replace("\n0.68000\n", "\ndP = 0.68\n");
-    QTest::newRow("dP = 0.68") << false << keyValue << QStringList{"lineEdit_PA_1", "lineEdit_PA_1b"}
+    QTest::newRow("dP = 0.68") << false << keyValue << QStringList{"PistonDiameter", "RodDiameter"}
                                << QStringList{"0.000", "0.100"};
 
     QByteArray trailingText = cylinder;
     trailingText.replace("\n0.68000\n", "\n0.68 m\n");
-    QTest::newRow("text after the value") << false << trailingText << QStringList{"lineEdit_PA_1"}
+    QTest::newRow("text after the value") << false << trailingText << QStringList{"PistonDiameter"}
                                           << QStringList{"0.680"};
 
     QTest::newRow("fewer data lines") << false << joinLines(cylinderData.mid(0, 3))
-                                      << QStringList{"lineEdit_PA_1b", "lineEdit_PA_2", "lineEdit_PA_10",
-                                                     "lineEdit_PA_29"}
+                                      << QStringList{"RodDiameter", "MinimalGap", "CellsAlongPistonRadius",
+                                                     "Viscosity"}
                                       << QStringList{"0.100", "0.0000", "0", "0.00000e+00"};
     QTest::newRow("fewer valve lines, angles empty") << true << joinLines(valveData.mid(0, 2))
-                                                     << QStringList{"lineEdit_PA_18", "lineEdit_PA_19a",
-                                                                    "lineEdit_PA_20", "lineEdit_PA_29e"}
+                                                     << QStringList{"SuctionValveCount", "SuctionPocketAngle1",
+                                                                    "SuctionMaxLift", "DischargePocketAngle5"}
                                                      << QStringList{"3", "", "0.0000", ""};
 
     QByteArrayList many = cylinderData;
     for (int extra = 0; extra < 60; ++extra)
         many << QByteArray::number(extra);
     QTest::newRow("more data lines") << false << joinLines(many)
-                                     << QStringList{"lineEdit_CA", "lineEdit_PA_29"}
+                                     << QStringList{"CaseName", "Viscosity"}
                                      << QStringList{"Case680mm", "1.85000e-05"};
 
     QByteArrayList tokenless = cylinderData;
@@ -201,41 +204,41 @@ void TestParameterFile::readsHostileInput_data()
     tokenless.insert(3, " = = ");
     tokenless.insert(5, "\t");
     QTest::newRow("token-less lines skipped") << false << joinLines(tokenless)
-                                              << QStringList{"lineEdit_PA_1", "lineEdit_PA_1b", "lineEdit_PA_29"}
+                                              << QStringList{"PistonDiameter", "RodDiameter", "Viscosity"}
                                               << QStringList{"0.680", "0.100", "1.85000e-05"};
 
     QByteArrayList shortAngles = valveData;
     shortAngles[2] = "10\t20\t30";
     QTest::newRow("three angles") << true << joinLines(shortAngles)
-                                  << QStringList{"lineEdit_PA_19c", "lineEdit_PA_19d", "lineEdit_PA_19e",
-                                                 "lineEdit_PA_20"}
+                                  << QStringList{"SuctionPocketAngle3", "SuctionPocketAngle4", "SuctionPocketAngle5",
+                                                 "SuctionMaxLift"}
                                   << QStringList{"30.0", "", "", "0.0025"};
 
     QByteArrayList longAngles = valveData;
     longAngles[12] = "1 2 3 4 5 6 7";
     QTest::newRow("seven angles") << true << joinLines(longAngles)
-                                  << QStringList{"lineEdit_PA_29a", "lineEdit_PA_29e", "lineEdit_PA_30"}
+                                  << QStringList{"DischargePocketAngle1", "DischargePocketAngle5", "DischargeMaxLift"}
                                   << QStringList{"1.0", "5.0", "0.0020"};
 
     QByteArrayList noDiameter = valveData.mid(1);
     QTest::newRow("missing diameter shifts") << true << joinLines(noDiameter)
-                                             << QStringList{"lineEdit_PA_17", "lineEdit_PA_18", "lineEdit_PA_19a",
-                                                            "lineEdit_PA_19b", "lineEdit_PA_20"}
+                                             << QStringList{"ValveDiameter", "SuctionValveCount", "SuctionPocketAngle1",
+                                                            "SuctionPocketAngle2", "SuctionMaxLift"}
                                              << QStringList{"3.000", "0", "0.0", "", "0.0003"};
 
     QByteArrayList realCounts = valveData;
     realCounts[1] = "3.0";
-    QTest::newRow("count in real notation") << true << joinLines(realCounts) << QStringList{"lineEdit_PA_18"}
+    QTest::newRow("count in real notation") << true << joinLines(realCounts) << QStringList{"SuctionValveCount"}
                                             << QStringList{"3"};
 
     QByteArray unterminated = cylinder;
     unterminated.chop(1);
-    QTest::newRow("last line unterminated") << false << unterminated << QStringList{"lineEdit_PA_29"}
+    QTest::newRow("last line unterminated") << false << unterminated << QStringList{"Viscosity"}
                                             << QStringList{"1.85000e-05"};
 
     QTest::newRow("empty file") << true << QByteArray()
-                                << QStringList{"lineEdit_PA_17", "lineEdit_PA_18", "lineEdit_PA_19a",
-                                               "lineEdit_PA_27"}
+                                << QStringList{"ValveDiameter", "SuctionValveCount", "SuctionPocketAngle1",
+                                               "SuctionSpringLength"}
                                 << QStringList{"0.000", "0", "", "0.000000"};
 }
 
@@ -246,9 +249,12 @@ void TestParameterFile::readsHostileInput()
     QFETCH(QStringList, fields);
     QFETCH(QStringList, expected);
     const FieldTexts texts = readBytes(valveSet, file);
-    QCOMPARE(texts.size(), ParameterSet::fieldNames(table(valveSet)).size());
-    for (int i = 0; i < fields.size(); ++i)
-        QCOMPARE(texts.value(fields.at(i)), expected.at(i));
+    QCOMPARE(texts.size(), ParameterSet::keys(table(valveSet)).size());
+    for (int i = 0; i < fields.size(); ++i) {
+        bool known = false;
+        QCOMPARE(texts.value(parameterNamed(fields.at(i), &known)), expected.at(i));
+        QVERIFY2(known, qPrintable(fields.at(i)));
+    }
 }
 
 void TestParameterFile::readsFiftyMegabyteLine_data()
@@ -274,10 +280,10 @@ void TestParameterFile::readsFiftyMegabyteLine()
         caseName = QString(ParameterFile::maxLineBytes, u'A');
     }
     const FieldTexts texts = readBytes(false, file);
-    QCOMPARE(texts.value("lineEdit_CA").size(), caseName.size());
-    QCOMPARE(texts.value("lineEdit_CA"), caseName);
-    QCOMPARE(texts.value("lineEdit_PA_1"), QString("0.680"));
-    QCOMPARE(texts.value("lineEdit_PA_29"), QString("1.85000e-05"));
+    QCOMPARE(texts.value(Parameter::CaseName).size(), caseName.size());
+    QCOMPARE(texts.value(Parameter::CaseName), caseName);
+    QCOMPARE(texts.value(Parameter::PistonDiameter), QString("0.680"));
+    QCOMPARE(texts.value(Parameter::Viscosity), QString("1.85000e-05"));
 }
 
 void TestParameterFile::readsBinaryGarbage()
@@ -290,7 +296,7 @@ void TestParameterFile::readsBinaryGarbage()
     }
     for (bool valveSet : {false, true}) {
         const FieldTexts texts = readBytes(valveSet, garbage);
-        QCOMPARE(texts.size(), ParameterSet::fieldNames(table(valveSet)).size());
+        QCOMPARE(texts.size(), ParameterSet::keys(table(valveSet)).size());
     }
 }
 
@@ -302,23 +308,23 @@ void TestParameterFile::readBackProblem_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("reason");
 
-    QTest::newRow("case name fine") << false << "lineEdit_CA" << "Case_1" << "" << "";
-    QTest::newRow("case name empty") << false << "lineEdit_CA" << "" << "Case name" << "is empty";
-    QTest::newRow("case name hash") << false << "lineEdit_CA" << "#1" << "Case name" << "begins with \"#\"";
-    QTest::newRow("case name blank") << false << "lineEdit_CA" << "Case 1" << "Case name" << "holds a blank";
-    QTest::newRow("case name leading blank") << false << "lineEdit_CA" << " Case" << "Case name"
+    QTest::newRow("case name fine") << false << "CaseName" << "Case_1" << "" << "";
+    QTest::newRow("case name empty") << false << "CaseName" << "" << "Case name" << "is empty";
+    QTest::newRow("case name hash") << false << "CaseName" << "#1" << "Case name" << "begins with \"#\"";
+    QTest::newRow("case name blank") << false << "CaseName" << "Case 1" << "Case name" << "holds a blank";
+    QTest::newRow("case name leading blank") << false << "CaseName" << " Case" << "Case name"
                                              << "holds a blank";
-    QTest::newRow("case name tab") << false << "lineEdit_CA" << "Case\t1" << "Case name" << "holds a blank";
-    QTest::newRow("case name equals") << false << "lineEdit_CA" << "a=b" << "Case name" << "holds \"=\"";
-    QTest::newRow("case name line break") << false << "lineEdit_CA" << "a\nb" << "Case name"
+    QTest::newRow("case name tab") << false << "CaseName" << "Case\t1" << "Case name" << "holds a blank";
+    QTest::newRow("case name equals") << false << "CaseName" << "a=b" << "Case name" << "holds \"=\"";
+    QTest::newRow("case name line break") << false << "CaseName" << "a\nb" << "Case name"
                                           << "holds a line break";
-    QTest::newRow("diameter with unit fine") << true << "lineEdit_PA_17" << "0.05 m" << "" << "";
-    QTest::newRow("diameter empty") << true << "lineEdit_PA_17" << "" << "Valve diameter d_V (m)" << "is empty";
-    QTest::newRow("diameter hash") << true << "lineEdit_PA_17" << "#0.05" << "Valve diameter d_V (m)"
+    QTest::newRow("diameter with unit fine") << true << "ValveDiameter" << "0.05 m" << "" << "";
+    QTest::newRow("diameter empty") << true << "ValveDiameter" << "" << "Valve diameter d_V (m)" << "is empty";
+    QTest::newRow("diameter hash") << true << "ValveDiameter" << "#0.05" << "Valve diameter d_V (m)"
                                    << "begins with \"#\"";
-    QTest::newRow("diameter blanks only") << true << "lineEdit_PA_17" << "  " << "Valve diameter d_V (m)"
+    QTest::newRow("diameter blanks only") << true << "ValveDiameter" << "  " << "Valve diameter d_V (m)"
                                           << "holds no value";
-    QTest::newRow("real fields never refused") << false << "lineEdit_PA_1" << "#" << "" << "";
+    QTest::newRow("real fields never refused") << false << "PistonDiameter" << "#" << "" << "";
 }
 
 void TestParameterFile::readBackProblem()
@@ -329,10 +335,13 @@ void TestParameterFile::readBackProblem()
     QFETCH(QString, caption);
     QFETCH(QString, reason);
     FieldTexts texts = SampleData::typed(SampleData::fields(valveSet));
-    texts.insert(field, text);
-    const ParameterFile::Problem problem = ParameterFile::readBackProblem(table(valveSet), texts);
-    QCOMPARE(problem.caption, caption);
-    QCOMPARE(problem.reason, reason);
+    bool known = false;
+    texts.insert(parameterNamed(field, &known), text);
+    QVERIFY2(known, qPrintable(field));
+    QString problem;
+    const bool readsBack = ParameterFile::readsBack(table(valveSet), texts, &problem);
+    QCOMPARE(readsBack, caption.isEmpty());
+    QCOMPARE(problem, caption.isEmpty() ? QString() : QStringLiteral("The field \"%1\" %2").arg(caption, reason));
 }
 
 QTEST_GUILESS_MAIN(TestParameterFile)

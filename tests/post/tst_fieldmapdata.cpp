@@ -12,6 +12,7 @@
 #include "post/gnuplotjob.h"
 #include "post/gridcopy.h"
 #include "post/resultfile.h"
+#include "text/textfields.h"
 #include "calc/currentdirguard.h"
 #include "post/surfacedirs.h"
 #include "testworkspace.h"
@@ -40,7 +41,9 @@ QStringList gridCopyOf(const QString &fixture, const ResultLayout &layout, int *
         return {};
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    const int lines = copyGrid(file, out, layout, onLine);
+    int lines = 0;
+    if (!copyGrid(file, out, layout, &lines, onLine))
+        return {QStringLiteral("<copy failed>")};
     if (copied)
         *copied = lines;
     QStringList result = QString::fromUtf8(out.data()).split(QLatin1Char('\n'));
@@ -81,6 +84,7 @@ private slots:
     void locatesDirectories_data();
     void locatesDirectories();
     void restorerReturnsToExecutingFiles();
+    void guardChecksEveryMove();
 };
 
 void TestFieldMapData::resultFields_data()
@@ -100,11 +104,11 @@ void TestFieldMapData::resultFields()
 {
     QFETCH(QString, line);
     QFETCH(QStringList, fields);
-    QCOMPARE(ResultFile::splitFields(line), fields);
+    QCOMPARE(TextFields::splitFields(line), fields);
 
     const QByteArray bytes = line.toLatin1();
-    ResultFile::FieldViews views;
-    ResultFile::splitFields(bytes, &views);
+    TextFields::FieldViews views;
+    TextFields::splitFields(bytes, &views);
     QStringList fromViews;
     for (QByteArrayView view : views)
         fromViews << QString::fromLatin1(view);
@@ -143,12 +147,12 @@ void TestFieldMapData::resultNumbers()
     QFETCH(bool, isInteger);
     const QStringList fields{QStringLiteral("x"), field};
     const QByteArray bytes = field.toLatin1();
-    const ResultFile::FieldViews views{QByteArrayView("x"), QByteArrayView(bytes)};
+    const TextFields::FieldViews views{QByteArrayView("x"), QByteArrayView(bytes)};
     bool ok = !isNumber;
-    const double fromText = ResultFile::number(fields, 2, &ok);
+    const double fromText = TextFields::number(fields, 2, &ok);
     QCOMPARE(ok, isNumber);
     ok = !isNumber;
-    const double fromBytes = ResultFile::number(views, 2, &ok);
+    const double fromBytes = TextFields::number(views, 2, &ok);
     QCOMPARE(ok, isNumber);
     if (qIsNaN(value)) {
         QVERIFY(qIsNaN(fromText) && qIsNaN(fromBytes));
@@ -157,11 +161,11 @@ void TestFieldMapData::resultNumbers()
         QCOMPARE(fromBytes, value);
     }
     bool intOk = !isInteger;
-    QCOMPARE(ResultFile::integer(views, 2, &intOk), isInteger ? int(value) : 0);
+    QCOMPARE(TextFields::integer(views, 2, &intOk), isInteger ? int(value) : 0);
     QCOMPARE(intOk, isInteger);
-    QCOMPARE(ResultFile::integer(fields, 2, &intOk), isInteger ? int(value) : 0);
+    QCOMPARE(TextFields::integer(fields, 2, &intOk), isInteger ? int(value) : 0);
     QCOMPARE(intOk, isInteger);
-    QCOMPARE(ResultFile::number(views, 3, &ok), 0.0);   // missing field
+    QCOMPARE(TextFields::number(views, 3, &ok), 0.0);   // missing field
     QVERIFY(!ok);
 }
 
@@ -215,21 +219,20 @@ void TestFieldMapData::copyResultFileReportsMissingFiles()
     QVERIFY(dir.isValid());
     const QString gridCopy = dir.filePath(QStringLiteral("head001_mod.txt"));
 
-    CopyOutcome outcome = copyResultFile(dir.filePath(QStringLiteral("head001.txt")), gridCopy,
-                                         planarLayout);
-    QCOMPARE(outcome.status, CopyOutcome::ResultMissing);
-    QVERIFY(outcome.error.contains(QStringLiteral("head001.txt")));
+    int lines = -1;
+    QString error;
+    QVERIFY(!copyResultFile(dir.filePath(QStringLiteral("head001.txt")), gridCopy, planarLayout, &lines, &error));
+    QVERIFY(error.contains(QStringLiteral("head001.txt")));
+    QCOMPARE(lines, 0);
     QVERIFY(QFileInfo::exists(gridCopy));
     QCOMPARE(QFileInfo(gridCopy).size(), 0);
 
-    outcome = copyResultFile(QFINDTESTDATA("data/head_rows.txt"),
-                             dir.filePath(QStringLiteral("no/such/dir/copy.txt")), planarLayout);
-    QCOMPARE(outcome.status, CopyOutcome::GridCopyFailed);
-    QVERIFY(outcome.error.contains(QStringLiteral("copy.txt")));
+    QVERIFY(!copyResultFile(QFINDTESTDATA("data/head_rows.txt"), dir.filePath(QStringLiteral("no/such/dir/copy.txt")),
+                            planarLayout, &lines, &error));
+    QVERIFY(error.contains(QStringLiteral("copy.txt")));
 
-    outcome = copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout);
-    QCOMPARE(outcome.status, CopyOutcome::Copied);
-    QCOMPARE(outcome.lines, 6);
+    QVERIFY(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout, &lines, &error));
+    QCOMPARE(lines, 6);
     QCOMPARE(readLines(gridCopy).size(), 8);
 }
 
@@ -246,8 +249,11 @@ void TestFieldMapData::rewritesReplaceOldContent()
     QCOMPARE(readLines(script), QStringList{"set output"});
 
     const QString gridCopy = dir.filePath(QStringLiteral("head001_mod.txt"));
-    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout).lines, 6);
-    QCOMPARE(copyResultFile(QFINDTESTDATA("data/head_row0.txt"), gridCopy, planarLayout).lines, 4);
+    int lines = 0;
+    QVERIFY(copyResultFile(QFINDTESTDATA("data/head_rows.txt"), gridCopy, planarLayout, &lines, &error));
+    QCOMPARE(lines, 6);
+    QVERIFY(copyResultFile(QFINDTESTDATA("data/head_row0.txt"), gridCopy, planarLayout, &lines, &error));
+    QCOMPARE(lines, 4);
     QCOMPARE(readLines(gridCopy).size(), 5);
 }
 
@@ -392,17 +398,17 @@ void TestFieldMapData::locatesDirectories()
     const QString start = root.filePath(QStringLiteral("ExecutingFiles"));
 
     SurfaceDirs dirs;
-    QString missingDir;
+    QString error;
     const bool found = locateSurfaceDirs(start, QStringLiteral("Case680mm"), QStringLiteral("head"),
-                                         &dirs, &missingDir);
+                                         &dirs, &error);
     QCOMPARE(found, missing.isEmpty());
     if (found) {
         QCOMPARE(dirs.surface, QDir(root.filePath(QStringLiteral("Case680mm/head"))).absolutePath());
         QCOMPARE(dirs.executingFiles, QDir(start).absolutePath());
     } else {
-        QCOMPARE(missingDir, QDir(root.filePath(missing)).absolutePath());
+        QCOMPARE(error, QStringLiteral("directory not found: ") + QDir(root.filePath(missing)).absolutePath());
     }
-    QVERIFY(!locateSurfaceDirs(start, QString(), QStringLiteral("head"), &dirs, &missingDir));
+    QVERIFY(!locateSurfaceDirs(start, QString(), QStringLiteral("head"), &dirs, &error));
 }
 
 void TestFieldMapData::restorerReturnsToExecutingFiles()
@@ -418,6 +424,21 @@ void TestFieldMapData::restorerReturnsToExecutingFiles()
     QCOMPARE(QDir::currentPath(), root.executingDir());
     QTemporaryDir lone;
     QCOMPARE(returnDirectory(lone.path()), lone.path());   // no ExecutingFiles beside it
+}
+
+void TestFieldMapData::guardChecksEveryMove()
+{
+    TestWorkspace root;
+    QVERIFY(root.isValid());
+    QVERIFY(QDir::setCurrent(root.executingDir()));
+    {
+        const CurrentDirGuard guard;
+        QVERIFY(!guard.enter(root.path(QStringLiteral("missing"))));
+        QCOMPARE(QDir::currentPath(), root.executingDir());   // a failed move moves nothing
+        QVERIFY(guard.enter(root.root()));
+        QCOMPARE(QDir::currentPath(), root.root());
+    }
+    QCOMPARE(QDir::currentPath(), root.executingDir());
 }
 
 QTEST_GUILESS_MAIN(TestFieldMapData)

@@ -274,8 +274,9 @@ void TestFieldMapSlots::cancelStopsAfterCurrentMap_data()
     QTest::addColumn<QString>("cancelAt");   // start of the progress label
     QTest::addColumn<QStringList>("headMaps");
 
-    QTest::newRow("while reading") << "Head: reading step 1 of 2" << QStringList();
-    QTest::newRow("while drawing") << "Head: step 1 of 2" << QStringList{"head001_density.png"};
+    QTest::newRow("while reading") << "Head: reading step 1 of 2\n" << QStringList();
+    // The first map of every step started: step 2's too, when a second job drew it.
+    QTest::newRow("while drawing") << "Head: step " << QStringList{"head001_density.png"};
 }
 
 void TestFieldMapSlots::cancelStopsAfterCurrentMap()
@@ -286,7 +287,7 @@ void TestFieldMapSlots::cancelStopsAfterCurrentMap()
     bool cancelled = false;
     std::function<void()> cancelWhenShown = [&] {
         auto *progress = m_window->findChild<QProgressDialog *>();
-        if (progress && progress->labelText() == cancelAt) {
+        if (progress && progress->labelText().startsWith(cancelAt)) {
             progress->cancel();
             cancelled = true;
             return;
@@ -298,7 +299,10 @@ void TestFieldMapSlots::cancelStopsAfterCurrentMap()
     m_window->plotHPS();
 
     QVERIFY(cancelled);
-    QCOMPARE(mapsIn(QStringLiteral("head")), headMaps);
+    QStringList maps = mapsIn(QStringLiteral("head"));
+    if (!headMaps.isEmpty())
+        maps.removeOne(QStringLiteral("head002_density.png"));
+    QCOMPARE(maps, headMaps);
     // Cancelled while reading step 1: step 2 is not read.
     QCOMPARE(QFile::exists(casePath(QStringLiteral("head/head002_mod.txt"))), !headMaps.isEmpty());
     QCOMPARE(mapsIn(QStringLiteral("piston")), QStringList());

@@ -4,9 +4,11 @@
 #include "chambertestcase.h"
 #include "solvertestcase.h"
 
+#include "formats/historycolumns.h"
 #include "io/historywriter.h"
 #include "models/kinematics.h"
 #include "post/resultfile.h"
+#include "text/textfields.h"
 
 #include <QDir>
 #include <QFile>
@@ -138,7 +140,7 @@ QList<QStringList> TstSolverRun::fieldLines(const QString &fileName)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return lines;
     while (!file.atEnd())
-        lines.append(ResultFile::splitFields(QString::fromLatin1(file.readLine())));
+        lines.append(TextFields::splitFields(QString::fromLatin1(file.readLine())));
     return lines;
 }
 
@@ -186,19 +188,19 @@ void TstSolverRun::runWritesEveryResultFile()
                 const QStringList &f = lines[i];
                 QVERIFY2(f.size() >= 10, qPrintable(name));
                 bool ok = false;
-                const int row = ResultFile::integer(f, 2, &ok);
+                const int row = TextFields::integer(f, 2, &ok);
                 QVERIFY(ok && row >= previousRow);
                 if (row != previousRow)
                     rowStart = f;
-                const bool lastOfRow = i + 1 == lines.size() || ResultFile::integer(lines[i + 1], 2) != row;
+                const bool lastOfRow = i + 1 == lines.size() || TextFields::integer(lines[i + 1], 2) != row;
                 if (lastOfRow) { // every ring is closed
                     QCOMPARE(f[3], rowStart[3]);
                     QCOMPARE(f[4], rowStart[4]);
                 }
                 previousRow = row;
-                QVERIFY(std::hypot(ResultFile::number(f, 4), ResultFile::number(f, 5)) <= radius * (1 + 1e-6));
-                QVERIFY(ResultFile::number(f, 7) > 0);
-                QVERIFY(ResultFile::number(f, 8) > 1e6);
+                QVERIFY(std::hypot(TextFields::number(f, 4), TextFields::number(f, 5)) <= radius * (1 + 1e-6));
+                QVERIFY(TextFields::number(f, 7) > 0);
+                QVERIFY(TextFields::number(f, 8) > 1e6);
             }
         }
         const QString sideName = w.caseFile(QStringLiteral("side/side") + number + QStringLiteral(".txt"));
@@ -211,13 +213,13 @@ void TstSolverRun::runWritesEveryResultFile()
         for (const QStringList &f : side) {
             QVERIFY(f.size() >= 11);
             bool ok = false;
-            ResultFile::integer(f, 3, &ok);
+            TextFields::integer(f, 3, &ok);
             QVERIFY(ok);
-            zMax = std::max(zMax, ResultFile::number(f, 6));
-            arcMax = std::max(arcMax, ResultFile::number(f, 7));
-            QVERIFY(ResultFile::number(f, 9) > 1e6);
+            zMax = std::max(zMax, TextFields::number(f, 6));
+            arcMax = std::max(arcMax, TextFields::number(f, 7));
+            QVERIFY(TextFields::number(f, 9) > 1e6);
         }
-        QCOMPARE(ResultFile::number(side.first(), 6), 0.0);
+        QCOMPARE(TextFields::number(side.first(), 6), 0.0);
         const double gap = SliderCrank(0.11, 0.55, 0.004, 330).gap(step * M_PI / 180);
         QVERIFY(std::fabs(zMax - gap) < 1e-5 * gap); // the wall ends at the piston
         QVERIFY(std::fabs(arcMax - 2 * M_PI * radius) < 1e-4);
@@ -236,11 +238,11 @@ void TstSolverRun::runWritesEveryResultFile()
     for (int i = 1; i < history.size(); ++i) {
         const QStringList &f = history[i];
         QCOMPARE(f.size(), columns);
-        const double angle = ResultFile::number(f, 4);
+        const double angle = TextFields::number(f, 4);
         QVERIFY(angle > previousAngle && angle - previousAngle <= 0.1 + 1e-9 + (i == 1 ? 1 : 0));
         previousAngle = angle;
         for (int valve = 0; valve < 4; ++valve)
-            QVERIFY(ResultFile::number(f, 44 + 9 * valve) >= 0);
+            QVERIFY(TextFields::number(f, 44 + 9 * valve) >= 0);
     }
     QCOMPARE(previousAngle, phiMax.toDouble());
 
@@ -265,15 +267,15 @@ void TstSolverRun::historyAndSummaryAgreeWithTheRun()
     const QList<QStringList> history = fieldLines(w.caseFile(QStringLiteral("Output.txt")));
     QCOMPARE(history.size(), 1 + 4001);
     const QStringList &last = history.last();
-    QCOMPARE(ResultFile::number(last, 3), 2.0);     // second revolution
-    QCOMPARE(ResultFile::number(last, 5), 40.0);    // 400 deg into it
-    QVERIFY(std::fabs(ResultFile::number(last, 27)) < 1e-9 * ResultFile::number(last, 23)); // mass balance
-    QVERIFY(std::fabs(ResultFile::number(last, 28)) < 1e-9 * std::fabs(ResultFile::number(last, 26)) + 1e-6);
+    QCOMPARE(TextFields::number(last, 3), 2.0);     // second revolution
+    QCOMPARE(TextFields::number(last, 5), 40.0);    // 400 deg into it
+    QVERIFY(std::fabs(TextFields::number(last, 27)) < 1e-9 * TextFields::number(last, 23)); // mass balance
+    QVERIFY(std::fabs(TextFields::number(last, 28)) < 1e-9 * std::fabs(TextFields::number(last, 26)) + 1e-6);
     double suctionMass = 0, dischargeMass = 0;
     for (int valve = 0; valve < 4; ++valve)
-        (valve < 2 ? suctionMass : dischargeMass) += ResultFile::number(last, 44 + 9 * valve + 8);
-    QVERIFY(std::fabs(suctionMass - ResultFile::number(last, 23)) < 1e-6 * suctionMass);
-    QVERIFY(std::fabs(dischargeMass - ResultFile::number(last, 24)) < 1e-6 * dischargeMass);
+        (valve < 2 ? suctionMass : dischargeMass) += TextFields::number(last, 44 + 9 * valve + 8);
+    QVERIFY(std::fabs(suctionMass - TextFields::number(last, 23)) < 1e-6 * suctionMass);
+    QVERIFY(std::fabs(dischargeMass - TextFields::number(last, 24)) < 1e-6 * dischargeMass);
 
     const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
     QVERIFY(summary.contains("from crank angle 0 to 360 deg (last complete revolution)"));
@@ -431,7 +433,7 @@ void TstSolverRun::pocketMeshVolumeAndWidthAreChecked()
     options.writeSurfaces = false;
     const RunResult result = runLumpedCase(w.root().toStdString(), options);
     QCOMPARE(result.exitCode, 0);
-    const double volume = ResultFile::number(fieldLines(w.caseFile(QStringLiteral("Output.txt"))).at(1), 9);
+    const double volume = TextFields::number(fieldLines(w.caseFile(QStringLiteral("Output.txt"))).at(1), 9);
     QVERIFY2(std::fabs(volume - clearance) < 1e-6, qPrintable(QString::number(volume)));
     QCOMPARE(readAll(w.caseFile(QStringLiteral("euler.log"))).contains("Warning: the pocket mesh"), warned);
 }
@@ -449,19 +451,20 @@ void TstSolverRun::chamberHistoryAndSummaryAgreeWithTheRun()
     const QList<QStringList> history = fieldLines(w.caseFile(QStringLiteral("Output.txt")));
     QCOMPARE(history.size(), 1 + 401);
     const QStringList &last = history.last();
-    QCOMPARE(ResultFile::number(last, 4), 40.0);
-    const double mass = ResultFile::number(last, 14), suction = ResultFile::number(last, 23);
+    namespace column = formats::historycolumns;
+    const auto at = [&last](int oneBased) { return TextFields::number(last, oneBased); };
+    QCOMPARE(at(column::crankAngle), 40.0);
+    const double mass = at(column::mass), suction = at(column::suctionMassSum);
     QVERIFY(suction > 0.1 * mass); // the suction valves opened
-    QVERIFY(std::fabs(ResultFile::number(last, 27)) < 1e-10 * mass);
-    QVERIFY(std::fabs(ResultFile::number(last, 28)) < 1e-10 * ResultFile::number(last, 15));
+    QVERIFY(std::fabs(at(column::massBalanceResidual)) < 1e-10 * mass);
+    QVERIFY(std::fabs(at(column::energyBalanceResidual)) < 1e-10 * at(column::internalEnergy));
     double suctionMass = 0;
-    for (int valve = 0; valve < 2; ++valve)
-        suctionMass += ResultFile::number(last, 44 + 9 * valve + 8);
+    for (int valve = 1; valve <= 2; ++valve)
+        suctionMass += at(column::valveColumn(valve, column::valve::massSum));
     QVERIFY(std::fabs(suctionMass - suction) < 1e-6 * suction);
     // The chamber state as the means over the cells: p = rho R T.
     const double R = specificGasConstant(17.4);
-    QVERIFY(std::fabs(ResultFile::number(last, 11) / (ResultFile::number(last, 13) * R * ResultFile::number(last, 12)) - 1)
-            < 1e-6);
+    QVERIFY(std::fabs(at(column::pressure) / (at(column::density) * R * at(column::temperature)) - 1) < 1e-6);
 
     const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
     QVERIFY(summary.contains("from crank angle 0 to 40 deg (no complete revolution"));
