@@ -61,7 +61,7 @@ public:
         if (!parseInteger(tokens.front(), n) || n < 0)
             fail(std::string(what) + " is not a count");
         if (static_cast<size_t>(n) > lines_.size() - pos_)
-            fail(std::string(what) + " " + std::to_string(n) + " exceeds the " + std::to_string(lines_.size() - pos_)
+            fail(std::string("ends early: ") + what + " " + std::to_string(n) + " exceeds the " + std::to_string(lines_.size() - pos_)
                  + " lines that follow");
         return n;
     }

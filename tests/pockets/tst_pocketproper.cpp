@@ -270,7 +270,7 @@ void TstPocketProper::refusedFiles_data()
     const QString nodes = "8 nodes\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n";
     const QString cell = "1 hexahedra\n1 2 3 4 5 6 7 8\n";
     QTest::newRow("count beyond the file") << "2000000000 nodes\n0 0 0\n"
-                                           << "line 1: node count 2000000000 exceeds the 1 lines that follow";
+                                           << "line 1: ends early: node count 2000000000 exceeds the 1 lines that follow";
     QTest::newRow("node out of range") << nodes + "1 hexahedra\n1 2 3 4 5 6 7 9\n" << "line 11: node number \"9\"";
     QTest::newRow("unknown patch") << nodes + cell + "1 boundary faces\n1 2 3 4 inlet" << "unknown patch \"inlet\"";
     QTest::newRow("short face line") << nodes + cell + "1 boundary faces\n1 2 3 valve_seat"

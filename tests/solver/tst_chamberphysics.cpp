@@ -258,7 +258,9 @@ void TstChamberPhysics::agreesWithTheLumpedModelOnTheSampleCase()
     for (Index f : sim.headFaces())
         section += sim.solver().geometry().area[size_t(f)];
     setup.compressor.pistonArea = section;
-    ChamberModel model = makeChamberModel(solvertest::sampleCylinder(), solvertest::sampleValves(), 0.0);
+    // Both models on the same geometry: the lumped chamber holds the pockets
+    // proper of the 3D mesh.
+    ChamberModel model = makeChamberModel(solvertest::sampleCylinder(), solvertest::sampleValves(), coarsePocket().volume);
     model.pistonArea = section;
     Simulation lumped(model, 0.5);
     const double suctionDensity = solvertest::sampleCylinder().suctionDensity;

@@ -316,18 +316,20 @@ void TstSolverRun::badInputStopsWithReason_data()
         {"truncated valve file", "InputValves.txt", 46, QByteArray("#"), 1, QByteArray("missing value")},
         {"missing pocket mesh", "InputPocketMesh.txt", 2, QByteArray("nothere.msh"), 1, QByteArray("nothere.msh: cannot be opened")},
         {"bad mesh scale", "InputPocketMesh.txt", 5, QByteArray("zero"), 1, QByteArray("grid scaling factor")},
-        {"mesh node out of range", "dP=680mm.msh", 15, QByteArray("2 9 10 3 6 11 12 13"), 1, QByteArray("out of range")},
+        {"mesh node out of range", "dP=680mm.msh", 15, QByteArray("6 11 12 7 2 9 10 13"), 1, QByteArray("out of range")},
         {"mesh ends early", "dP=680mm.msh", 15, QByteArray(""), 1, QByteArray("ends early")},
+        {"mesh scaled into the bore", "InputPocketMesh.txt", 5, QByteArray("0.0005"), 1, QByteArray("no hexahedron lies outside the bore")},
+        {"mesh scaled off the bore", "InputPocketMesh.txt", 5, QByteArray("0.0011"), 1, QByteArray("the pocket does not reach the bore")},
         {"Output.txt not writable", "Case680mm/Output.txt", 0, QByteArray(), 2, QByteArray("Output.txt: cannot be written")},
     };
     for (const QString &model : models)
         for (const Row &r : rows)
             QTest::addRow("%s, %s", qPrintable(model), r.name) << model << QString::fromLatin1(r.file) << r.line << r.text
                                                           << r.exitCode << r.reason;
-    // Only the 3D model meets the valves on the bore.
-    QTest::newRow("chamber, valve outlines overlap") << QStringLiteral("chamber") << "InputValves.txt" << 8
-                                                     << QByteArray("30.00000\t40.00000\t0\t0\t0") << 1
-                                                     << QByteArray("overlap on the bore");
+    // Only the 3D model places the pockets round the bore.
+    QTest::newRow("chamber, pockets overlap") << QStringLiteral("chamber") << "InputValves.txt" << 8
+                                              << QByteArray("30.00000\t40.00000\t0\t0\t0") << 1
+                                              << QByteArray("suction valve 2 (40 deg) overlap: each spans 34.2093 deg");
 }
 
 void TstSolverRun::badInputStopsWithReason()
@@ -413,22 +415,23 @@ void TstSolverRun::unexpectedFailureEndsTheLogLikeAnyOther()
 
 void TstSolverRun::pocketMeshVolumeAndWidthAreChecked_data()
 {
-    QTest::addColumn<QByteArray>("scale");
+    QTest::addColumn<QByteArray>("pocketRadius");
     QTest::addColumn<double>("clearance");
     QTest::addColumn<bool>("warned");
-    // Four pockets of 40 x 200 x 200 mm beside A_p z_min = 0.363 m^2 * 4 mm.
-    QTest::newRow("mapped for this pocket") << QByteArray("0.001") << 0.0014527 + 4 * 1.6e-3 << false;
-    QTest::newRow("half the size") << QByteArray("0.0005") << 0.0014527 + 4 * 0.2e-3 << true;
+    // Four pockets of 40 x 200 x 200 mm beside A_p z_min = 0.363 m^2 * 4 mm;
+    // a mesh mapped for another pocket radius rv1 still fits the bore.
+    QTest::newRow("mapped for this pocket") << QByteArray("100.00000") << 0.0014527 + 4 * 1.6e-3 << false;
+    QTest::newRow("mapped for a larger pocket") << QByteArray("60.00000") << 0.0014527 + 4 * 1.6e-3 << true;
 }
 
 void TstSolverRun::pocketMeshVolumeAndWidthAreChecked()
 {
-    QFETCH(QByteArray, scale);
+    QFETCH(QByteArray, pocketRadius);
     QFETCH(double, clearance);
     QFETCH(bool, warned);
     Workspace w;
     prepare(w, QStringLiteral("1.00000"));
-    replaceLine(w.file(QStringLiteral("InputPocketMesh.txt")), 5, scale);
+    replaceLine(w.file(QStringLiteral("InputValves.txt")), 48, pocketRadius);
     RunOptions options = quiet();
     options.writeSurfaces = false;
     const RunResult result = runLumpedCase(w.root().toStdString(), options);
