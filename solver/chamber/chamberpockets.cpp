@@ -2,7 +2,10 @@
 
 #include "io/pocketmesh.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 
 namespace euler::chamber {
 
@@ -34,6 +37,35 @@ std::vector<pockets::SideColumn> sideColumns(const ChamberMesh &mesh, const std:
         }
     }
     return columns;
+}
+
+std::vector<Index> quadFaces(const fv::Mesh &mesh, const fv::HexMesh &hex, Index first, Index count)
+{
+    const auto sorted = [](std::array<Index, 4> n) {
+        std::sort(n.begin(), n.end());
+        return n;
+    };
+    std::map<std::array<Index, 4>, Index> faceOf;
+    for (Index f = mesh.internalFaceCount(); f < mesh.faceCount(); ++f) {
+        const Index *n = &mesh.faceNodes[static_cast<size_t>(4 * f)];
+        faceOf[sorted({n[0], n[1], n[2], n[3]})] = f;
+    }
+    std::vector<Index> faces;
+    for (Index q = first; q < first + count; ++q)
+        faces.push_back(faceOf.at(sorted(hex.boundary[static_cast<size_t>(q)].nodes)));
+    return faces;
+}
+
+std::unique_ptr<pockets::BoreJoin> joinPockets(const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
+                                               const pockets::PlacedPockets &placed,
+                                               const pockets::PocketProper &pocket, fv::Solver &solver)
+{
+    const double R = mesh.boreRadius();
+    auto join = std::make_unique<pockets::BoreJoin>(R, placed.angles, sideColumns(mesh, sideFaces, solver.mesh()),
+                                                    pockets::openingFaces(solver.mesh(), placed, pocket, R));
+    solver.setBoundaryKind(join->interfaceFaces(), fv::BoundaryKind::Interface);
+    solver.reserveInterfacePieces(join->pieceCapacity());
+    return join;
 }
 
 std::vector<std::vector<Index>> seatFaces(const fv::Mesh &mesh, const pockets::PlacedPockets &placed)

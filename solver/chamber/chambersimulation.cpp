@@ -6,29 +6,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <map>
 
 namespace euler::chamber {
 namespace {
-
-// The mesh faces of boundary quads [first, first + count) of the hexahedron
-// mesh, in that order.
-std::vector<Index> quadFaces(const fv::Mesh &mesh, const fv::HexMesh &hex, Index first, Index count)
-{
-    const auto sorted = [](std::array<Index, 4> n) {
-        std::sort(n.begin(), n.end());
-        return n;
-    };
-    std::map<std::array<Index, 4>, Index> faceOf;
-    for (Index f = mesh.internalFaceCount(); f < mesh.faceCount(); ++f) {
-        const Index *n = &mesh.faceNodes[static_cast<size_t>(4 * f)];
-        faceOf[sorted({n[0], n[1], n[2], n[3]})] = f;
-    }
-    std::vector<Index> faces;
-    for (Index q = first; q < first + count; ++q)
-        faces.push_back(faceOf.at(sorted(hex.boundary[static_cast<size_t>(q)].nodes)));
-    return faces;
-}
 
 std::vector<double> pocketAngles(const Compressor &compressor)
 {
@@ -84,14 +64,8 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     for (Index f = solver_->mesh().internalFaceCount(); f < solver_->mesh().faceCount(); ++f)
         boundaryFaces_.push_back(f);
     solver_->setBoundaryKind(valves_.exchangeFaces(), fv::BoundaryKind::Exchange);
-    if (setup.pocket) {
-        const double R = mesh_.boreRadius();
-        join_ = std::make_unique<pockets::BoreJoin>(R, all_.placed.angles,
-                                                    sideColumns(mesh_, sideFaces_, solver_->mesh()),
-                                                    pockets::openingFaces(solver_->mesh(), all_.placed, *setup.pocket, R));
-        solver_->setBoundaryKind(join_->interfaceFaces(), fv::BoundaryKind::Interface);
-        solver_->reserveInterfacePieces(join_->pieceCapacity());
-    }
+    if (setup.pocket)
+        join_ = joinPockets(mesh_, sideFaces_, all_.placed, *setup.pocket, *solver_);
     // The flows in the chamber are slow against the speed of sound.
     solver_->setLowMachCorrection(true);
     const Plenum &d = setup.compressor.discharge;

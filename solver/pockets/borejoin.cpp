@@ -88,6 +88,11 @@ double BoreJoin::pocketOpenArea(int pocket) const
 
 void BoreJoin::update(double gap, const fv::Geometry &geometry, fv::InterfacePieces &pieces)
 {
+    update([gap](double zeta) { return zeta * gap; }, geometry, pieces);
+}
+
+void BoreJoin::update(const PlaneHeight &height, const fv::Geometry &geometry, fv::InterfacePieces &pieces)
+{
     pieces.clear();
     std::fill(sideSumX_.begin(), sideSumX_.end(), 0.0);
     std::fill(sideSumY_.begin(), sideSumY_.end(), 0.0);
@@ -95,28 +100,32 @@ void BoreJoin::update(double gap, const fv::Geometry &geometry, fv::InterfacePie
     std::fill(openingSumY_.begin(), openingSumY_.end(), 0.0);
     std::fill(openArea_.begin(), openArea_.end(), 0.0);
     std::fill(sideOpen_.begin(), sideOpen_.end(), 0.0);
-    addOverlaps(gap, pieces);
+    addOverlaps(height, pieces);
     addWallPieces(geometry, pieces);
 }
 
 // Each column part cut at the heights of its column's faces within
-// [0, s]; the faces are in order, so the first one reaching above the part's
+// [0, height(1)]; the faces are in order, so the first one reaching above the part's
 // bottom is found by bisection and the rest follow until one starts above
 // its top.
-void BoreJoin::addOverlaps(double gap, fv::InterfacePieces &pieces)
+void BoreJoin::addOverlaps(const PlaneHeight &height, fv::InterfacePieces &pieces)
 {
     overlaps_ = 0;
+    const double piston = height(1.0);
     for (const ColumnPart &part : parts_) {
-        const double bottom = std::max(part.minZ, 0.0), top = std::min(part.maxZ, gap);
+        const double bottom = std::max(part.minZ, 0.0), top = std::min(part.maxZ, piston);
         if (!(bottom < top))
             continue;
         const JoinedColumn &column = columns_[static_cast<size_t>(part.column)];
         const auto begin = sideFaces_.begin() + column.first, end = begin + column.count;
-        auto face = std::partition_point(begin, end, [&](const SideFace &f) { return f.zeta1 * gap <= bottom; });
+        auto face = std::partition_point(begin, end, [&](const SideFace &f) { return height(f.zeta1) <= bottom; });
         const OpeningFace &opening = openings_[static_cast<size_t>(part.opening)];
         const double c = cosAngle_[static_cast<size_t>(opening.pocket)], s = sinAngle_[static_cast<size_t>(opening.pocket)];
-        for (; face != end && face->zeta0 * gap < top; ++face) {
-            const ArcPolygon piece = clipZBand(part.polygon, face->zeta0 * gap, face->zeta1 * gap);
+        for (; face != end; ++face) {
+            const double z0 = height(face->zeta0), z1 = height(face->zeta1);
+            if (!(z0 < top))
+                break;
+            const ArcPolygon piece = clipZBand(part.polygon, z0, z1);
             const double pieceArea = area(piece);
             if (!(pieceArea > 0))
                 continue;
@@ -132,7 +141,7 @@ void BoreJoin::addOverlaps(double gap, fv::InterfacePieces &pieces)
             openingSumX_[static_cast<size_t>(part.opening)] += ax;
             openingSumY_[static_cast<size_t>(part.opening)] += ay;
             openArea_[static_cast<size_t>(part.opening)] += pieceArea;
-            sideOpen_[side] += pieceArea / (column.width * (face->zeta1 - face->zeta0) * gap);
+            sideOpen_[side] += pieceArea / (column.width * (z1 - z0));
             ++overlaps_;
         }
     }

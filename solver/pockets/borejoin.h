@@ -4,6 +4,7 @@
 #include "fv/interface.h"
 #include "pockets/borepolygon.h"
 
+#include <functional>
 #include <vector>
 
 namespace euler::pockets {
@@ -55,6 +56,8 @@ struct OpeningFace
 // The columns stay where they are as the piston moves, so each opening face
 // is clipped to the columns it meets once; every update only cuts those
 // polygons at the rows' heights zeta s.
+using PlaneHeight = std::function<double(double zeta)>;
+
 class BoreJoin
 {
 public:
@@ -72,6 +75,9 @@ public:
     // The pieces for the gap s, with the face area vectors and centroids of
     // `geometry` (the wall pieces' vectors and where they are evaluated).
     void update(double gap, const fv::Geometry &geometry, fv::InterfacePieces &pieces);
+    // The same for side-wall planes at any heights z = height(zeta), rising
+    // with zeta from height(0) = 0 (the head) to height(1) (the piston).
+    void update(const PlaneHeight &height, const fv::Geometry &geometry, fv::InterfacePieces &pieces);
 
     // Of the last update: per opening face (in the order given), the area in
     // (a, z) its overlap pieces cover, and per pocket their sum.
@@ -102,7 +108,7 @@ private:
         double width;    // R (theta1 - theta0)
     };
 
-    void addOverlaps(double gap, fv::InterfacePieces &pieces);
+    void addOverlaps(const PlaneHeight &height, fv::InterfacePieces &pieces);
     void addWallPieces(const fv::Geometry &geometry, fv::InterfacePieces &pieces);
 
     double R_;
