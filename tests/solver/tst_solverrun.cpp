@@ -318,7 +318,7 @@ void TstSolverRun::badInputStopsWithReason_data()
         {"bad mesh scale", "InputPocketMesh.txt", 5, QByteArray("zero"), 1, QByteArray("grid scaling factor")},
         {"mesh node out of range", "dP=680mm.msh", 15, QByteArray("6 11 12 7 2 9 10 13"), 1, QByteArray("out of range")},
         {"mesh ends early", "dP=680mm.msh", 15, QByteArray(""), 1, QByteArray("ends early")},
-        {"inverted pocket cell", "dP=680mm.msh", 15, QByteArray("2 9 10 3 6 11 12 7"), 1, QByteArray("hexahedron 2 is inverted")},
+        {"inverted pocket cell", "dP=680mm.msh", 15, QByteArray("2 9 10 3 6 11 12 7"), 1, QByteArray("hexahedron 1 is inverted")},
         {"mesh scaled into the bore", "InputPocketMesh.txt", 5, QByteArray("0.0005"), 1, QByteArray("no hexahedron lies outside the bore")},
         {"mesh scaled off the bore", "InputPocketMesh.txt", 5, QByteArray("0.0011"), 1, QByteArray("the pocket does not reach the bore")},
         {"Output.txt not writable", "Case680mm/Output.txt", 0, QByteArray(), 2, QByteArray("Output.txt: cannot be written")},
