@@ -3,6 +3,7 @@
 // the lumped model instead. Both read the case inputs from the parent
 // directory and write the results into ../<case name>/.
 #include "chamber/chamberrun.h"
+#include "fv/parallel.h"
 #include "lumped/runcase.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 
 int main(int argc, char **argv)
 {
+    euler::fv::preferPassiveWaiting(argv);
 #ifdef EULER_TRAP_FP
     feenableexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);
 #endif

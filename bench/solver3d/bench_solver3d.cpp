@@ -2,12 +2,14 @@
 // step count as one update of a cell) on a box of about N hexahedra, walls
 // all round, with a pressure pulse off the centre.
 //
-//   bench_solver3d --box N [--threads T] [--steps S] [--moving]
+//   bench_solver3d --box N [--threads T] [--steps S] [--moving | --stretch] [--scheme rk3|rk2]
 //       one line: box_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x>
+//       cpu_seconds=<process CPU time> scheme=<rk3|rk2> motion=<static|nodes|stretch>
 //       (S defaults to a few seconds' worth; --moving stretches the box
-//       like a piston every step)
+//       like a piston every step through node positions, --stretch the
+//       same as an axial stretch, the chamber's cheap path)
 //   bench_solver3d --sample [--threads T] [--steps S]
-//       one line: sample_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x>
+//       one line: sample_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x> ...
 //       join_share=<f> for the chamber and valve pockets of the sample case
 //       Case680mm (2 + 2 valves, n1 10, n2 2, n3 6) from top dead centre,
 //       its piston and valves at work; join_share is the part of the wall
@@ -18,9 +20,10 @@
 //       whole run of euler.exe for one revolution of the sample case, every
 //       result file written, in a temporary workspace
 //   bench_solver3d
-//       the box of about 100,000 cells and the sample chamber, each on one
-//       thread and on all threads, the speed-ups, and the revolution on all
-//       threads.
+//       the box of about 100,000 cells on one thread and on all threads,
+//       and the speed-up; one thread moving by both paths, and SSP-RK2
+//       still and stretching; the sample chamber on one thread and on all,
+//       and the revolution on all threads.
 #include "chamber/chamberrun.h"
 #include "chamber/chambersimulation.h"
 #include "fv/boxmesh.h"
@@ -41,17 +44,22 @@
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <vector>
 
 using namespace euler::fv;
 
 namespace {
+
+enum class Motion { Static, Nodes, Stretch };
+const char *const motionNames[] = {"static", "nodes", "stretch"};
 
 struct Options
 {
     long cells = 100000;
     int threads = 0; // 0: all
     long steps = 0;  // 0: a few seconds' worth
-    bool moving = false;
+    Motion motion = Motion::Static;
+    bool rk2 = false;
 };
 
 namespace fs = std::filesystem;
@@ -62,18 +70,31 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The top wall moves out and back like a piston, by a fifth of the height.
+double cpuSecondsSince(std::clock_t start)
+{
+    return double(std::clock() - start) / CLOCKS_PER_SEC;
+}
+
+// The top wall moves out and back like a piston, by a fifth of the height:
+// every node's z scaled by the factor, given as node positions or as the
+// factor of an axial stretch.
 class Piston : public StepHooks
 {
 public:
     explicit Piston(const HexMesh &hex) : hex_(hex) {}
+    static double factor(double t) { return 1 + 0.1 * (1 - std::cos(2 * M_PI * 50 * t)); }
     bool nodePositions(double t, NodePositions &nodes) override
     {
-        const double scale = 1 + 0.1 * (1 - std::cos(2 * M_PI * 50 * t));
+        const double scale = factor(t);
         for (Index n = 0; n < hex_.nodeCount(); ++n)
             nodes.z[n] = hex_.z[n] * scale;
         nodes.x = hex_.x;
         nodes.y = hex_.y;
+        return true;
+    }
+    bool stretchFactor(double t, double &lambda) override
+    {
+        lambda = factor(t);
         return true;
     }
 
@@ -90,9 +111,10 @@ BoxSpec boxOf(long cells)
 
 struct Figures
 {
+    Options options;
     long cells, steps;
     int threads;
-    double seconds;
+    double seconds, cpuSeconds;
     double joinShare = -1; // of the seconds, where there is a join
 };
 
@@ -101,7 +123,7 @@ Figures run(const Options &o)
     setThreadCount(o.threads > 0 ? o.threads : threadCount());
     const BoxSpec box = boxOf(o.cells);
     const HexMesh hex = boxMesh(box);
-    Solver solver(hex, IdealGasEos(1.4, 287));
+    Solver solver(hex, IdealGasEos(1.4, 287), o.rk2 ? sspRk2 : sspRk3);
     const Geometry &g = solver.geometry();
     for (Index c = 0; c < solver.mesh().cellCount(); ++c) {
         const double r2 = std::pow(g.cellX[c] - 0.06, 2) + std::pow(g.cellY[c] - 0.04, 2) + std::pow(g.cellZ[c] - 0.05, 2);
@@ -109,11 +131,20 @@ Figures run(const Options &o)
     }
     Piston piston(hex);
     StepHooks still;
-    StepHooks &hooks = o.moving ? static_cast<StepHooks &>(piston) : still;
+    StepHooks &hooks = o.motion == Motion::Static ? still : static_cast<StepHooks &>(piston);
+    if (o.motion == Motion::Stretch) {
+        std::vector<Index> nodes(hex.nodeCount());
+        for (Index n = 0; n < hex.nodeCount(); ++n)
+            nodes[n] = n;
+        solver.setAxialStretch(nodes, hex.z, 1.0);
+    }
+    double cpu = 0;
     auto advance = [&](long steps) {
         const auto start = Clock::now();
+        const std::clock_t cpuStart = std::clock();
         for (long i = 0; i < steps; ++i)
             solver.step(solver.stableTimeStep(0.8), hooks);
+        cpu = cpuSecondsSince(cpuStart);
         return secondsSince(start);
     };
     long steps = o.steps;
@@ -122,14 +153,16 @@ Figures run(const Options &o)
         steps = std::max(5L, static_cast<long>(3.0 / one));
     }
     const double seconds = advance(steps);
-    return {solver.mesh().cellCount(), steps, threadCount(), seconds};
+    return {o, solver.mesh().cellCount(), steps, threadCount(), seconds, cpu};
 }
 
 double print(const Figures &f, const char *mesh = "box")
 {
     const double rate = double(f.cells) * f.steps / f.seconds;
-    std::printf("%s_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f", mesh, f.cells,
-                f.threads, f.steps, f.seconds, rate);
+    std::printf("%s_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f cpu_seconds=%.3f "
+                "scheme=%s motion=%s",
+                mesh, f.cells, f.threads, f.steps, f.seconds, rate, f.cpuSeconds, f.options.rk2 ? "rk2" : "rk3",
+                motionNames[static_cast<int>(f.options.motion)]);
     if (f.joinShare >= 0)
         std::printf(" join_share=%.3f", f.joinShare);
     std::printf("\n");
@@ -185,9 +218,13 @@ Figures runSample(const Options &o)
         const auto [seconds, done] = advance(20);
         steps = std::max(20L, static_cast<long>(3.0 * done / seconds));
     }
+    const std::clock_t cpuStart = std::clock();
     const double joinBefore = sim.joinSeconds();
     const auto [seconds, done] = advance(steps);
-    return {sim.solver().mesh().cellCount(), done, threadCount(), seconds, (sim.joinSeconds() - joinBefore) / seconds};
+    Options shown = o;
+    shown.motion = Motion::Stretch; // the chamber's piston
+    return {shown, sim.solver().mesh().cellCount(), done, threadCount(), seconds, cpuSecondsSince(cpuStart),
+            (sim.joinSeconds() - joinBefore) / seconds};
 }
 
 void runRevolution(int threads)
@@ -200,7 +237,7 @@ void runRevolution(int threads)
     const std::clock_t cpuStart = std::clock();
     const euler::chamber::ChamberRunResult result = euler::chamber::runChamberCase(w.root, options);
     const double seconds = secondsSince(start);
-    const double cpu = double(std::clock() - cpuStart) / CLOCKS_PER_SEC;
+    const double cpu = cpuSecondsSince(cpuStart);
     if (result.exitCode != 0) {
         std::fprintf(stderr, "the sample revolution failed: %s\n", result.message.c_str());
         std::exit(1);
@@ -213,7 +250,8 @@ void runRevolution(int threads)
 
 [[noreturn]] void usage()
 {
-    std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving]]\n"
+    std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving | --stretch] "
+                         "[--scheme rk3|rk2]]\n"
                          "       bench_solver3d --sample [--threads T] [--steps S]\n"
                          "       bench_solver3d --revolution [--threads T]\n");
     std::exit(2);
@@ -223,6 +261,7 @@ void runRevolution(int threads)
 
 int main(int argc, char **argv)
 {
+    preferPassiveWaiting(argv); // as euler.exe does
     if (argc == 1) {
         Options o;
         const int all = threadCount();
@@ -231,6 +270,17 @@ int main(int argc, char **argv)
         o.threads = all;
         const double many = print(run(o));
         std::printf("speed_up=%.2f threads=%d\n", many / one, all);
+        o.threads = 1;
+        for (Motion m : {Motion::Nodes, Motion::Stretch}) {
+            o.motion = m;
+            print(run(o));
+        }
+        o.rk2 = true;
+        for (Motion m : {Motion::Static, Motion::Stretch}) {
+            o.motion = m;
+            print(run(o));
+        }
+        o = Options{};
         o.threads = 1;
         const double sampleOne = print(runSample(o), "sample");
         o.threads = all;
@@ -254,7 +304,13 @@ int main(int argc, char **argv)
         else if (!std::strcmp(argv[i], "--steps") && more)
             o.steps = std::atol(argv[++i]);
         else if (!std::strcmp(argv[i], "--moving"))
-            o.moving = true;
+            o.motion = Motion::Nodes;
+        else if (!std::strcmp(argv[i], "--stretch"))
+            o.motion = Motion::Stretch;
+        else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk2"))
+            o.rk2 = true, ++i;
+        else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk3"))
+            ++i;
         else
             usage();
     }

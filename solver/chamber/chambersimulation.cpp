@@ -40,9 +40,8 @@ double chamberMemoryBytes(const ChamberMeshSpec &spec, const MeshCounts &pockets
     // The solver's estimate grows in proportion to the counts: beyond a
     // billion cells it is scaled up from a billion.
     const double scale = n.cells > 1e9 ? n.cells / 1e9 : 1.0;
-    const double solver = scale * static_cast<double>(fv::solverMemoryEstimate(
-                                      static_cast<std::size_t>(n.cells / scale), static_cast<std::size_t>(n.nodes / scale),
-                                      static_cast<std::size_t>(n.faces / scale)));
+    const double solver = scale * fv::solverMemoryEstimate(n.cells / scale, n.nodes / scale, n.faces / scale,
+                                                           /*axialStretch=*/true);
     const double hex = n.nodes * (3 + 1 + 3) * sizeof(double) + n.cells * 8 * sizeof(Index)
                        + 2 * n.cells / spec.n3 * 5 * sizeof(Index);
     const double paraView = n.cells * (9 * sizeof(std::int32_t) + 1 + 6 * sizeof(float)) + n.nodes * 3 * sizeof(float);
@@ -53,7 +52,7 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     : setup_(setup),
       mesh_(setup.mesh, setup.compressor.crank.gap(0)),
       all_(pocketedMesh(mesh_.hex(), setup.pocket.get(), pocketAngles(setup.compressor))),
-      motion_(mesh_, setup.compressor.crank, all_.hex),
+      motion_(mesh_, setup.compressor.crank),
       solver_(std::make_unique<fv::Solver>(all_.hex, fv::IdealGasEos(setup.compressor.gas))),
       headFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstHeadQuad(), mesh_.cellsPerLayer())),
       pistonFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstPistonQuad(), mesh_.cellsPerLayer())),
@@ -64,6 +63,8 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     for (Index f = solver_->mesh().internalFaceCount(); f < solver_->mesh().faceCount(); ++f)
         boundaryFaces_.push_back(f);
     solver_->setBoundaryKind(valves_.exchangeFaces(), fv::BoundaryKind::Exchange);
+    // The mesh is built at the gap of crank angle 0.
+    solver_->setAxialStretch(motion_.nodes(), motion_.zeta(), motion_.gap(0));
     if (setup.pocket)
         join_ = joinPockets(mesh_, sideFaces_, all_.placed, *setup.pocket, *solver_);
     // The flows in the chamber are slow against the speed of sound.
@@ -90,14 +91,16 @@ void ChamberSimulation::setCellState(Index cell, const fv::PointState &state)
     startEnergy_ = start.energy;
 }
 
-bool ChamberSimulation::nodePositions(double t, fv::NodePositions &nodes)
+bool ChamberSimulation::stretchFactor(double t, double &lambda)
 {
-    motion_.positions(t, nodes);
+    lambda = motion_.gap(t);
     return true;
 }
 
 void ChamberSimulation::interfacePieces(double t, const fv::Geometry &geometry, fv::InterfacePieces &pieces)
 {
+    if (!join_)
+        return;
     const auto start = std::chrono::steady_clock::now();
     join_->update(motion_.gap(t), geometry, pieces);
     joinSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

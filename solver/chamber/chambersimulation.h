@@ -102,7 +102,7 @@ public:
     std::function<void(const ChamberSimulation &)> afterStep;
 
 private:
-    bool nodePositions(double t, fv::NodePositions &nodes) override;
+    bool stretchFactor(double t, double &lambda) override;
     void interfacePieces(double t, const fv::Geometry &geometry, fv::InterfacePieces &pieces) override;
     void beforeFluxes(const fv::StageInfo &stage, fv::Solver &solver) override;
     void scalarRates(const fv::StageInfo &stage, const fv::Solver &solver, const double *y, double *rates) override;

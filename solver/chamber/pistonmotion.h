@@ -1,8 +1,10 @@
 #pragma once
 
 #include "chamber/chambermesh.h"
-#include "fv/geometry.h"
+#include "fv/mesh.h"
 #include "models/kinematics.h"
+
+#include <vector>
 
 namespace euler::chamber {
 
@@ -10,20 +12,23 @@ namespace euler::chamber {
 // its x and y, and z = zeta s(phi), phi = omega t, with the exact slider-crank
 // gap s (models/kinematics). The head plane (zeta 0) stays, the piston plane
 // (zeta 1) moves with the piston; the side wall stretches within the bore.
-// Nodes after the chamber's (the valve pockets') stay where they are.
+// The solver takes the motion as an axial stretch (fv::Solver::setAxialStretch)
+// with the stretch factor lambda = s(phi). Nodes after the chamber's (the
+// valve pockets') stay where they are.
 class PistonMotion
 {
 public:
-    // `all`: the chamber mesh's nodes first, then the fixed ones.
-    PistonMotion(const ChamberMesh &mesh, const SliderCrank &crank, const fv::HexMesh &all);
+    PistonMotion(const ChamberMesh &mesh, const SliderCrank &crank);
 
     double gap(double t) const { return crank_.gap(crank_.omega() * t); }
-    // Node positions at time t into `nodes` (sized here once).
-    void positions(double t, fv::NodePositions &nodes) const;
+    // The nodes that stretch (all of the chamber's) and their zeta.
+    const std::vector<Index> &nodes() const { return nodes_; }
+    const std::vector<double> &zeta() const { return zeta_; }
 
 private:
     SliderCrank crank_;
-    std::vector<double> x_, y_, zeta_, fixedZ_;
+    std::vector<Index> nodes_;
+    std::vector<double> zeta_;
 };
 
 } // namespace euler::chamber

@@ -14,25 +14,10 @@ Index toPrimitive(const IdealGasEos &eos, const ConservedFields &q, const std::v
     Index bad = none;
 #pragma omp parallel for schedule(static) reduction(min : bad)
     for (Index c = 0; c < cells; ++c) {
-        const double inv = 1.0 / volume[c];
-        const double rho = q[Density][c] * inv;
-        const double mx = q[MomentumX][c] * inv, my = q[MomentumY][c] * inv, mz = q[MomentumZ][c] * inv;
-        const double E = q[Energy][c] * inv;
-        // Finite first: an ordered comparison with NaN would raise the
-        // invalid-operation trap of a debug run.
-        if (!std::isfinite(rho) || !std::isfinite(E) || !std::isfinite(mx + my + mz) || !(rho > 0)) {
+        const double qc[ConservedCount] = {q[Density][c], q[MomentumX][c], q[MomentumY][c], q[MomentumZ][c],
+                                           q[Energy][c]};
+        if (!setPrimitive(eos, qc, volume[c], w, c))
             bad = std::min(bad, c);
-            continue;
-        }
-        const double p = eos.pressure(rho, mx, my, mz, E);
-        if (!std::isfinite(p) || !(p > 0))
-            bad = std::min(bad, c);
-        const double invRho = 1.0 / rho;
-        w[Rho][c] = rho;
-        w[VelocityX][c] = mx * invRho;
-        w[VelocityY][c] = my * invRho;
-        w[VelocityZ][c] = mz * invRho;
-        w[Pressure][c] = p;
     }
     return bad == none ? -1 : bad;
 }

@@ -3,6 +3,8 @@
 #include "fv/state.h"
 #include "models/gas.h"
 
+#include <cmath>
+
 namespace euler::fv {
 
 // Ideal-gas conversions between conservative and primitive variables:
@@ -27,6 +29,30 @@ struct IdealGasEos
     // Density of a state given by pressure and temperature.
     double density(double p, double T) const { return p / (R * T); }
 };
+
+// The primitive state of cell c from its integrated conservative variables
+// q = V U (in the order of Conserved) into w; false when the density or the
+// pressure is not positive or a value is not finite (w then keeps the
+// cell's old state when the density or energy is the culprit).
+inline bool setPrimitive(const IdealGasEos &eos, const double *q, double volume, PrimitiveFields &w, Index c)
+{
+    const double inv = 1.0 / volume;
+    const double rho = q[Density] * inv;
+    const double mx = q[MomentumX] * inv, my = q[MomentumY] * inv, mz = q[MomentumZ] * inv;
+    const double E = q[Energy] * inv;
+    // Finite first: an ordered comparison with NaN would raise the
+    // invalid-operation trap of a debug run.
+    if (!std::isfinite(rho) || !std::isfinite(E) || !std::isfinite(mx + my + mz) || !(rho > 0))
+        return false;
+    const double p = eos.pressure(rho, mx, my, mz, E);
+    const double invRho = 1.0 / rho;
+    w[Rho][c] = rho;
+    w[VelocityX][c] = mx * invRho;
+    w[VelocityY][c] = my * invRho;
+    w[VelocityZ][c] = mz * invRho;
+    w[Pressure][c] = p;
+    return std::isfinite(p) && p > 0;
+}
 
 // Primitive variables of every cell from its integrated conservative
 // variables Q = V U. Returns the lowest-numbered cell whose density or

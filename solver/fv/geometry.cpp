@@ -1,5 +1,7 @@
 #include "fv/geometry.h"
 
+#include "fv/parallel.h"
+
 #include "models/vec3.h"
 
 #include <cmath>
@@ -86,7 +88,8 @@ void NodePositions::assign(const HexMesh &hex)
 void Geometry::resize(const Mesh &mesh)
 {
     const std::size_t faces = mesh.faceCount(), cells = mesh.cellCount();
-    for (auto *v : {&areaX, &areaY, &areaZ, &area, &centreX, &centreY, &centreZ, &meanX, &meanY, &meanZ})
+    for (auto *v : {&areaX, &areaY, &areaZ, &area, &normalX, &normalY, &normalZ, &centreX, &centreY, &centreZ, &meanX,
+                    &meanY, &meanZ})
         v->resize(faces);
     for (auto *v : {&volume, &cellX, &cellY, &cellZ, &lengthScale})
         v->resize(cells);
@@ -102,66 +105,89 @@ void Geometry::updateFaces(const Mesh &mesh, const NodePositions &nodes)
 {
     const Index faces = mesh.faceCount();
 #pragma omp parallel for schedule(static)
-    for (Index f = 0; f < faces; ++f) {
-        const Index *n = &mesh.faceNodes[4 * f];
-        const Vec3 m = faceMean(nodes, n);
-        Vec3 t[4], a;
-        for (int e = 0; e < 4; ++e) {
-            t[e] = 0.5 * cross(node(nodes, n[e]) - m, node(nodes, n[(e + 1) % 4]) - m);
-            a = a + t[e];
-        }
-        // Triangle centroids weighted by their areas along the face's
-        // normal; the weights sum to |A|^2.
-        const double a2 = dot(a, a);
-        Vec3 weighted;
-        for (int e = 0; e < 4; ++e)
-            weighted = weighted + (dot(t[e], a) / 3.0) * (m + node(nodes, n[e]) + node(nodes, n[(e + 1) % 4]));
-        areaX[f] = a.x;
-        areaY[f] = a.y;
-        areaZ[f] = a.z;
-        area[f] = std::sqrt(a2);
-        // A face of zero area (never in a checked mesh) keeps its mean point.
-        const Vec3 c = a2 > 0 ? (1.0 / a2) * weighted : m;
-        centreX[f] = c.x;
-        centreY[f] = c.y;
-        centreZ[f] = c.z;
-        meanX[f] = m.x;
-        meanY[f] = m.y;
-        meanZ[f] = m.z;
+    for (Index f = 0; f < faces; ++f)
+        updateFace(mesh, nodes, f);
+}
+
+void Geometry::updateFaces(const Mesh &mesh, const NodePositions &nodes, const std::vector<Index> &faces)
+{
+    const Index count = static_cast<Index>(faces.size());
+#pragma omp parallel for schedule(static) if (count >= parallelFrom)
+    for (Index i = 0; i < count; ++i)
+        updateFace(mesh, nodes, faces[i]);
+}
+
+void Geometry::updateFace(const Mesh &mesh, const NodePositions &nodes, Index f)
+{
+    const Index *n = &mesh.faceNodes[4 * f];
+    const Vec3 m = faceMean(nodes, n);
+    Vec3 t[4], a;
+    for (int e = 0; e < 4; ++e) {
+        t[e] = 0.5 * cross(node(nodes, n[e]) - m, node(nodes, n[(e + 1) % 4]) - m);
+        a = a + t[e];
     }
+    // Triangle centroids weighted by their areas along the face's normal;
+    // the weights sum to |A|^2.
+    const double a2 = dot(a, a);
+    Vec3 weighted;
+    for (int e = 0; e < 4; ++e)
+        weighted = weighted + (dot(t[e], a) / 3.0) * (m + node(nodes, n[e]) + node(nodes, n[(e + 1) % 4]));
+    // A face of zero area (never in a checked mesh) keeps its mean point.
+    setFace(f, a.x, a.y, a.z, a2 > 0 ? (1.0 / a2) * weighted : m, m);
+}
+
+void Geometry::setFace(Index f, double ax, double ay, double az, const Vec3 &centre, const Vec3 &mean)
+{
+    setAreaVector(f, ax, ay, az);
+    centreX[f] = centre.x;
+    centreY[f] = centre.y;
+    centreZ[f] = centre.z;
+    meanX[f] = mean.x;
+    meanY[f] = mean.y;
+    meanZ[f] = mean.z;
 }
 
 void Geometry::updateCells(const Mesh &mesh)
 {
     const Index cells = mesh.cellCount();
 #pragma omp parallel for schedule(static)
-    for (Index c = 0; c < cells; ++c) {
-        const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
-        Vec3 r;
-        for (Index i = begin; i < end; ++i) {
-            const Index f = cellFace(mesh.cellFaces[i]).face;
-            r = r + Vec3{meanX[f], meanY[f], meanZ[f]};
-        }
-        r = (1.0 / (end - begin)) * r;
-        double threeVolume = 0, areaSum = 0;
-        Vec3 moment;
-        for (Index i = begin; i < end; ++i) {
-            const CellFaceRef cf = cellFace(mesh.cellFaces[i]);
-            const Index f = cf.face;
-            const Vec3 a = cf.sign * Vec3{areaX[f], areaY[f], areaZ[f]};
-            const double pyramid = dot(Vec3{meanX[f], meanY[f], meanZ[f]} - r, a);
-            threeVolume += pyramid;
-            moment = moment + (0.75 * pyramid) * (Vec3{centreX[f], centreY[f], centreZ[f]} - r);
-            areaSum += area[f];
-        }
-        const double v = threeVolume / 3.0;
-        volume[c] = v;
-        const Vec3 centroid = r + (1.0 / threeVolume) * moment;
-        cellX[c] = centroid.x;
-        cellY[c] = centroid.y;
-        cellZ[c] = centroid.z;
-        lengthScale[c] = 2.0 * v / areaSum;
+    for (Index c = 0; c < cells; ++c)
+        updateCell(mesh, c);
+}
+
+void Geometry::updateCells(const Mesh &mesh, const std::vector<Index> &cells)
+{
+    const Index count = static_cast<Index>(cells.size());
+#pragma omp parallel for schedule(static) if (count >= parallelFrom)
+    for (Index i = 0; i < count; ++i)
+        updateCell(mesh, cells[i]);
+}
+
+void Geometry::updateCell(const Mesh &mesh, Index c)
+{
+    const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
+    Vec3 r;
+    for (Index i = begin; i < end; ++i) {
+        const Index f = cellFace(mesh.cellFaces[i]).face;
+        r = r + Vec3{meanX[f], meanY[f], meanZ[f]};
     }
+    r = (1.0 / (end - begin)) * r;
+    double threeVolume = 0;
+    Vec3 moment;
+    for (Index i = begin; i < end; ++i) {
+        const CellFaceRef cf = cellFace(mesh.cellFaces[i]);
+        const Index f = cf.face;
+        const Vec3 a = cf.sign * Vec3{areaX[f], areaY[f], areaZ[f]};
+        const double pyramid = dot(Vec3{meanX[f], meanY[f], meanZ[f]} - r, a);
+        threeVolume += pyramid;
+        moment = moment + (0.75 * pyramid) * (Vec3{centreX[f], centreY[f], centreZ[f]} - r);
+    }
+    volume[c] = threeVolume / 3.0;
+    const Vec3 centroid = r + (1.0 / threeVolume) * moment;
+    cellX[c] = centroid.x;
+    cellY[c] = centroid.y;
+    cellZ[c] = centroid.z;
+    setLengthScale(mesh, c);
 }
 
 namespace {

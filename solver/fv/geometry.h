@@ -1,7 +1,9 @@
 #pragma once
 
 #include "fv/mesh.h"
+#include "models/vec3.h"
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -42,6 +44,7 @@ struct Geometry
 {
     // Faces.
     std::vector<double> areaX, areaY, areaZ, area; // area vector (m^2) and its length
+    std::vector<double> normalX, normalY, normalZ; // unit normal A / |A| (0 for a face of no area)
     std::vector<double> centreX, centreY, centreZ; // centroid
     std::vector<double> meanX, meanY, meanZ;       // mean of the four nodes
     // Cells.
@@ -55,6 +58,36 @@ struct Geometry
     void update(const Mesh &mesh, const NodePositions &nodes);
     void updateFaces(const Mesh &mesh, const NodePositions &nodes);
     void updateCells(const Mesh &mesh);
+    // The same for some faces or cells (cells after their faces).
+    void updateFaces(const Mesh &mesh, const NodePositions &nodes, const std::vector<Index> &faces);
+    void updateCells(const Mesh &mesh, const std::vector<Index> &cells);
+    void updateFace(const Mesh &mesh, const NodePositions &nodes, Index f);
+    void updateCell(const Mesh &mesh, Index c);
+    // Face f from its area vector, centroid and mean point; its area vector
+    // alone (with area and normal); h of cell c from its volume and its
+    // faces' areas.
+    void setFace(Index f, double ax, double ay, double az, const Vec3 &centre, const Vec3 &mean);
+    void setAreaVector(Index f, double ax, double ay, double az)
+    {
+        areaX[f] = ax;
+        areaY[f] = ay;
+        areaZ[f] = az;
+        const double a2 = ax * ax + ay * ay + az * az;
+        area[f] = std::sqrt(a2);
+        const double inverse = a2 > 0 ? 1.0 / area[f] : 0.0;
+        normalX[f] = ax * inverse;
+        normalY[f] = ay * inverse;
+        normalZ[f] = az * inverse;
+    }
+    void setLengthScale(const Mesh &mesh, Index c)
+    {
+        double areaSum = 0;
+        for (Index i = mesh.cellFaceStart[c]; i < mesh.cellFaceStart[c + 1]; ++i) {
+            const Index e = mesh.cellFaces[i];
+            areaSum += area[e >= 0 ? e : ~e];
+        }
+        lengthScale[c] = 2.0 * volume[c] / areaSum;
+    }
 };
 
 // Volume each face sweeps as its nodes move from `from` to `to`: the volume

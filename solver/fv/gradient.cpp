@@ -1,64 +1,91 @@
 #include "fv/gradient.h"
 
+#include "fv/parallel.h"
+
+#include <algorithm>
+
 namespace euler::fv {
 
 void LeastSquaresGradient::resize(const Mesh &mesh)
 {
-    coefficient_.resize(3 * mesh.cellFaces.size());
-    offset_.resize(3 * mesh.cellFaces.size());
+    data_.resize(6 * mesh.cellFaces.size());
+    across_.resize(mesh.cellFaces.size());
+    stretched_.assign(mesh.cellCount(), 0);
+    for (Index c = 0; c < mesh.cellCount(); ++c)
+        for (Index i = mesh.cellFaceStart[c]; i < mesh.cellFaceStart[c + 1]; ++i) {
+            const Index e = mesh.cellFaces[i], f = e >= 0 ? e : ~e;
+            across_[i] = f >= mesh.internalFaceCount() ? -1 : e >= 0 ? mesh.neighbour[f] : mesh.owner[f];
+        }
 }
 
 void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g)
 {
+    std::fill(stretched_.begin(), stretched_.end(), 0);
     const Index cells = mesh.cellCount();
 #pragma omp parallel for schedule(static)
-    for (Index c = 0; c < cells; ++c) {
-        const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
-        double xx = 0, xy = 0, xz = 0, yy = 0, yz = 0, zz = 0;
-        for (Index i = begin; i < end; ++i) {
-            const Index e = mesh.cellFaces[i];
-            const Index f = e >= 0 ? e : ~e;
-            double d[3];
-            if (f < mesh.internalFaceCount()) {
-                const Index o = e >= 0 ? mesh.neighbour[f] : mesh.owner[f];
-                d[0] = g.cellX[o] - g.cellX[c];
-                d[1] = g.cellY[o] - g.cellY[c];
-                d[2] = g.cellZ[o] - g.cellZ[c];
-            } else {
-                // The centroid mirrored at the face's plane.
-                const double s = 1.0 / g.area[f];
-                const double n[3] = {s * g.areaX[f], s * g.areaY[f], s * g.areaZ[f]};
-                const double dn = 2.0 * ((g.centreX[f] - g.cellX[c]) * n[0] + (g.centreY[f] - g.cellY[c]) * n[1]
-                                         + (g.centreZ[f] - g.cellZ[c]) * n[2]);
-                for (int a = 0; a < 3; ++a)
-                    d[a] = dn * n[a];
-            }
-            const double w = 1.0 / (d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
-            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
-            for (int a = 0; a < 3; ++a)
-                wd[a] = w * d[a];
-            xx += wd[0] * d[0];
-            xy += wd[0] * d[1];
-            xz += wd[0] * d[2];
-            yy += wd[1] * d[1];
-            yz += wd[1] * d[2];
-            zz += wd[2] * d[2];
-            double *r = &offset_[3 * static_cast<std::size_t>(i)];
-            r[0] = g.centreX[f] - g.cellX[c];
-            r[1] = g.centreY[f] - g.cellY[c];
-            r[2] = g.centreZ[f] - g.cellZ[c];
+    for (Index c = 0; c < cells; ++c)
+        updateCell(mesh, g, c);
+}
+
+void LeastSquaresGradient::updateMatrices(const Mesh &mesh, const Geometry &g, const std::vector<Index> &cells)
+{
+    const Index count = static_cast<Index>(cells.size());
+#pragma omp parallel for schedule(static) if (count >= parallelFrom)
+    for (Index i = 0; i < count; ++i)
+        updateCell(mesh, g, cells[i]);
+}
+
+void LeastSquaresGradient::updateCell(const Mesh &mesh, const Geometry &g, Index c)
+{
+    const Index begin = mesh.cellFaceStart[c], end = mesh.cellFaceStart[c + 1];
+    LeastSquaresMatrix m;
+    for (Index i = begin; i < end; ++i) {
+        const Index e = mesh.cellFaces[i];
+        const Index f = e >= 0 ? e : ~e;
+        double *wd = &data_[6 * static_cast<std::size_t>(i)];
+        double *r = wd + 3;
+        r[0] = g.centreX[f] - g.cellX[c];
+        r[1] = g.centreY[f] - g.cellY[c];
+        r[2] = g.centreZ[f] - g.cellZ[c];
+        double d[3];
+        const Index o = across_[i];
+        if (o >= 0) {
+            d[0] = g.cellX[o] - g.cellX[c];
+            d[1] = g.cellY[o] - g.cellY[c];
+            d[2] = g.cellZ[o] - g.cellZ[c];
+        } else {
+            const double n[3] = {g.normalX[f], g.normalY[f], g.normalZ[f]};
+            mirroredOffset(r, n, d);
         }
-        // M^-1 by cofactors (M is symmetric), applied to every w_k d_k.
-        const double cxx = yy * zz - yz * yz, cxy = xz * yz - xy * zz, cxz = xy * yz - xz * yy;
-        const double inv = 1.0 / (xx * cxx + xy * cxy + xz * cxz);
-        const double ixx = cxx * inv, ixy = cxy * inv, ixz = cxz * inv;
-        const double iyy = (xx * zz - xz * xz) * inv, iyz = (xy * xz - xx * yz) * inv, izz = (xx * yy - xy * xy) * inv;
-        for (Index i = begin; i < end; ++i) {
-            double *wd = &coefficient_[3 * static_cast<std::size_t>(i)];
-            const double x = wd[0], y = wd[1], z = wd[2];
-            wd[0] = ixx * x + ixy * y + ixz * z;
-            wd[1] = ixy * x + iyy * y + iyz * z;
-            wd[2] = ixz * x + iyz * y + izz * z;
+        m.add(d, wd);
+    }
+    // M^-1 applied to every w_k d_k.
+    double inv[3][3];
+    m.inverse(inv);
+    for (Index i = begin; i < end; ++i) {
+        double *wd = &data_[6 * static_cast<std::size_t>(i)];
+        const double x = wd[0], y = wd[1], z = wd[2];
+        for (int a = 0; a < 3; ++a)
+            wd[a] = inv[a][0] * x + inv[a][1] * y + inv[a][2] * z;
+    }
+}
+
+void LeastSquaresGradient::setStretching(const Mesh &mesh, const Geometry &reference, const AxialStretch &stretch)
+{
+    lambda_ = 1;
+    for (Index c = 0; c < mesh.cellCount(); ++c) {
+        stretched_[c] = stretch.affineStencil(c);
+        if (!stretched_[c])
+            continue;
+        for (Index i = mesh.cellFaceStart[c]; i < mesh.cellFaceStart[c + 1]; ++i) {
+            const Index e = mesh.cellFaces[i], f = e >= 0 ? e : ~e, o = across_[i];
+            double *d = &data_[6 * static_cast<std::size_t>(i)];
+            d[0] = o >= 0 ? reference.cellX[o] - reference.cellX[c] : 0.0;
+            d[1] = o >= 0 ? reference.cellY[o] - reference.cellY[c] : 0.0;
+            d[2] = o >= 0 ? reference.cellZ[o] - reference.cellZ[c] : 0.0;
+            d[3] = reference.centreX[f] - reference.cellX[c];
+            d[4] = reference.centreY[f] - reference.cellY[c];
+            d[5] = reference.centreZ[f] - reference.cellZ[c];
         }
     }
 }

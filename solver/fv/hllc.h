@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fv/simd.h"
 #include "fv/state.h"
 
 #include <algorithm>
@@ -39,48 +40,69 @@ struct FaceFrame
 // normal velocities. A face moving at w_n sees the Riemann fan at x/t = w_n,
 // so its flux is F(U_s) - w_n U_s of the fan state U_s there, F*K - w_n U*K
 // in a star region.
-inline FaceFlux hllcFlux(const PointState &L, const PointState &R, const FaceFrame &n, double gamma)
+//
+// Written once over the number type T (simd.h) and without branches, so
+// that the face loop runs two faces at a time: the side of the contact is
+// chosen first, then the star state of that side is computed even where the
+// face lies beyond the outer wave (with a harmless denominator there) and
+// the result selected. Writing E_K / rho_K = a_K^2 / (gamma (gamma-1)) +
+// |u_K|^2 / 2, and rho*_K = m_K d and rho*_K p_K / m_K = p_K d with
+// m_K = rho_K (S_K - u_K), d = 1 / (S_K - S*), saves two divisions.
+// L and R are primitive states (order of Primitive), n the unit normal,
+// wn the face speed; out is the flux per unit area (order of Conserved).
+template <class T>
+inline void hllcKernel(const T *L, const T *R, T nx, T ny, T nz, T wn, double gamma, T *out)
 {
-    const double g1 = gamma - 1.0;
-    const double unL = L.u * n.nx + L.v * n.ny + L.w * n.nz;
-    const double unR = R.u * n.nx + R.v * n.ny + R.w * n.nz;
-    const double kinL = 0.5 * L.rho * (L.u * L.u + L.v * L.v + L.w * L.w);
-    const double kinR = 0.5 * R.rho * (R.u * R.u + R.v * R.v + R.w * R.w);
-    const double EL = L.p / g1 + kinL, ER = R.p / g1 + kinR;
-    const double a2L = gamma * L.p / L.rho, a2R = gamma * R.p / R.rho;
+    const double g1 = gamma - 1.0, invG1 = 1.0 / g1, invGammaG1 = 1.0 / (gamma * g1);
+    const T unL = L[VelocityX] * nx + L[VelocityY] * ny + L[VelocityZ] * nz;
+    const T unR = R[VelocityX] * nx + R[VelocityY] * ny + R[VelocityZ] * nz;
+    const T q2L = L[VelocityX] * L[VelocityX] + L[VelocityY] * L[VelocityY] + L[VelocityZ] * L[VelocityZ];
+    const T q2R = R[VelocityX] * R[VelocityX] + R[VelocityY] * R[VelocityY] + R[VelocityZ] * R[VelocityZ];
+    const T a2L = gamma * L[Pressure] / L[Rho], a2R = gamma * R[Pressure] / R[Rho];
 
-    const double sL = std::sqrt(L.rho), sR = std::sqrt(R.rho);
-    const double inv = 1.0 / (sL + sR);
-    const double du = R.u - L.u, dv = R.v - L.v, dw = R.w - L.w;
-    const double aRoe = std::sqrt((sL * a2L + sR * a2R) * inv + 0.5 * g1 * sL * sR * inv * inv * (du * du + dv * dv + dw * dw));
-    const double unRoe = (sL * unL + sR * unR) * inv;
-    const double SL = std::min(unL - std::sqrt(a2L), unRoe - aRoe);
-    const double SR = std::max(unR + std::sqrt(a2R), unRoe + aRoe);
+    const T sL = sqrtOf(L[Rho]), sR = sqrtOf(R[Rho]);
+    const T inv = 1.0 / (sL + sR);
+    const T du = R[VelocityX] - L[VelocityX], dv = R[VelocityY] - L[VelocityY], dw = R[VelocityZ] - L[VelocityZ];
+    const T aRoe = sqrtOf((sL * a2L + sR * a2R) * inv + 0.5 * g1 * sL * sR * inv * inv * (du * du + dv * dv + dw * dw));
+    const T unRoe = (sL * unL + sR * unR) * inv;
+    const T SL = minOf(unL - sqrtOf(a2L), unRoe - aRoe);
+    const T SR = maxOf(unR + sqrtOf(a2R), unRoe + aRoe);
 
-    const double mL = L.rho * (SL - unL), mR = R.rho * (SR - unR);
-    const double Sstar = (R.p - L.p + mL * unL - mR * unR) / (mL - mR);
+    const T mL = L[Rho] * (SL - unL), mR = R[Rho] * (SR - unR);
+    const T Sstar = (R[Pressure] - L[Pressure] + mL * unL - mR * unR) / (mL - mR);
 
     // The side of the contact the face sees, and whether it lies beyond the
     // outer wave of that side.
-    const bool left = n.wn <= Sstar;
-    const PointState &K = left ? L : R;
-    const double S = left ? SL : SR, un = left ? unL : unR, E = left ? EL : ER, m = left ? mL : mR;
-    const double U[ConservedCount] = {K.rho, K.rho * K.u, K.rho * K.v, K.rho * K.w, E};
-    const double F[ConservedCount] = {K.rho * un, K.rho * K.u * un + K.p * n.nx, K.rho * K.v * un + K.p * n.ny,
-                                      K.rho * K.w * un + K.p * n.nz, (E + K.p) * un};
-    FaceFlux out;
-    if (left ? n.wn <= SL : n.wn >= SR) {
-        for (int i = 0; i < ConservedCount; ++i)
-            out.f[i] = F[i] - n.wn * U[i];
-        return out;
-    }
-    const double rhoStar = m / (S - Sstar);
-    const double dun = Sstar - un;
-    const double Ustar[ConservedCount] = {rhoStar, rhoStar * (K.u + dun * n.nx), rhoStar * (K.v + dun * n.ny),
-                                          rhoStar * (K.w + dun * n.nz),
-                                          rhoStar * (E / K.rho + dun * (Sstar + K.p / m))};
+    const auto left = wn <= Sstar;
+    T K[PrimitiveCount];
+    for (int v = 0; v < PrimitiveCount; ++v)
+        K[v] = select(left, L[v], R[v]);
+    const T S = select(left, SL, SR), un = select(left, unL, unR), a2 = select(left, a2L, a2R);
+    const T q2 = select(left, q2L, q2R), m = select(left, mL, mR);
+    const auto outer = selectMask(left, wn <= SL, wn >= SR);
+
+    const T rho = K[Rho], p = K[Pressure];
+    const T e = a2 * invGammaG1 + 0.5 * q2; // E / rho
+    const T E = p * invG1 + 0.5 * rho * q2;
+    const T U[ConservedCount] = {rho, rho * K[VelocityX], rho * K[VelocityY], rho * K[VelocityZ], E};
+    const T F[ConservedCount] = {rho * un, rho * K[VelocityX] * un + p * nx, rho * K[VelocityY] * un + p * ny,
+                                 rho * K[VelocityZ] * un + p * nz, (E + p) * un};
+    const T invD = 1.0 / select(outer, splat<T>(1.0), S - Sstar);
+    const T rhoStar = m * invD;
+    const T dun = Sstar - un;
+    const T Ustar[ConservedCount] = {rhoStar, rhoStar * (K[VelocityX] + dun * nx), rhoStar * (K[VelocityY] + dun * ny),
+                                     rhoStar * (K[VelocityZ] + dun * nz), rhoStar * e + dun * (rhoStar * Sstar + p * invD)};
+    // F*K - w_n U*K = F_K - w_n U_K + (S_K - w_n) (U*K - U_K): one selection.
+    const T weight = select(outer, splat<T>(0.0), S - wn);
     for (int i = 0; i < ConservedCount; ++i)
-        out.f[i] = F[i] + S * (Ustar[i] - U[i]) - n.wn * Ustar[i];
+        out[i] = F[i] - wn * U[i] + weight * (Ustar[i] - U[i]);
+}
+
+inline FaceFlux hllcFlux(const PointState &L, const PointState &R, const FaceFrame &n, double gamma)
+{
+    const double l[PrimitiveCount] = {L.rho, L.u, L.v, L.w, L.p}, r[PrimitiveCount] = {R.rho, R.u, R.v, R.w, R.p};
+    FaceFlux out;
+    hllcKernel(l, r, n.nx, n.ny, n.nz, n.wn, gamma, out.f);
     return out;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fv/reconstruction.h"
 #include "fv/state.h"
 
 #include <algorithm>
@@ -33,6 +34,22 @@ inline void lowMachCorrection(PointState &L, PointState &R, double gamma)
     scale(L.u, R.u);
     scale(L.v, R.v);
     scale(L.w, R.w);
+}
+
+// The same on the face records of internal faces [begin, end), in place,
+// before the flux loop reads them; velocities only, so the records' pressure
+// copy stays valid.
+inline void lowMachCorrection(FaceValues &faces, Index begin, Index end, double gamma)
+{
+    constexpr int record = FaceValues::record;
+    for (Index f = begin; f < end; ++f) {
+        double *l = &faces.owner[record * static_cast<std::size_t>(f)];
+        double *r = &faces.neighbour[record * static_cast<std::size_t>(f)];
+        PointState L = FaceValues::stateOf(l), R = FaceValues::stateOf(r);
+        lowMachCorrection(L, R, gamma);
+        l[1] = L.u, l[2] = L.v, l[3] = L.w;
+        r[1] = R.u, r[2] = R.v, r[3] = R.w;
+    }
 }
 
 } // namespace euler::fv

@@ -50,6 +50,9 @@ struct Patch
 class Mesh
 {
 public:
+    // Every cell is a hexahedron: cellFaceStart[c] = 6 c.
+    static constexpr int facesPerCell = 6;
+
     // Derives faces, owners, neighbours and patches from a hexahedron mesh
     // (node order documented in hexmesh.h). Throws MeshError for a cell face
     // matched neither by another cell nor by a boundary quad, a face of more

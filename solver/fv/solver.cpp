@@ -1,15 +1,20 @@
 #include "fv/solver.h"
 
+#include "fv/facefluxes.h"
 #include "fv/lowmach.h"
+#include "fv/parallel.h"
 #include "fv/reconstruction.h"
+#include "fv/stageupdate.h"
 #include "fv/timestep.h"
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace euler::fv {
 
 bool StepHooks::nodePositions(double, NodePositions &) { return false; }
+bool StepHooks::stretchFactor(double, double &) { return false; }
 void StepHooks::interfacePieces(double, const Geometry &, InterfacePieces &) {}
 void StepHooks::beforeFluxes(const StageInfo &, Solver &) {}
 void StepHooks::scalarRates(const StageInfo &, const Solver &, const double *, double *) {}
@@ -59,14 +64,15 @@ Solver::Solver(const HexMesh &hex, const IdealGasEos &eos, const SspScheme &sche
 
     motion_.normalSpeed.assign(faces, 0.0);
     meshFlux_.assign(faces, 0.0);
-    for (auto *f : {&q_, &qn_, &residual_, &flux_})
-        f->resize(f == &flux_ ? faces : cells);
+    for (auto *f : {&q_, &qn_})
+        f->resize(cells);
+    faceFlux_.assign(FaceValues::record * static_cast<std::size_t>(faces), 0.0);
     volume_ = geometry_.volume;
     volumeN_ = volume_;
-    volumeRate_.assign(cells, 0.0);
     w_.resize(cells);
+    paired_.resize(cells);
     primitivesCurrent_ = true; // all zero, like the state, until it is set
-    grad_.resize(cells);
+    faceValues_.resize(mesh_);
     pieceStart_.assign(cells + 1, 0);
 }
 
@@ -96,12 +102,42 @@ void Solver::shareExchange(const std::vector<Index> &faces, double massInflow, d
 
 void Solver::reserveInterfacePieces(Index pieces)
 {
+    grad_.resize(mesh_.cellCount());
     pieces_.reserve(pieces);
     pieceFlux_.resize(pieces);
     pieceEntries_.assign(2 * static_cast<std::size_t>(pieces), 0);
 }
 
 void Solver::setNodePositions(const NodePositions &nodes)
+{
+    stretch_ = AxialStretch();
+    placeNodes(nodes);
+}
+
+void Solver::setAxialStretch(const std::vector<Index> &nodes, const std::vector<double> &zeta, double lambda)
+{
+    stretch_ = AxialStretch(mesh_, nodes_, nodes, zeta);
+    NodePositions placed;
+    stretch_.positions(1.0, placed);
+    Geometry reference;
+    reference.resize(mesh_);
+    reference.update(mesh_, placed);
+    stretch_.positions(lambda, placed);
+    placeNodes(placed);
+    scratch_ = placed; // sized for the faces that need node positions
+    // The moving faces and cells as every stage will have them.
+    stretch_.update(mesh_, lambda, geometry_, scratch_);
+    lsq_.setStretching(mesh_, reference, stretch_);
+    lsq_.setStretchFactor(lambda);
+    lsq_.updateMatrices(mesh_, geometry_, stretch_.generalStencils());
+    lambda_ = lambda;
+    volume_ = geometry_.volume;
+    toIntegrated(eos_, w_, volume_, q_);
+}
+
+// New node positions: geometry, coefficients and volumes, the cells keeping
+// their primitive state.
+void Solver::placeNodes(const NodePositions &nodes)
 {
     nodes_ = nodes;
     geometry_.update(mesh_, nodes_);
@@ -119,6 +155,7 @@ void Solver::setUniformState(const PointState &s)
 
 void Solver::setCellState(Index c, const PointState &s)
 {
+    pairedCurrent_ = false;
     setIntegrated(eos_, s, volume_[c], q_, c);
     w_[Rho][c] = s.rho;
     w_[VelocityX][c] = s.u;
@@ -132,6 +169,7 @@ void Solver::ensurePrimitives(double t)
     if (primitivesCurrent_)
         return;
     const Index bad = toPrimitive(eos_, q_, volume_, w_);
+    pairedCurrent_ = false;
     if (bad >= 0)
         throw NonPhysicalState(t, bad, nonPhysicalText(t, bad, q_, volume_));
     primitivesCurrent_ = true;
@@ -143,8 +181,9 @@ double Solver::stableTimeStep(double courant) const
 }
 
 // The algorithm of one step (ssprk.h): for every stage, move the mesh to the
-// stage time, update the geometry, the primitives, the gradients and limited
-// face states, the fluxes, gather the residuals and take the stage update.
+// stage time and update the geometry, then the limited face states, the
+// fluxes, and in one pass over the cells the residuals, the stage update and
+// the primitives of the new state.
 void Solver::step(double dt, StepHooks &hooks)
 {
     const double t0 = time_;
@@ -154,45 +193,79 @@ void Solver::step(double dt, StepHooks &hooks)
         buildPieceGather();
         piecesSet_ = true;
     }
+    if (!pairedCurrent_)
+        paired_.assign(w_); // the stages keep it with the primitives
+    pairedCurrent_ = true;
     yn_ = y_;
     rates_.resize(y_.size());
 
+    // The stretch factors, or the node positions and swept volumes, at the
+    // stage times.
+    const bool stretching = stretch_.active();
     bool moving = false;
     for (int j = 0; j < slots_; ++j)
-        moving = hooks.nodePositions(t0 + slotTime_[j] * dt, slotNodes_[j]) || moving;
-    if (moving)
+        moving = (stretching ? hooks.stretchFactor(t0 + slotTime_[j] * dt, slotLambda_[j])
+                             : hooks.nodePositions(t0 + slotTime_[j] * dt, slotNodes_[j]))
+                 || moving;
+    if (moving && !stretching)
         for (int j = 0; j < slots_; ++j)
             sweptVolumes(mesh_, nodes_, slotNodes_[j], swept_[j]);
+    if (!moving)
+        std::fill(slotLambda_, slotLambda_ + slots_, lambda_);
 
+    int at = -1; // the slot the geometry is at, -1 the step's start
     for (int k = 0; k < scheme_.stages; ++k) {
         const StageInfo stage{k, t0 + scheme_.stage[k].c * dt, dt};
-        if (k > 0 && moving)
-            moveTo(slotOf_[k] < 0 ? nodes_ : slotNodes_[slotOf_[k]], stage.time, hooks);
-        ensurePrimitives(stage.time);
-        stageMeshFlux(k, dt, moving);
+        if (k > 0 && moving && slotOf_[k] != at) {
+            at = slotOf_[k];
+            if (stretching)
+                moveToFactor(at < 0 ? lambda_ : slotLambda_[at], stage.time, hooks);
+            else
+                moveTo(at < 0 ? nodes_ : slotNodes_[at], stage.time, hooks);
+        }
+        stageMeshFlux(k, dt, moving, stretching);
         hooks.beforeFluxes(stage, *this);
         gradientsAndLimiters();
         computeFluxes();
-        gather();
         hooks.scalarRates(stage, *this, y_.data(), rates_.data());
-        stageUpdate(k, dt);
+        updateStage(k, dt, t0 + scheme_.time(k + 1) * dt);
     }
+    // The end's geometry, unless the last stage was there already (SSP-RK2).
     time_ = t0 + dt;
-    if (moving) {
+    const int end = slotOf_[scheme_.stages];
+    if (moving && stretching) {
+        lambda_ = slotLambda_[end];
+        if (at != end)
+            moveToFactor(lambda_, time_, hooks);
+        stretch_.positions(lambda_, nodes_);
+    } else if (moving) {
         const NodePositions &end = slotNodes_[slotOf_[scheme_.stages]];
-        moveTo(end, time_, hooks);
+        if (at != slotOf_[scheme_.stages])
+            moveTo(end, time_, hooks);
         std::copy(end.x.begin(), end.x.end(), nodes_.x.begin());
         std::copy(end.y.begin(), end.y.end(), nodes_.y.begin());
         std::copy(end.z.begin(), end.z.end(), nodes_.z.begin());
     }
     ++steps_;
-    ensurePrimitives(time_);
 }
 
 void Solver::moveTo(const NodePositions &nodes, double t, StepHooks &hooks)
 {
     geometry_.update(mesh_, nodes);
     lsq_.updateMatrices(mesh_, geometry_);
+    afterMove(t, hooks);
+}
+
+void Solver::moveToFactor(double lambda, double t, StepHooks &hooks)
+{
+    stretch_.update(mesh_, lambda, geometry_, scratch_);
+    lsq_.updateMatrices(mesh_, geometry_, stretch_.generalStencils());
+    lsq_.setStretchFactor(lambda);
+    afterMove(t, hooks);
+}
+
+void Solver::afterMove(double t, StepHooks &hooks)
+{
     if (pieces_.capacity() > 0) {
         hooks.interfacePieces(t, geometry_, pieces_);
         buildPieceGather();
@@ -200,77 +273,91 @@ void Solver::moveTo(const NodePositions &nodes, double t, StepHooks &hooks)
 }
 
 // dt Omega_f(k) = S_f(c_(k+1)) / b_k - S_f(c_k), w_n = Omega_f / |A_f|.
-void Solver::stageMeshFlux(int k, double dt, bool moving)
+void Solver::stageMeshFlux(int k, double dt, bool moving, bool stretching)
 {
     if (!moving) {
-        std::fill(meshFlux_.begin(), meshFlux_.end(), 0.0);
-        std::fill(motion_.normalSpeed.begin(), motion_.normalSpeed.end(), 0.0);
+        if (!meshAtRest_) {
+            std::fill(meshFlux_.begin(), meshFlux_.end(), 0.0);
+            std::fill(motion_.normalSpeed.begin(), motion_.normalSpeed.end(), 0.0);
+            meshAtRest_ = true;
+        }
         return;
     }
+    meshAtRest_ = false;
     const int next = slotOf_[k + 1], now = slotOf_[k];
     const double inverseB = 1.0 / scheme_.stage[k].b;
     const Index faces = mesh_.faceCount();
 #pragma omp parallel for schedule(static)
     for (Index f = 0; f < faces; ++f) {
-        const double to = next < 0 ? 0.0 : swept_[next][f];
-        const double from = now < 0 ? 0.0 : swept_[now][f];
+        double to, from;
+        if (stretching) {
+            to = next < 0 ? 0.0 : stretch_.swept(f, lambda_, slotLambda_[next]);
+            from = now < 0 ? 0.0 : stretch_.swept(f, lambda_, slotLambda_[now]);
+        } else {
+            to = next < 0 ? 0.0 : swept_[next][f];
+            from = now < 0 ? 0.0 : swept_[now][f];
+        }
         meshFlux_[f] = to * inverseB - from;
         motion_.normalSpeed[f] = meshFlux_[f] / (dt * geometry_.area[f]);
     }
 }
 
+// The interface pieces reconstruct at their own centroids and need the
+// limited gradients; every face reads its limited face values.
 void Solver::gradientsAndLimiters()
 {
-    limitedGradients(mesh_, geometry_, lsq_, bc_, motion_, w_, grad_);
+    limitedFaceValues(mesh_, geometry_, lsq_, bc_, motion_, paired_, &faceValues_,
+                      pieces_.capacity() > 0 ? &grad_ : nullptr);
 }
 
 void Solver::refreshGradients()
 {
+    paired_.assign(w_);
     gradientsAndLimiters();
 }
 
 PointState Solver::faceState(Index face) const
 {
-    return fv::faceState(w_, grad_, geometry_, mesh_.owner[face], face);
+    return faceValues_.ownerState(face);
 }
 
+// Face records (solver.h): the fluxes, then the volume leaving the owner.
 void Solver::computeFluxes()
 {
     const Index internal = mesh_.internalFaceCount(), faces = mesh_.faceCount();
     const double gamma = eos_.gamma;
     const Geometry &g = geometry_;
-    auto frameOf = [&](Index f) {
-        const double inv = 1.0 / g.area[f];
-        return FaceFrame{g.areaX[f] * inv, g.areaY[f] * inv, g.areaZ[f] * inv, motion_.normalSpeed[f]};
-    };
-    auto store = [&](Index f, const FaceFlux &flux) {
+    constexpr int record = FaceValues::record;
+    auto frameOf = [&](Index f) { return FaceFrame{g.normalX[f], g.normalY[f], g.normalZ[f], motion_.normalSpeed[f]}; };
+    auto store = [&](Index f, const FaceFlux &flux, double area) {
+        double *r = &faceFlux_[record * static_cast<std::size_t>(f)];
         for (int v = 0; v < ConservedCount; ++v)
-            flux_[v][f] = flux.f[v];
+            r[v] = flux.f[v] * area;
+        r[VolumeOut] = -meshFlux_[f];
     };
-#pragma omp parallel for schedule(static)
-    for (Index f = 0; f < internal; ++f) {
-        PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
-        PointState R = fv::faceState(w_, grad_, g, mesh_.neighbour[f], f);
+    const InternalFaceInputs in{faceValues_.owner.data(), faceValues_.neighbour.data(), g.normalX.data(),
+                                g.normalY.data(), g.normalZ.data(), motion_.normalSpeed.data(),
+                                g.area.data(), meshFlux_.data(), gamma, faceFlux_.data()};
+#pragma omp parallel
+    {
+        const IndexRange share = threadShare(internal);
         if (lowMach_)
-            lowMachCorrection(L, R, gamma);
-        FaceFlux flux = hllcFlux(L, R, frameOf(f), gamma);
-        for (double &v : flux.f)
-            v *= g.area[f];
-        store(f, flux);
-    }
-#pragma omp parallel for schedule(static)
-    for (Index f = internal; f < faces; ++f) {
-        const PointState L = fv::faceState(w_, grad_, g, mesh_.owner[f], f);
-        const Index b = f - internal;
-        switch (bc_.kind[b]) {
-        case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma)); break;
-        case BoundaryKind::Exchange: store(f, exchangeFlux(L, frameOf(f), g.area[f], gamma, bc_.exchange[b])); break;
-        case BoundaryKind::Interface: store(f, FaceFlux{{0, 0, 0, 0, 0}}); break;
+            lowMachCorrection(faceValues_, share.begin, share.end, gamma);
+        internalFaceFluxes(in, share.begin, share.end);
+#pragma omp for schedule(static) nowait
+        for (Index f = internal; f < faces; ++f) {
+            const PointState L = faceValues_.ownerState(f);
+            const Index b = f - internal;
+            switch (bc_.kind[b]) {
+            case BoundaryKind::Wall: store(f, wallFlux(L, frameOf(f), g.area[f], gamma), 1.0); break;
+            case BoundaryKind::Exchange: store(f, exchangeFlux(L, frameOf(f), g.area[f], gamma, bc_.exchange[b]), 1.0); break;
+            case BoundaryKind::Interface: store(f, FaceFlux{{0, 0, 0, 0, 0}}, 1.0); break;
+            }
         }
     }
 
     const InterfacePieces &p = pieces_;
-#pragma omp parallel for schedule(static)
+#pragma omp parallel for schedule(static) if (p.count >= parallelFrom)
     for (Index i = 0; i < p.count; ++i) {
         const double area = std::sqrt(p.areaX[i] * p.areaX[i] + p.areaY[i] * p.areaY[i] + p.areaZ[i] * p.areaZ[i]);
         const double inv = area > 0 ? 1.0 / area : 0.0;
@@ -292,60 +379,28 @@ void Solver::computeFluxes()
     }
 }
 
-// R_c = -sum_f s_f F_f over the cell's faces in their fixed order, then its
-// interface pieces in theirs; likewise the volume rate sum_f s_f dt Omega_f.
-void Solver::gather()
-{
-    const Index cells = mesh_.cellCount();
-    const bool withPieces = pieces_.count > 0;
-#pragma omp parallel for schedule(static)
-    for (Index c = 0; c < cells; ++c) {
-        double r[ConservedCount] = {0, 0, 0, 0, 0};
-        double dv = 0;
-        for (Index i = mesh_.cellFaceStart[c]; i < mesh_.cellFaceStart[c + 1]; ++i) {
-            const Index e = mesh_.cellFaces[i];
-            const Index f = e >= 0 ? e : ~e;
-            const double s = e >= 0 ? -1.0 : 1.0;
-            for (int v = 0; v < ConservedCount; ++v)
-                r[v] += s * flux_[v][f];
-            dv -= s * meshFlux_[f];
-        }
-        if (withPieces)
-            for (Index i = pieceStart_[c]; i < pieceStart_[c + 1]; ++i) {
-                const Index e = pieceEntries_[i];
-                const Index p = e >= 0 ? e : ~e;
-                const double s = e >= 0 ? -1.0 : 1.0;
-                for (int v = 0; v < ConservedCount; ++v)
-                    r[v] += s * pieceFlux_[v][p];
-            }
-        for (int v = 0; v < ConservedCount; ++v)
-            residual_[v][c] = r[v];
-        volumeRate_[c] = dv;
-    }
-}
-
-// Q(k+1) = a_k Q^n + b_k (Q(k) + dt R(k)), the same for V (with the swept
-// volumes, already multiplied by dt) and the scalars. The first stage keeps
-// Q^n and V^n on its way.
-void Solver::stageUpdate(int k, double dt)
+// The stage update of every cell (stageupdate.h) and of the scalars; a
+// cell whose state became unphysical stops the step at the next stage's
+// time.
+void Solver::updateStage(int k, double dt, double nextTime)
 {
     const double a = scheme_.stage[k].a, b = scheme_.stage[k].b;
-    const Index cells = mesh_.cellCount();
-    const bool first = k == 0;
-#pragma omp parallel for schedule(static)
-    for (Index c = 0; c < cells; ++c) {
-        if (first) {
-            for (int v = 0; v < ConservedCount; ++v)
-                qn_[v][c] = q_[v][c];
-            volumeN_[c] = volume_[c];
-        }
-        for (int v = 0; v < ConservedCount; ++v)
-            q_[v][c] = a * qn_[v][c] + b * (q_[v][c] + dt * residual_[v][c]);
-        volume_[c] = a * volumeN_[c] + b * (volume_[c] + volumeRate_[c]);
+    const StageUpdate update{mesh_, eos_, a, b, dt, k == 0, faceFlux_.data(), pieceStart_, pieceEntries_, pieceFlux_,
+                             q_, qn_, volume_, volumeN_, w_, paired_};
+    constexpr Index none = std::numeric_limits<Index>::max();
+    Index bad = none;
+#pragma omp parallel reduction(min : bad)
+    {
+        const IndexRange share = threadShare(mesh_.cellCount());
+        const Index found = updateCells(update, share.begin, share.end);
+        if (found >= 0)
+            bad = found;
     }
     for (std::size_t i = 0; i < y_.size(); ++i)
         y_[i] = a * yn_[i] + b * (y_[i] + dt * rates_[i]);
-    primitivesCurrent_ = false;
+    primitivesCurrent_ = bad == none;
+    if (bad != none)
+        throw NonPhysicalState(nextTime, bad, nonPhysicalText(nextTime, bad, q_, volume_));
 }
 
 // Cell to piece gather by counting, in the reserved arrays.
@@ -406,8 +461,17 @@ double Solver::faceSetFlux(const std::vector<Index> &faces, Conserved component)
 {
     double sum = 0;
     for (Index f : faces)
-        sum += flux_[component][f];
+        sum += faceFlux_[FaceValues::record * static_cast<std::size_t>(f) + component];
     return sum;
+}
+
+const ConservedFields &Solver::faceFluxes() const
+{
+    fluxCopy_.resize(mesh_.faceCount());
+    for (Index f = 0; f < mesh_.faceCount(); ++f)
+        for (int v = 0; v < ConservedCount; ++v)
+            fluxCopy_[v][f] = faceFlux_[FaceValues::record * static_cast<std::size_t>(f) + v];
+    return fluxCopy_;
 }
 
 namespace {
@@ -435,46 +499,59 @@ std::size_t Solver::memoryInUse() const
 {
     std::size_t n = bytes(mesh_.faceNodes) + bytes(mesh_.owner) + bytes(mesh_.neighbour) + bytes(mesh_.cellFaceStart)
                     + bytes(mesh_.cellFaces);
-    n += nodeBytes(nodes_);
+    n += nodeBytes(nodes_) + nodeBytes(scratch_) + stretch_.bytes();
     for (int j = 0; j < slots_; ++j)
         n += nodeBytes(slotNodes_[j]) + bytes(swept_[j]);
     const Geometry &g = geometry_;
-    for (const auto *v : {&g.areaX, &g.areaY, &g.areaZ, &g.area, &g.centreX, &g.centreY, &g.centreZ, &g.meanX,
+    for (const auto *v : {&g.areaX, &g.areaY, &g.areaZ, &g.area, &g.normalX, &g.normalY, &g.normalZ, &g.centreX,
+                          &g.centreY, &g.centreZ, &g.meanX,
                           &g.meanY, &g.meanZ, &g.volume, &g.cellX, &g.cellY, &g.cellZ, &g.lengthScale})
         n += bytes(*v);
-    n += 6 * mesh_.cellFaces.size() * sizeof(double); // least-squares coefficients and offsets
+    n += lsq_.bytes();
     n += bytes(bc_.kind) + bytes(bc_.exchange);
     n += bytes(motion_.normalSpeed) + bytes(meshFlux_);
-    n += fieldBytes(q_) + fieldBytes(qn_) + fieldBytes(residual_) + fieldBytes(flux_) + fieldBytes(w_);
-    n += bytes(volume_) + bytes(volumeN_) + bytes(volumeRate_);
-    n += bytes(grad_.g);
+    n += fieldBytes(q_) + fieldBytes(qn_) + bytes(faceFlux_) + fieldBytes(w_);
+    n += bytes(faceValues_.owner) + bytes(faceValues_.neighbour);
+    n += bytes(volume_) + bytes(volumeN_);
+    n += bytes(grad_.g) + bytes(paired_.v);
     n += bytes(pieceStart_) + bytes(pieceEntries_) + fieldBytes(pieceFlux_);
     return n;
 }
 
-// Per cell: state Q, Q^n, residual, primitives (4 x 5), gradients (15),
-// least-squares coefficients and face offsets (6 per face, 36), volumes and
-// rate (3), cell geometry (5), the gather (7 indices); per face: geometry (10), fluxes (5), w_n and dt Omega
-// (2), swept volumes at two stage times (2), nodes, owner, neighbour (6
-// indices), boundary data (at most 32 bytes); per node: positions now and
-// at two stage times (9). Building the mesh needs, per cell, 6 keyed faces
-// (24 bytes each), 6 face records (16 bytes) and the face map (6 indices)
-// at once with the hexahedron mesh, before the solver's arrays exist; the
-// larger of the two phases counts.
-double solverMemoryEstimate(double cells, double nodes, double faces)
+// Per cell: state Q, Q^n and primitives (3 x 5), the primitives' pair copy
+// (6), gradients (15, with interface pieces), least-squares coefficients
+// and face offsets (6 per face, 36) and the cell across each face (6
+// indices), volumes (2), cell geometry (5), the gather and the piece gather
+// (8 indices); per face: geometry (13), flux records (6), the limited
+// states of both sides (12), w_n and dt Omega (2), swept volumes at two
+// stage times (2), nodes, owner, neighbour (6 indices), boundary data (at
+// most 32 bytes); per node: positions now and at two stage times (9). An
+// axial stretch adds per face its reference (4), unit swept volume and an
+// index, per cell its reference (2), an index and two flags, per node the
+// still positions and the scratch positions (6), its factor and index.
+// Building the mesh needs, per cell, 6 keyed faces (24 bytes each), 6 face
+// records (16 bytes) and the face map (6 indices) at once with the
+// hexahedron mesh, before the solver's arrays exist; the larger of the two
+// phases counts.
+double solverMemoryEstimate(double cells, double nodes, double faces, bool axialStretch)
 {
     constexpr double d = sizeof(double), i = sizeof(Index);
-    const double perCell = (4 * ConservedCount + 3 * PrimitiveCount + 36 + 3 + 5) * d + 7 * i;
-    const double perFace = (10 + 5 + 2 + 2) * d + 6 * i + 32;
-    const double perNode = 9 * d;
+    double perCell = (2 * ConservedCount + 3 * PrimitiveCount + 6 + 15 + 36 + 2 + 5) * d + (8 + 6) * i;
+    double perFace = (13 + 6 + 12 + 2 + 2) * d + 6 * i + 32;
+    double perNode = 9 * d;
+    if (axialStretch) {
+        perCell += 2 * d + i + 2;
+        perFace += 5 * d + i;
+        perNode += 7 * d + i;
+    }
     const double build = cells * (6 * 24 + 6 * 16 + 6 * i);
     const double run = cells * perCell + faces * perFace + nodes * perNode;
     return run > build ? run : build;
 }
 
-double solverMemoryEstimate(double cells)
+double solverMemoryEstimate(double cells, bool axialStretch)
 {
-    return solverMemoryEstimate(cells, 1.125 * cells + 64, 3.25 * cells + 64);
+    return solverMemoryEstimate(cells, 1.125 * cells + 64, 3.25 * cells + 64, axialStretch);
 }
 
 } // namespace euler::fv

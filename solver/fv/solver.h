@@ -6,6 +6,7 @@
 #include "fv/gradient.h"
 #include "fv/interface.h"
 #include "fv/mesh.h"
+#include "fv/reconstruction.h"
 #include "fv/ssprk.h"
 #include "fv/state.h"
 
@@ -50,6 +51,10 @@ public:
     // Node positions at time t into `nodes` (sized to the mesh). Return false
     // when the mesh does not move; the solver then keeps its geometry.
     virtual bool nodePositions(double t, NodePositions &nodes);
+    // With an axial stretch set (Solver::setAxialStretch), asked instead of
+    // nodePositions: the stretch factor at time t. Return false when the
+    // mesh does not move.
+    virtual bool stretchFactor(double t, double &lambda);
     // The interface pieces for the geometry at time t (after every move, and
     // once before the first step).
     virtual void interfacePieces(double t, const Geometry &geometry, InterfacePieces &pieces);
@@ -113,7 +118,19 @@ public:
     // Initial state. Between steps the primitives are always those of the
     // state; moving the nodes keeps each cell's primitive state.
     void setTime(double t) { time_ = t; }
+    // Ends an axial stretch.
     void setNodePositions(const NodePositions &nodes);
+    // Nodes `nodes` move along z as z = lambda zeta (x, y fixed) and all
+    // others stay; the hooks then give lambda(t) (stretchFactor) instead of
+    // node positions, and geometry, swept volumes and least-squares
+    // coefficients follow from a reference at lambda = 1 at little cost
+    // (stretch.h), to rounding as from the node positions. The listed nodes
+    // are placed at factor `lambda` now; the cells keep their primitive
+    // state. Throws MeshError for a node out of range or lists of different
+    // lengths.
+    void setAxialStretch(const std::vector<Index> &nodes, const std::vector<double> &zeta, double lambda);
+    bool stretching() const { return stretch_.active(); }
+    double stretchFactor() const { return lambda_; }
     void setUniformState(const PointState &s);
     void setCellState(Index cell, const PointState &s);
     // Coupled scalar ODE unknowns, advanced with the cells (see ssprk.h).
@@ -132,10 +149,8 @@ public:
     // the last evaluated stage over a face set; for piston work and valve
     // balances inside scalarRates.
     double faceSetFlux(const std::vector<Index> &faces, Conserved component) const;
-    const ConservedFields &faceFluxes() const { return flux_; }
-    // The interface pieces' fluxes of the last evaluated stage (rates, from
-    // owner to neighbour), for the pieces as they were then.
-    const ConservedFields &pieceFluxes() const { return pieceFlux_; }
+    // All face fluxes of the last evaluated stage (a copy made when asked).
+    const ConservedFields &faceFluxes() const;
     const PrimitiveFields &primitives() const { return w_; }
     PointState cellPrimitive(Index c) const { return cellState(w_, c); }
     double temperature(Index c) const { return eos_.temperature(cellPrimitive(c)); }
@@ -143,9 +158,9 @@ public:
     // scheme carries (equal to the geometric ones to rounding).
     const ConservedFields &integrated() const { return q_; }
     const std::vector<double> &volumes() const { return volume_; }
-    // Gradients and limiters for the current state (after a step they are
-    // those of its last stage); then faceState gives the limited state of a
-    // face's owner at the face centroid, as the fluxes see it.
+    // faceState is the limited state of a face's owner at the face centroid
+    // as the fluxes saw it: after a step that of its last stage, after
+    // refreshGradients that of the current state.
     void refreshGradients();
     PointState faceState(Index face) const;
 
@@ -155,11 +170,13 @@ public:
 private:
     void ensurePrimitives(double t);
     void moveTo(const NodePositions &nodes, double t, StepHooks &hooks);
-    void stageMeshFlux(int k, double dt, bool moving);
+    void moveToFactor(double lambda, double t, StepHooks &hooks);
+    void afterMove(double t, StepHooks &hooks);
+    void placeNodes(const NodePositions &nodes);
+    void stageMeshFlux(int k, double dt, bool moving, bool stretching);
     void gradientsAndLimiters();
     void computeFluxes();
-    void gather();
-    void stageUpdate(int k, double dt);
+    void updateStage(int k, double dt, double nextTime);
     void buildPieceGather();
 
     Mesh mesh_;
@@ -185,25 +202,41 @@ private:
     NodePositions slotNodes_[3];
     std::vector<double> swept_[3];
 
+    // The axial stretch, its factor now and at the stage times (slots).
+    AxialStretch stretch_;
+    double lambda_ = 1;
+    double slotLambda_[3] = {};
+    NodePositions scratch_;
+
     FaceMotion motion_;             // w_n per face
     std::vector<double> meshFlux_;  // dt Omega_f of the stage, per face
-    ConservedFields q_, qn_, residual_;
-    std::vector<double> volume_, volumeN_, volumeRate_;
+    bool meshAtRest_ = true;        // w_n and dt Omega_f are all zero
+    ConservedFields q_, qn_;
+    std::vector<double> volume_, volumeN_;
     PrimitiveFields w_;
+    PairedPrimitives paired_;       // w_ as the gradient pass reads it
+    bool pairedCurrent_ = false;
     bool primitivesCurrent_ = false;
-    Gradients grad_;
-    ConservedFields flux_;          // per face, rates (area included)
+    FaceValues faceValues_;
+    Gradients grad_;                // for the interface pieces only
+    // Per face a record of what leaves the owner through it in the stage:
+    // the flux rates (area included) in the order of Conserved, then the
+    // volume -dt Omega_f, so that the gather reads one record per face.
+    static constexpr int VolumeOut = ConservedCount;
+    std::vector<double> faceFlux_;
+    mutable ConservedFields fluxCopy_;
     ConservedFields pieceFlux_;     // per interface piece
     std::vector<Index> pieceStart_, pieceEntries_; // cell -> pieces, p or ~p
     std::vector<double> yn_, y_, rates_;
 };
 
 // Bytes the solver will hold for a hexahedron mesh of that many cells,
-// nodes and faces (mesh, its construction, geometry, state, work arrays), so
-// that a caller can refuse a mesh too large for memory before building it.
-// In floating point, so that absurd counts cannot overflow.
-double solverMemoryEstimate(double cells, double nodes, double faces);
+// nodes and faces (mesh, its construction, geometry, state, work arrays;
+// with an axial stretch of every node when asked), so that a caller can
+// refuse a mesh too large for memory before building it. In floating point,
+// so that absurd counts cannot overflow.
+double solverMemoryEstimate(double cells, double nodes, double faces, bool axialStretch = false);
 // The same for a block-structured mesh of N hexahedra (about N nodes and 3 N faces).
-double solverMemoryEstimate(double cells);
+double solverMemoryEstimate(double cells, bool axialStretch = false);
 
 } // namespace euler::fv

@@ -67,6 +67,15 @@ Motion interiorStretch(const BoxSpec &box, double amplitude, double omega)
     };
 }
 
+bool AxialMotion::nodePositions(double t, NodePositions &nodes)
+{
+    nodes.assign(reference_);
+    const double lambda = law_(t);
+    for (std::size_t i = 0; i < nodes_.size(); ++i)
+        nodes.z[nodes_[i]] = lambda * zeta_[i];
+    return true;
+}
+
 void trapFloatingPoint()
 {
 #ifdef __GLIBC__

@@ -48,6 +48,35 @@ private:
     Motion motion_;
 };
 
+// An axial stretch: the listed nodes at z = law(t) zeta, the others where
+// the reference has them. The hooks give the factor to a solver with the
+// stretch set and the node positions to one without, so that both paths
+// run the same motion.
+class AxialMotion : public StepHooks
+{
+public:
+    AxialMotion(const HexMesh &reference, std::vector<Index> nodes, std::vector<double> zeta,
+                std::function<double(double)> law)
+        : reference_(reference), nodes_(std::move(nodes)), zeta_(std::move(zeta)), law_(std::move(law))
+    {
+    }
+    bool nodePositions(double t, NodePositions &nodes) override;
+    bool stretchFactor(double t, double &lambda) override
+    {
+        lambda = law_(t);
+        return true;
+    }
+    const std::vector<Index> &nodes() const { return nodes_; }
+    const std::vector<double> &zeta() const { return zeta_; }
+    double law(double t) const { return law_(t); }
+
+private:
+    const HexMesh &reference_;
+    std::vector<Index> nodes_;
+    std::vector<double> zeta_;
+    std::function<double(double)> law_;
+};
+
 // Stops the test at the first invalid operation, division by zero or
 // overflow (glibc), as euler.exe does in debug runs.
 void trapFloatingPoint();

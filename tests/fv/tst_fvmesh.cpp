@@ -28,6 +28,7 @@ private slots:
     void sweptVolumesCloseEveryCell_data();
     void sweptVolumesCloseEveryCell();
     void sweptVolumeOfTranslationIsPrism();
+    void memoryEstimateCoversTheArrays_data();
     void memoryEstimateCoversTheArrays();
 };
 
@@ -299,16 +300,31 @@ void TstFvMesh::sweptVolumeOfTranslationIsPrism()
     }
 }
 
+void TstFvMesh::memoryEstimateCoversTheArrays_data()
+{
+    QTest::addColumn<bool>("stretch");
+    QTest::newRow("node positions") << false;
+    QTest::newRow("axial stretch") << true;
+}
+
 void TstFvMesh::memoryEstimateCoversTheArrays()
 {
+    QFETCH(bool, stretch);
     const HexMesh hex = boxMesh({12, 10, 8, 1, 1, 1});
     Solver solver(hex, fvtest::air());
+    solver.reserveInterfacePieces(64); // the gradients are kept for them
+    if (stretch) {
+        std::vector<Index> nodes(hex.nodeCount());
+        for (Index n = 0; n < hex.nodeCount(); ++n)
+            nodes[n] = n;
+        solver.setAxialStretch(nodes, hex.z, 1.0);
+    }
     const double used = double(solver.memoryInUse());
     const Mesh &m = solver.mesh();
-    const double exact = solverMemoryEstimate(m.cellCount(), m.nodeCount(), m.faceCount());
+    const double exact = solverMemoryEstimate(m.cellCount(), m.nodeCount(), m.faceCount(), stretch);
     QVERIFY2(exact >= used && exact < 1.25 * used, qPrintable(QString("%1 for %2").arg(exact).arg(used)));
     // The rule of thumb from the cell count alone is close for a block mesh.
-    const double rough = solverMemoryEstimate(m.cellCount());
+    const double rough = solverMemoryEstimate(m.cellCount(), stretch);
     QVERIFY(rough > 0.9 * exact && rough < 1.3 * exact);
     // Absurd counts give an absurd figure, not an overflow.
     QVERIFY(solverMemoryEstimate(1e18) > 1e20);

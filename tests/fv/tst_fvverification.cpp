@@ -43,13 +43,17 @@ class TstFvVerification : public QObject
 
 private slots:
     void initTestCase() { fvtest::trapFloatingPoint(); }
+    void sodShockTube_data();
     void sodShockTube();
+    void acousticWaveConvergesAtSecondOrder_data();
     void acousticWaveConvergesAtSecondOrder();
     void uniformGasStaysUniformOnStretchingMesh();
     void pistonBoxConservesMassAndBalancesEnergy_data();
     void pistonBoxConservesMassAndBalancesEnergy();
     void exchangeFacesAddTheirMassAndEnthalpy();
-    void resultsDoNotDependOnThreads();
+    void resultsDoNotDependOnThreadsOrVectorWidth_data();
+    void resultsDoNotDependOnThreadsOrVectorWidth();
+    void stepsAllocateNothing_data();
     void stepsAllocateNothing();
     void unphysicalStateStopsWithTimeAndCell();
 };
@@ -72,10 +76,10 @@ struct SodResult
     double l1 = 0, dx = 0, shock = 0, contact = 0;
 };
 
-SodResult sod(int cells)
+SodResult sod(int cells, const SspScheme &scheme)
 {
     const double gamma = 1.4, tEnd = 0.2;
-    Solver solver(boxMesh({cells, 1, 1, 1.0, 0.05, 0.05}), IdealGasEos(gamma, 287));
+    Solver solver(boxMesh({cells, 1, 1, 1.0, 0.05, 0.05}), IdealGasEos(gamma, 287), scheme);
     const Geometry &g = solver.geometry();
     for (Index c = 0; c < cells; ++c)
         solver.setCellState(c, g.cellX[c] < 0.5 ? PointState{1, 0, 0, 0, 1} : PointState{0.125, 0, 0, 0, 0.1});
@@ -108,11 +112,23 @@ SodResult sod(int cells)
     return r;
 }
 
+// Both schemes the solver offers, by name.
+void addSchemeRows()
+{
+    QTest::addColumn<bool>("rk3");
+    QTest::newRow("SSP-RK3") << true;
+    QTest::newRow("SSP-RK2") << false;
+}
+
 } // namespace
+
+void TstFvVerification::sodShockTube_data() { addSchemeRows(); }
 
 void TstFvVerification::sodShockTube()
 {
-    const SodResult runs[3] = {sod(200), sod(400), sod(800)};
+    QFETCH(bool, rk3);
+    const SspScheme &scheme = rk3 ? sspRk3 : sspRk2;
+    const SodResult runs[3] = {sod(200, scheme), sod(400, scheme), sod(800, scheme)};
     for (const SodResult &r : runs) {
         QVERIFY2(std::fabs(r.shock) < 2 * r.dx, qPrintable(QString("shock off by %1").arg(r.shock)));
         QVERIFY2(std::fabs(r.contact) < 2 * r.dx, qPrintable(QString("contact off by %1").arg(r.contact)));
@@ -130,12 +146,12 @@ namespace {
 //     p' = eps p0 cos(k x) cos(a k t),  u' = eps p0 / (rho a) sin(k x) sin(a k t),
 // k = 2 pi, at 0.6 periods (where neither part vanishes); the L1 error of
 // p' and rho a u' relative to eps p0.
-double acousticError(int cells)
+double acousticError(int cells, const SspScheme &scheme)
 {
     const IdealGasEos eos = fvtest::air();
     const PointState rest = fvtest::restingAir();
     const double eps = 1e-5, k = 2 * M_PI, a = std::sqrt(eos.gamma * rest.p / rest.rho);
-    Solver solver(boxMesh({cells, 1, 1, 1.0, 1.0, 1.0}), eos);
+    Solver solver(boxMesh({cells, 1, 1, 1.0, 1.0, 1.0}), eos, scheme);
     const Geometry &g = solver.geometry();
     const double dx = 1.0 / cells;
     // Exact cell average of cos(k x).
@@ -168,9 +184,13 @@ double acousticError(int cells)
 
 } // namespace
 
+void TstFvVerification::acousticWaveConvergesAtSecondOrder_data() { addSchemeRows(); }
+
 void TstFvVerification::acousticWaveConvergesAtSecondOrder()
 {
-    const double e[3] = {acousticError(16), acousticError(32), acousticError(64)};
+    QFETCH(bool, rk3);
+    const SspScheme &scheme = rk3 ? sspRk3 : sspRk2;
+    const double e[3] = {acousticError(16, scheme), acousticError(32, scheme), acousticError(64, scheme)};
     for (int i = 0; i < 2; ++i) {
         const double order = std::log2(e[i] / e[i + 1]);
         qInfo("acoustic L1 error %.3e -> %.3e: order %.2f", e[i], e[i + 1], order);
@@ -339,7 +359,17 @@ QByteArray stateBytes(const Solver &solver)
     return bytes;
 }
 
-QByteArray pulseOnMovingBox(int threads)
+// Every node's z scaled by 1 + a (1 - cos(omega t)), as node positions or,
+// with `stretch`, as the factor of an axial stretch.
+fvtest::AxialMotion pistonMotion(const HexMesh &hex, double amplitude, double omega)
+{
+    std::vector<Index> nodes(hex.nodeCount());
+    for (Index n = 0; n < hex.nodeCount(); ++n)
+        nodes[n] = n;
+    return fvtest::AxialMotion(hex, nodes, hex.z, [=](double t) { return 1 + amplitude * (1 - std::cos(omega * t)); });
+}
+
+QByteArray pulseOnMovingBox(int threads, bool stretch)
 {
     setThreadCount(threads);
     const BoxSpec box{8, 6, 10, 0.04, 0.03, 0.05};
@@ -353,7 +383,9 @@ QByteArray pulseOnMovingBox(int threads)
         s.p *= 1 + 2 * std::exp(-r2 / 1e-4);
         solver.setCellState(c, s);
     }
-    fvtest::MovingMesh hooks(hex, fvtest::pistonStretch(0.3, 2000));
+    fvtest::AxialMotion hooks = pistonMotion(hex, 0.3, 2000);
+    if (stretch)
+        solver.setAxialStretch(hooks.nodes(), hooks.zeta(), 1.0);
     for (int i = 0; i < 20; ++i)
         solver.step(solver.stableTimeStep(0.8), hooks);
     return stateBytes(solver);
@@ -361,21 +393,48 @@ QByteArray pulseOnMovingBox(int threads)
 
 } // namespace
 
-void TstFvVerification::resultsDoNotDependOnThreads()
+void TstFvVerification::resultsDoNotDependOnThreadsOrVectorWidth_data()
 {
+    QTest::addColumn<int>("threads");
+    QTest::addColumn<bool>("wide");    // four-wide loops where the processor has AVX2
+    QTest::addColumn<bool>("stretch"); // the motion as an axial stretch
+    QTest::newRow("2 threads") << 2 << true << false;
+    QTest::newRow("3 threads") << 3 << true << false;
+    QTest::newRow("1 thread, two-wide loops") << 1 << false << false;
+    QTest::newRow("3 threads, two-wide loops") << 3 << false << false;
+    QTest::newRow("stretch, 2 threads") << 2 << true << true;
+    QTest::newRow("stretch, 3 threads, two-wide loops") << 3 << false << true;
+}
+
+// Against one thread with the widest loops the processor has.
+void TstFvVerification::resultsDoNotDependOnThreadsOrVectorWidth()
+{
+    QFETCH(int, threads);
+    QFETCH(bool, wide);
+    QFETCH(bool, stretch);
     const int before = threadCount();
-    const QByteArray one = pulseOnMovingBox(1);
-    const QByteArray two = pulseOnMovingBox(2);
-    const QByteArray three = pulseOnMovingBox(3);
+    setWideVectors(true);
+    const QByteArray reference = pulseOnMovingBox(1, stretch);
+    setWideVectors(wide);
+    const QByteArray other = pulseOnMovingBox(threads, stretch);
+    setWideVectors(true);
     setThreadCount(before);
-    QVERIFY(one == two);
-    QVERIFY(one == three);
+    QVERIFY(!reference.isEmpty());
+    QVERIFY(reference == other);
+}
+
+void TstFvVerification::stepsAllocateNothing_data()
+{
+    QTest::addColumn<bool>("stretch");
+    QTest::newRow("node positions") << false;
+    QTest::newRow("axial stretch") << true;
 }
 
 // A moving mesh, exchange faces and coupled scalars: once running, a step
 // allocates nothing.
 void TstFvVerification::stepsAllocateNothing()
 {
+    QFETCH(bool, stretch);
     const BoxSpec box{6, 5, 4, 0.06, 0.05, 0.04};
     const HexMesh hex = fvtest::distortedBox(box, 0.2);
     Solver solver(hex, fvtest::air());
@@ -386,12 +445,14 @@ void TstFvVerification::stepsAllocateNothing()
     class Hooks : public Inflow
     {
     public:
-        Hooks(const HexMesh &hex, std::vector<Index> faces) : Inflow(std::move(faces), 0.01, 3e5), moving_(hex, fvtest::pistonStretch(0.2, 500)) {}
-        bool nodePositions(double t, NodePositions &nodes) override { return moving_.nodePositions(t, nodes); }
-
-    private:
-        fvtest::MovingMesh moving_;
+        Hooks(const HexMesh &hex, std::vector<Index> faces)
+            : Inflow(std::move(faces), 0.01, 3e5), moving(pistonMotion(hex, 0.2, 500)) {}
+        bool nodePositions(double t, NodePositions &nodes) override { return moving.nodePositions(t, nodes); }
+        bool stretchFactor(double t, double &lambda) override { return moving.stretchFactor(t, lambda); }
+        fvtest::AxialMotion moving;
     } hooks(hex, open);
+    if (stretch)
+        solver.setAxialStretch(hooks.moving.nodes(), hooks.moving.zeta(), 1.0);
     const double dt = solver.stableTimeStep(0.5);
     solver.step(dt, hooks);
     allocations = 0;
