@@ -5,6 +5,7 @@
 #include "solvertestcase.h"
 
 #include "formats/historycolumns.h"
+#include "io/caseinputs.h"
 #include "io/historywriter.h"
 #include "models/kinematics.h"
 #include "post/resultfile.h"
@@ -470,7 +471,19 @@ void TstSolverRun::chamberHistoryAndSummaryAgreeWithTheRun()
     const double R = specificGasConstant(17.4);
     QVERIFY(std::fabs(at(column::pressure) / (at(column::density) * R * at(column::temperature)) - 1) < 1e-6);
 
+    // The chamber holds the four box pockets of 1.6e-3 m^3 beside the
+    // polygon inscribed in the bore times z_min (below A_p z_min); the
+    // clearance ratio is that volume over the swept volume.
+    const double clearance = TextFields::number(history.at(1), column::volume); // at top dead centre
+    const double pockets = 4 * solvertest::samplePocketVolume, round = 0.0014527;
+    QVERIFY2(clearance > pockets + 0.95 * round && clearance < pockets + round, qPrintable(QString::number(clearance)));
+    const double swept = makeCompressor(solvertest::sampleCylinder(), solvertest::sampleValves()).sweptVolume();
     const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
+    const QByteArray ratio = "Clearance ratio incl. pockets (1) = ";
+    const qsizetype at0 = summary.indexOf(ratio);
+    QVERIFY(at0 >= 0);
+    const double ratioValue = summary.mid(at0 + ratio.size()).split('\n').first().trimmed().toDouble();
+    QVERIFY2(std::fabs(ratioValue / (clearance / swept) - 1) < 1e-4, summary.constData());
     QVERIFY(summary.contains("from crank angle 0 to 40 deg (no complete revolution"));
     QVERIFY(summary.contains("Suction mass per revolution (kg) = "));
     const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
@@ -507,9 +520,20 @@ void TstSolverRun::chamberWritesParaViewFiles()
     chamber::ChamberRunOptions options = quietChamber();
     options.paraViewIntervalDeg = 5;
     options.writeSurfaces = false;
-    QCOMPARE(chamber::runChamberCase(w.root().toStdString(), options).exitCode, 0);
+    const chamber::ChamberRunResult result = chamber::runChamberCase(w.root().toStdString(), options);
+    QCOMPARE(result.exitCode, 0);
     for (const char *name : {"vtk/chamber_000.vtu", "vtk/chamber_005.vtu", "vtk/chamber_010.vtu"})
         QVERIFY2(readAll(w.caseFile(QLatin1String(name))).startsWith("<?xml"), name);
+    // The pockets' cells (the box pocket's column of two merged into one,
+    // four pockets) follow the chamber's, told apart by the region field.
+    const QByteArray vtu = readAll(w.caseFile(QStringLiteral("vtk/chamber_005.vtu")));
+    QVERIFY(vtu.contains("Name=\"region\""));
+    const QByteArray cells = "NumberOfCells=\"";
+    const qsizetype c0 = vtu.indexOf(cells) + cells.size();
+    const long long count = vtu.mid(c0, vtu.indexOf('"', c0) - c0).toLongLong();
+    QCOMPARE(count, result.cells);
+    QVERIFY(readAll(w.caseFile(QStringLiteral("euler.log")))
+                .contains(QByteArray::number(count - 4) + " cells in the chamber, 1 in each pocket)"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("vtk/chamber_012.vtu"))));
     const QByteArray pvd = readAll(w.caseFile(QStringLiteral("chamber.pvd")));
     QVERIFY(pvd.contains("<DataSet timestep=\"5\" part=\"0\" file=\"vtk/chamber_005.vtu\"/>"));
