@@ -5,8 +5,10 @@
 #include "chambertestcase.h"
 
 #include "chamber/chamberpockets.h"
+#include "chamber/wallfiles.h"
 #include "fv/parallel.h"
 
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cmath>
@@ -27,6 +29,7 @@ private slots:
     void pocketsOpenOnlyAsHighAsTheSideWall();
     void valvesBlowThroughTheirSeats();
     void chamberStateHoldsThePocketGas();
+    void sideFilesShowTheOpenings();
 };
 
 namespace {
@@ -235,6 +238,46 @@ void TstChamberPockets::chamberStateHoldsThePocketGas()
     const HistoryInstant hb = bare.historyInstant(), hp = pocketed.historyInstant();
     QVERIFY2(std::fabs(hp.volume / (hb.volume + pockets) - 1) < 1e-12, qPrintable(QString::number(hp.volume)));
     QVERIFY2(std::fabs(hp.mass / hb.mass - hp.volume / hb.volume) < 1e-12, qPrintable(QString::number(hp.mass)));
+}
+
+// The side wall's radial velocity is the flow through the pockets'
+// openings: 0 wherever the wall meets no pocket, into the chamber (negative,
+// outward positive) at the suction valves' pockets while they let gas in.
+void TstChamberPockets::sideFilesShowTheOpenings()
+{
+    ChamberSimulation sim(sampleSetup(3, 1, 2));
+    sim.advanceTo(timeAt(sim, 40));
+    QVERIFY(sim.historyInstant().valves[0].massFlow > 0);
+    QTemporaryDir dir;
+    WallFiles files(sim, dir.path().toStdString());
+    const QList<QByteArray> lines = QByteArray::fromStdString(files.sideText(sim)).trimmed().split('\n');
+    const double R = 0.34, column = 2 * M_PI / sim.mesh().section().circumferential;
+    const double reach = coarsePocket().halfAngle + column; // a node takes its faces' mean
+    double suctionInflow = 0;
+    int open = 0;
+    for (const QByteArray &line : lines) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        QVERIFY(f.size() >= 13);
+        const double theta = f[6].toDouble() / R, radial = f[11].toDouble();
+        double nearest = 10;
+        int pocket = -1;
+        for (int j = 0; j < 4; ++j) {
+            const double d = std::fabs(std::remainder(theta - sim.compressor().valves[j].pocketAngle, 2 * M_PI));
+            if (d < nearest) {
+                nearest = d;
+                pocket = j;
+            }
+        }
+        if (nearest > reach) {
+            QCOMPARE(radial, 0.0);
+            continue;
+        }
+        open += radial != 0;
+        if (pocket < 2)
+            suctionInflow = std::min(suctionInflow, radial);
+    }
+    QVERIFY(open > 0);
+    QVERIFY2(suctionInflow < -1, qPrintable(QString::number(suctionInflow)));
 }
 
 QTEST_GUILESS_MAIN(TstChamberPockets)
