@@ -10,8 +10,11 @@
 //       same as an axial stretch, the chamber's cheap path)
 //   bench_solver3d --sample [--threads T] [--steps S]
 //       one line: sample_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x> ...
-//       for the chamber of the sample case Case680mm (2 + 2 valves, n1 10,
-//       n2 2, n3 6) from top dead centre, its piston and valves at work
+//       join_share=<f> for the chamber and valve pockets of the sample case
+//       Case680mm (2 + 2 valves, n1 10, n2 2, n3 6) from top dead centre,
+//       its piston and valves at work; join_share is the part of the wall
+//       time the pockets' join to the side wall took (its updates as the
+//       mesh moves)
 //   bench_solver3d --revolution [--threads T]
 //       one line: revolution_seconds=<wall> threads=<t> steps=<s> cpu_seconds=<c>: the
 //       whole run of euler.exe for one revolution of the sample case, every
@@ -112,6 +115,7 @@ struct Figures
     long cells, steps;
     int threads;
     double seconds, cpuSeconds;
+    double joinShare = -1; // of the seconds, where there is a join
 };
 
 Figures run(const Options &o)
@@ -156,9 +160,12 @@ double print(const Figures &f, const char *mesh = "box")
 {
     const double rate = double(f.cells) * f.steps / f.seconds;
     std::printf("%s_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f cpu_seconds=%.3f "
-                "scheme=%s motion=%s\n",
+                "scheme=%s motion=%s",
                 mesh, f.cells, f.threads, f.steps, f.seconds, rate, f.cpuSeconds, f.options.rk2 ? "rk2" : "rk3",
                 motionNames[static_cast<int>(f.options.motion)]);
+    if (f.joinShare >= 0)
+        std::printf(" join_share=%.3f", f.joinShare);
+    std::printf("\n");
     std::fflush(stdout);
     return rate;
 }
@@ -197,7 +204,7 @@ Figures runSample(const Options &o)
     setThreadCount(o.threads > 0 ? o.threads : threadCount());
     const SampleWorkspace w("360.00000");
     const euler::CaseInputs in = euler::readCaseInputs(w.root);
-    euler::chamber::ChamberSimulation sim(euler::chamber::chamberSetup(in.cylinder, in.valves, false));
+    euler::chamber::ChamberSimulation sim(euler::chamber::chamberSetup(in.cylinder, in.valves, &in.pocket, false));
     const double degree = M_PI / 180 / sim.compressor().crank.omega();
     auto advance = [&](long steps) {
         const long until = sim.stepCount() + steps;
@@ -212,10 +219,12 @@ Figures runSample(const Options &o)
         steps = std::max(20L, static_cast<long>(3.0 * done / seconds));
     }
     const std::clock_t cpuStart = std::clock();
+    const double joinBefore = sim.joinSeconds();
     const auto [seconds, done] = advance(steps);
     Options shown = o;
     shown.motion = Motion::Stretch; // the chamber's piston
-    return {shown, sim.solver().mesh().cellCount(), done, threadCount(), seconds, cpuSecondsSince(cpuStart)};
+    return {shown, sim.solver().mesh().cellCount(), done, threadCount(), seconds, cpuSecondsSince(cpuStart),
+            (sim.joinSeconds() - joinBefore) / seconds};
 }
 
 void runRevolution(int threads)

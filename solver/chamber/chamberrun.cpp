@@ -4,6 +4,7 @@
 #include "chamber/wallfiles.h"
 #include "fv/parallel.h"
 #include "io/historywriter.h"
+#include "pockets/pocketcolumns.h"
 #include "io/inputerror.h"
 #include "io/numberformat.h"
 #include "io/outputschedule.h"
@@ -41,10 +42,10 @@ std::string meshName(const ChamberMeshSpec &spec)
 }
 
 // Refuses, before anything is allocated, a mesh the solver cannot number.
-void checkMeshNumbering(const ChamberMeshSpec &spec, const std::string &cylinderFile)
+void checkMeshNumbering(const ChamberSetup &setup, const std::string &cylinderFile)
 {
-    if (meshCounts(spec).faces > static_cast<double>(std::numeric_limits<Index>::max()))
-        throw inputError(cylinderFile, meshName(spec) + " has more faces than the solver can number");
+    if (meshCounts(setup.mesh).faces + pocketCounts(setup).faces > static_cast<double>(std::numeric_limits<Index>::max()))
+        throw inputError(cylinderFile, meshName(setup.mesh) + " has more faces than the solver can number");
 }
 
 // The smallest cell's length scale 2 V / sum|A| at top dead centre, from the
@@ -71,9 +72,10 @@ RunCost chamberRunCost(const ChamberSetup &setup, const OutputSchedule &schedule
 {
     const Compressor &m = setup.compressor;
     const ChamberMeshSpec &spec = setup.mesh;
-    const MeshCounts counts = meshCounts(spec);
+    const MeshCounts chamber = meshCounts(spec), pockets = pocketCounts(setup);
+    const MeshCounts counts{chamber.cells + pockets.cells, chamber.nodes + pockets.nodes, chamber.faces + pockets.faces};
     RunCost cost;
-    cost.memoryBytes = chamberMemoryBytes(spec);
+    cost.memoryBytes = chamberMemoryBytes(spec, pockets);
     cost.memoryFor = meshName(spec);
 
     const double hottest = std::max(m.suction.temperature, m.discharge.temperature);
@@ -107,7 +109,7 @@ void checkChamberRunCost(const ChamberSetup &setup, const OutputSchedule &schedu
         limits.memoryName = "the limit is";
     limits.diskBytes = options.diskBytes > 0 ? options.diskBytes : freeDiskBytes(caseDir);
     checkRunCost(chamberRunCost(setup, schedule, options), limits, log, cylinderFile);
-    checkMeshNumbering(setup.mesh, cylinderFile);
+    checkMeshNumbering(setup, cylinderFile);
 }
 
 std::string progressLine(ChamberSimulation &sim)
@@ -125,32 +127,39 @@ void logMesh(RunLog &log, const ChamberSimulation &sim, int threads)
     const ChamberMesh &mesh = sim.mesh();
     const CrossSection &s = mesh.section();
     const fv::Solver &solver = sim.solver();
-    double volume = 0, smallest = std::numeric_limits<double>::infinity();
+    const pockets::PlacedPockets &placed = sim.pockets();
+    const Index chamberCells = placed.count() > 0 ? placed.firstCell : solver.mesh().cellCount();
+    double chamber = 0, pockets = 0, smallest = std::numeric_limits<double>::infinity(), smallestPocket = smallest;
     for (Index c = 0; c < solver.mesh().cellCount(); ++c) {
-        volume += solver.geometry().volume[static_cast<size_t>(c)];
-        smallest = std::min(smallest, solver.geometry().lengthScale[static_cast<size_t>(c)]);
+        const size_t i = static_cast<size_t>(c);
+        (c < chamberCells ? chamber : pockets) += solver.geometry().volume[i];
+        double &h = c < chamberCells ? smallest : smallestPocket;
+        h = std::min(h, solver.geometry().lengthScale[i]);
     }
     log.line("Chamber mesh:");
     log.line("  cells, nodes, faces           " + std::to_string(solver.mesh().cellCount()) + ", "
-             + std::to_string(solver.mesh().nodeCount()) + ", " + std::to_string(solver.mesh().faceCount()));
+             + std::to_string(solver.mesh().nodeCount()) + ", " + std::to_string(solver.mesh().faceCount()) + " ("
+             + std::to_string(chamberCells) + " cells in the chamber, " + std::to_string(placed.cellsPerPocket)
+             + " in each pocket)");
     log.line("  cross-section                 core " + std::to_string(s.coreCells) + " x " + std::to_string(s.coreCells)
              + " cells (corners at radius " + fmt(s.coreRadius) + " m), " + std::to_string(s.rings()) + " rings, "
              + std::to_string(s.circumferential) + " cells round the bore");
     log.line("  layers head to piston         " + std::to_string(mesh.layers()));
-    log.line("  clearance volume (m^3)        " + fmt(volume) + " (no pockets)");
-    log.line("  smallest cell length (m)      " + fmt(smallest) + " at top dead centre");
+    log.line("  clearance volume (m^3)        " + fmt(chamber + pockets) + " (chamber " + fmt(chamber) + ", pockets "
+             + fmt(pockets) + ")");
+    log.line("  smallest cell length (m)      " + fmt(smallest) + " in the chamber at top dead centre"
+             + (placed.count() > 0 ? ", " + fmt(smallestPocket) + " in the pockets" : std::string()));
     for (size_t j = 0; j < sim.valves().count(); ++j)
-        log.line("  valve " + std::to_string(j + 1) + " side-wall faces      "
-                 + std::to_string(sim.valves().openings()[j].faces.size()));
+        log.line("  " + sim.compressor().valves[j].name() + " on " + std::to_string(sim.valves().openings()[j].faces.size())
+                 + " seat faces of its pocket at " + fmt(sim.compressor().valves[j].pocketAngle * 180 / M_PI) + " deg");
     log.line("  solver threads                " + std::to_string(threads));
-    log.line("Note: the valve pockets are not meshed; each valve exchanges gas through the side wall inside its outline.");
 }
 
 void runChamber(const CaseInputs &inputs, const std::filesystem::path &caseDir, const ChamberRunOptions &options,
                 RunLog &log, ChamberRunResult &result)
 {
     const CylinderInput &cyl = inputs.cylinder;
-    ChamberSetup setup = chamberSetup(cyl, inputs.valves, options.holdValvesShut);
+    ChamberSetup setup = chamberSetup(cyl, inputs.valves, &inputs.pocket, options.holdValvesShut);
     logInputs(log, inputs, "radius of the mesh's inner rings", "not used: the gas is inviscid");
     logDerived(log, setup.compressor);
     checkPocketMesh(log, inputs.pocketMesh, inputs.valves);
@@ -217,15 +226,27 @@ void runChamber(const CaseInputs &inputs, const std::filesystem::path &caseDir, 
 
 } // namespace
 
-ChamberSetup chamberSetup(const CylinderInput &cyl, const ValveInput &valves, bool valvesHeldShut)
+ChamberSetup chamberSetup(const CylinderInput &cyl, const ValveInput &valves, const pockets::PocketProper *pocket,
+                          bool valvesHeldShut)
 {
     ChamberSetup setup;
     setup.compressor = makeCompressor(cyl, valves);
     setup.mesh = {0.5 * cyl.pistonDiameter, 0.5 * cyl.rodDiameter, cyl.n1, cyl.n2, cyl.n3, cyl.gradingPiston,
                   cyl.gradingRod};
-    setup.valveRadius = 0.5 * valves.valveDiameter;
     setup.courantNumber = cyl.courantNumber;
     setup.valvesHeldShut = valvesHeldShut;
+    if (pocket) {
+        std::vector<double> angles;
+        std::vector<std::string> names;
+        for (const Valve &v : setup.compressor.valves) {
+            angles.push_back(v.pocketAngle);
+            names.push_back(v.name());
+        }
+        pockets::checkPocketsApart(*pocket, angles, names, formats::caselayout::valveInput);
+        auto merged = std::make_shared<pockets::PocketProper>(*pocket);
+        pockets::mergeColumns(*merged);
+        setup.pocket = std::move(merged);
+    }
     return setup;
 }
 

@@ -30,7 +30,10 @@ struct ChamberRunResult : CaseRunResult
 // computed field, and the ParaView files. Never throws.
 ChamberRunResult runChamberCase(const std::filesystem::path &rootDirectory, const ChamberRunOptions &options = {});
 
-// The chamber setup of a case's inputs.
-ChamberSetup chamberSetup(const CylinderInput &cylinder, const ValveInput &valves, bool valvesHeldShut);
+// The chamber setup of a case's inputs: the pocket, when given, one copy per
+// valve with its columns merged along the axis (pockets::mergeColumns).
+// Throws RunError (BadInput) when the pockets of two valves overlap.
+ChamberSetup chamberSetup(const CylinderInput &cylinder, const ValveInput &valves, const pockets::PocketProper *pocket,
+                          bool valvesHeldShut);
 
 } // namespace euler::chamber

@@ -4,36 +4,39 @@
 #include "io/numberformat.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
-#include <map>
 
 namespace euler::chamber {
 namespace {
 
-// The mesh faces of boundary quads [first, first + count) of the hexahedron
-// mesh, in that order.
-std::vector<Index> quadFaces(const fv::Mesh &mesh, const fv::HexMesh &hex, Index first, Index count)
+std::vector<double> pocketAngles(const Compressor &compressor)
 {
-    const auto sorted = [](std::array<Index, 4> n) {
-        std::sort(n.begin(), n.end());
-        return n;
-    };
-    std::map<std::array<Index, 4>, Index> faceOf;
-    for (Index f = mesh.internalFaceCount(); f < mesh.faceCount(); ++f) {
-        const Index *n = &mesh.faceNodes[static_cast<size_t>(4 * f)];
-        faceOf[sorted({n[0], n[1], n[2], n[3]})] = f;
-    }
-    std::vector<Index> faces;
-    for (Index q = first; q < first + count; ++q)
-        faces.push_back(faceOf.at(sorted(hex.boundary[static_cast<size_t>(q)].nodes)));
-    return faces;
+    std::vector<double> angles;
+    for (const Valve &v : compressor.valves)
+        angles.push_back(v.pocketAngle);
+    return angles;
 }
 
 } // namespace
 
-double chamberMemoryBytes(const ChamberMeshSpec &spec)
+MeshCounts pocketCounts(const ChamberSetup &setup)
 {
-    const MeshCounts n = meshCounts(spec);
+    if (!setup.pocket)
+        return {};
+    const fv::HexMesh &p = setup.pocket->hex;
+    const double copies = static_cast<double>(setup.compressor.valves.size());
+    // Every cell has six faces, each shared by two cells or on the boundary.
+    return {copies * p.cellCount(), copies * p.nodeCount(),
+            copies * 0.5 * (6.0 * p.cellCount() + static_cast<double>(p.boundary.size()))};
+}
+
+double chamberMemoryBytes(const ChamberMeshSpec &spec, const MeshCounts &pockets)
+{
+    MeshCounts n = meshCounts(spec);
+    n.cells += pockets.cells;
+    n.nodes += pockets.nodes;
+    n.faces += pockets.faces;
     // The solver's estimate grows in proportion to the counts: beyond a
     // billion cells it is scaled up from a billion.
     const double scale = n.cells > 1e9 ? n.cells / 1e9 : 1.0;
@@ -48,19 +51,22 @@ double chamberMemoryBytes(const ChamberMeshSpec &spec)
 ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     : setup_(setup),
       mesh_(setup.mesh, setup.compressor.crank.gap(0)),
+      all_(pocketedMesh(mesh_.hex(), setup.pocket.get(), pocketAngles(setup.compressor))),
       motion_(mesh_, setup.compressor.crank),
-      solver_(std::make_unique<fv::Solver>(mesh_.hex(), fv::IdealGasEos(setup.compressor.gas))),
+      solver_(std::make_unique<fv::Solver>(all_.hex, fv::IdealGasEos(setup.compressor.gas))),
       headFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstHeadQuad(), mesh_.cellsPerLayer())),
       pistonFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstPistonQuad(), mesh_.cellsPerLayer())),
       sideFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstSideQuad(),
                            mesh_.section().circumferential * mesh_.layers())),
-      valves_(setup.compressor, mesh_, sideFaces_, setup.valveRadius, setup.valvesHeldShut)
+      valves_(setup.compressor, seatFaces(solver_->mesh(), all_.placed), setup.valvesHeldShut)
 {
     for (Index f = solver_->mesh().internalFaceCount(); f < solver_->mesh().faceCount(); ++f)
         boundaryFaces_.push_back(f);
     solver_->setBoundaryKind(valves_.exchangeFaces(), fv::BoundaryKind::Exchange);
     // The mesh is built at the gap of crank angle 0.
     solver_->setAxialStretch(motion_.nodes(), motion_.zeta(), motion_.gap(0));
+    if (setup.pocket)
+        join_ = joinPockets(mesh_, sideFaces_, all_.placed, *setup.pocket, *solver_);
     // The flows in the chamber are slow against the speed of sound.
     solver_->setLowMachCorrection(true);
     const Plenum &d = setup.compressor.discharge;
@@ -91,9 +97,18 @@ bool ChamberSimulation::stretchFactor(double t, double &lambda)
     return true;
 }
 
+void ChamberSimulation::interfacePieces(double t, const fv::Geometry &geometry, fv::InterfacePieces &pieces)
+{
+    if (!join_)
+        return;
+    const auto start = std::chrono::steady_clock::now();
+    join_->update(motion_.gap(t), geometry, pieces);
+    joinSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 void ChamberSimulation::beforeFluxes(const fv::StageInfo &stage, fv::Solver &solver)
 {
-    valves_.evaluate(motion_.gap(stage.time), solver.scalars().data(), solver);
+    valves_.evaluate(solver.scalars().data(), solver);
     valves_.apply(solver);
 }
 
@@ -113,7 +128,7 @@ void ChamberSimulation::advanceTo(double tEnd)
     const double courant = setup_.courantNumber;
     while (time() < tEnd) {
         try {
-            valves_.evaluate(gap(), solver_->scalars().data(), *solver_);
+            valves_.evaluate(solver_->scalars().data(), *solver_);
             double dt = std::min(solver_->stableTimeStep(courant), valves_.stableTimeStep(*solver_, courant));
             const double remaining = tEnd - time();
             // Avoid a sliver of a step just before the target.
@@ -156,7 +171,7 @@ HistoryInstant ChamberSimulation::historyInstant()
     const std::vector<double> &volume = s.volumes();
     const Compressor &m = setup_.compressor;
     const std::vector<double> &y = s.scalars();
-    valves_.evaluate(gap(), y.data(), s);
+    valves_.evaluate(y.data(), s);
 
     HistoryInstant h;
     h.time = time();

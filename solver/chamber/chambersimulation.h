@@ -1,12 +1,15 @@
 #pragma once
 
 #include "chamber/chambermesh.h"
+#include "chamber/chamberpockets.h"
 #include "chamber/chambervalves.h"
 #include "chamber/pistonmotion.h"
 #include "fv/solver.h"
 #include "io/historywriter.h"
 #include "models/compressor.h"
 #include "models/cycle.h"
+#include "pockets/borejoin.h"
+#include "pockets/pocketplacement.h"
 
 #include <functional>
 #include <memory>
@@ -19,7 +22,10 @@ struct ChamberSetup
 {
     Compressor compressor;
     ChamberMeshSpec mesh;
-    double valveRadius = 0;     // d_V / 2
+    // One copy per valve at its pocket angle, its valve on the seat; none
+    // for a bare chamber (checks of the chamber mesh), whose valves must be
+    // held shut.
+    std::shared_ptr<const pockets::PocketProper> pocket;
     double courantNumber = 0.5;
     bool valvesHeldShut = false;
 };
@@ -28,11 +34,16 @@ struct ChamberSetup
 // (fv::solverMemoryEstimate), the hexahedron mesh it is built from, the node
 // motion and the ParaView writer. In floating point, so that absurd counts
 // give an absurd figure instead of overflowing.
-double chamberMemoryBytes(const ChamberMeshSpec &spec);
+// The pockets' counts (pocketCounts) are added to the chamber's.
+double chamberMemoryBytes(const ChamberMeshSpec &spec, const MeshCounts &pockets = {});
+// Cells, nodes and faces of a setup's pockets, all copies.
+MeshCounts pocketCounts(const ChamberSetup &setup);
 
 // The three-dimensional chamber in time: the finite-volume solver on the
-// chamber mesh, the piston moving its nodes, the valves exchanging gas
-// through the side wall. It starts at top dead centre with gas at rest at
+// chamber mesh and the valve pockets after it, the piston moving the
+// chamber's nodes, the pockets' openings joined to the sliding side wall
+// (pockets::BoreJoin, recomputed whenever the nodes move), the valves
+// exchanging gas through the pockets' seats. It starts at top dead centre with gas at rest at
 // the discharge pressure and the discharge plenum temperature, every plate
 // on its seat. Each step is the Courant number times the smaller of the
 // solver's time scale and the valves' (ChamberValves::timeScale), cut so that
@@ -44,6 +55,13 @@ public:
     explicit ChamberSimulation(const ChamberSetup &setup);
 
     const ChamberMesh &mesh() const { return mesh_; }
+    // The chamber's hexahedra followed by the pockets'.
+    const fv::HexMesh &hex() const { return all_.hex; }
+    const pockets::PlacedPockets &pockets() const { return all_.placed; }
+    // The join of the pockets to the side wall (null without pockets), and
+    // the wall-clock seconds its updates have taken so far.
+    const pockets::BoreJoin *join() const { return join_.get(); }
+    double joinSeconds() const { return joinSeconds_; }
     const fv::Solver &solver() const { return *solver_; }
     const Compressor &compressor() const { return setup_.compressor; }
     const ChamberValves &valves() const { return valves_; }
@@ -85,15 +103,19 @@ public:
 
 private:
     bool stretchFactor(double t, double &lambda) override;
+    void interfacePieces(double t, const fv::Geometry &geometry, fv::InterfacePieces &pieces) override;
     void beforeFluxes(const fv::StageInfo &stage, fv::Solver &solver) override;
     void scalarRates(const fv::StageInfo &stage, const fv::Solver &solver, const double *y, double *rates) override;
 
     ChamberSetup setup_;
     ChamberMesh mesh_;
+    PocketedMesh all_;
     PistonMotion motion_;
     std::unique_ptr<fv::Solver> solver_;
     std::vector<Index> headFaces_, pistonFaces_, sideFaces_, boundaryFaces_;
     ChamberValves valves_;
+    std::unique_ptr<pockets::BoreJoin> join_;
+    double joinSeconds_ = 0;
     double startMass_ = 0, startEnergy_ = 0;
     double lastStep_ = 0;
 };

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace euler::chamber {
 namespace {
@@ -15,11 +16,6 @@ namespace {
 // SSP-RK3 damps a decaying mode e^(-lambda t) for lambda dt up to 2.51; the
 // valve flow's feedback on the cells it feeds is such a mode.
 constexpr double exchangeStability = 2.0;
-
-std::string valveName(const Valve &v)
-{
-    return (v.kind == ValveKind::Suction ? "suction valve " : "discharge valve ") + std::to_string(v.number);
-}
 
 } // namespace
 
@@ -34,45 +30,20 @@ ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double 
     return {p0, p0, T + 0.5 * speed2 / gas.cp()};
 }
 
-ChamberValves::ChamberValves(const Compressor &compressor, const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
-                             double valveRadius, bool heldShut)
+ChamberValves::ChamberValves(const Compressor &compressor, std::vector<std::vector<Index>> seatFaces, bool heldShut)
     : compressor_(compressor), orifice_(compressor.gas.gamma, compressor.gas.R), heldShut_(heldShut),
       impacts_(compressor.valves.size())
 {
-    const double R = mesh.boreRadius();
-    const int nc = mesh.section().circumferential, layers = mesh.layers();
-    std::vector<ValveOutline> outlines;
-    for (const Valve &valve : compressor.valves)
-        outlines.emplace_back(R, valve.pocketAngle, valveRadius);
-    for (size_t i = 0; i < outlines.size(); ++i)
-        for (size_t j = i + 1; j < outlines.size(); ++j)
-            if (outlines[i].centreDistance(outlines[j]) < 2 * valveRadius)
-                throw inputError(formats::caselayout::valveInput,
-                                 "the valve outlines of " + valveName(compressor.valves[i]) + " and "
-                                     + valveName(compressor.valves[j]) + " overlap on the bore: their pocket angles lie "
-                                     + formatNumber(outlines[i].centreDistance(outlines[j]) / R * 180 / M_PI)
-                                     + " deg apart, the valve diameter needs "
-                                     + formatNumber(2 * valveRadius / R * 180 / M_PI) + " deg");
-
-    for (const ValveOutline &outline : outlines) {
+    seatFaces.resize(compressor.valves.size());
+    for (size_t j = 0; j < seatFaces.size(); ++j) {
+        if (seatFaces[j].empty() && !heldShut)
+            throw std::invalid_argument(compressor.valves[j].name() + " has no seat faces");
         ValveOpening o;
-        for (int l = 0; l < nc; ++l) {
-            const double a0 = outline.circumference * l / nc, a1 = outline.circumference * (l + 1) / nc;
-            if (!outline.meetsColumn(a0, a1))
-                continue;
-            for (int j = 0; j < layers; ++j) {
-                o.faces.push_back(sideFaces[static_cast<size_t>(j * nc + l)]);
-                o.arc0.push_back(a0 - outline.nearestImage(0.5 * (a0 + a1)));
-                o.arc1.push_back(a1 - outline.nearestImage(0.5 * (a0 + a1)));
-                o.zeta0.push_back(static_cast<double>(j) / layers);
-                o.zeta1.push_back(j + 1 == layers ? 1.0 : static_cast<double>(j + 1) / layers);
-            }
-        }
+        o.faces = std::move(seatFaces[j]);
         o.openArea.assign(o.faces.size(), 0.0);
         o.exchange.assign(o.faces.size(), {});
         openings_.push_back(std::move(o));
     }
-    radius_ = valveRadius;
 }
 
 std::vector<Index> ChamberValves::exchangeFaces() const
@@ -83,7 +54,7 @@ std::vector<Index> ChamberValves::exchangeFaces() const
     return faces;
 }
 
-void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solver)
+void ChamberValves::evaluate(const double *y, const fv::Solver &solver)
 {
     const fv::Geometry &g = solver.geometry();
     const fv::PrimitiveFields &w = solver.primitives();
@@ -95,10 +66,7 @@ void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solv
         double open = 0, p = 0, rho = 0, p0 = 0, T0 = 0;
         for (size_t k = 0; k < o.faces.size(); ++k) {
             const size_t f = static_cast<size_t>(o.faces[k]);
-            const double z0 = o.zeta0[k] * gap, z1 = o.zeta1[k] * gap;
-            const double fraction = halfDiskOverlap(o.arc0[k], o.arc1[k], z0, z1, radius_)
-                                    / ((o.arc1[k] - o.arc0[k]) * (z1 - z0));
-            const double a = fraction * g.area[f];
+            const double a = g.area[f];
             const size_t c = static_cast<size_t>(owner[f]);
             o.openArea[k] = a;
             open += a;
@@ -111,7 +79,17 @@ void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solv
             p0 += a * approach.flowPressure;
             T0 += a * approach.flowTemperature;
         }
-        o.totalOpenArea = open;
+        if (o.faces.empty()) { // held shut in a bare chamber: its volume mean
+            const std::vector<double> &volume = solver.volumes();
+            for (size_t c = 0; c < volume.size(); ++c) {
+                open += volume[c];
+                p += volume[c] * w[fv::Pressure][c];
+                rho += volume[c] * w[fv::Rho][c];
+            }
+            p0 = p;
+            T0 = open * gas.temperature(p / open, rho / open);
+        }
+        o.totalOpenArea = o.faces.empty() ? 0.0 : open;
         o.pressure = p / open;
         o.density = rho / open;
         o.temperature = gas.temperature(o.pressure, o.density);
@@ -120,7 +98,7 @@ void ChamberValves::evaluate(double gap, const double *y, const fv::Solver &solv
 
         const double mdot = o.flow.massFlowIn;
         const Plenum &plenum = valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge;
-        // Inflow: plenum gas expanded to the chamber side's pressure.
+        // Inflow: plenum gas expanded to the seat side's pressure.
         const double jetDensity = gas.density(plenum.pressure, plenum.temperature)
                                   * std::pow(o.side.flowPressure / plenum.pressure, 1.0 / gas.gamma);
         const double jetSpeed = std::fabs(mdot) / (jetDensity * open);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "chamber/chambermesh.h"
-#include "chamber/valveoutline.h"
 #include "fv/solver.h"
 #include "models/compressor.h"
 #include "models/valveexchange.h"
@@ -25,15 +24,11 @@ constexpr std::size_t enthalpy(std::size_t j) { return 4 + perValve * j; }
 constexpr std::size_t count(std::size_t valves) { return 1 + perValve * valves; }
 } // namespace scalar
 
-// Where one valve meets the chamber and what it does there. Its faces are
-// the side-wall faces of every column its outline meets; each is open by its
-// overlap with the outline (in arc length and z), so the open area follows
-// the piston smoothly.
+// Where one valve meets the gas and what it does there: the valve_seat faces
+// of its pocket, each open by its area.
 struct ValveOpening
 {
     std::vector<Index> faces;            // mesh faces
-    std::vector<double> arc0, arc1;      // the face's arc range, m
-    std::vector<double> zeta0, zeta1;    // its z range divided by the gap
     std::vector<double> openArea;        // m^2, per face
     double totalOpenArea = 0;            // m^2
     // Open-area means of the cells at the open faces: their static state,
@@ -59,23 +54,24 @@ struct ValveOpening
 // state (p0, T0).
 ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards);
 
-// The valves of a chamber run until the pockets are meshed: each exchanges
-// gas through the side-wall faces inside its outline (valveoutline.h). Its
-// plate follows the mass-spring model and its mass flow is the isentropic
-// valve flow, both driven by the open-area mean of the approach states of
-// the cells there (approachState); the flow is shared over the faces by open
-// area:
+// The valves of a chamber run: each sits on the valve_seat patch of its
+// pocket. Its plate follows the mass-spring model and its mass flow is the
+// isentropic valve flow, both driven by the area mean of the approach states
+// of the cells at the seat (approachState); the flow is shared over the seat
+// faces by area:
 //  - inflow carries the plenum's total enthalpy cp T_plenum at the density
-//    of plenum gas expanded isentropically to the chamber-side pressure;
+//    of plenum gas expanded isentropically to the pocket-side pressure;
 //  - outflow carries each cell's own total enthalpy and velocity (its
-//    component into the wall, when it moves away from it, taken as 0).
+//    component into the seat, when it moves away from it, taken as 0).
+// A valve without seat faces (a bare chamber, in checks of the chamber mesh)
+// must be held shut; it sees the volume mean of the whole chamber.
 class ChamberValves
 {
 public:
-    // sideFaces: the mesh face of every side-wall quad, in ChamberMesh order.
-    // Throws RunError (BadInput) when two outlines overlap on the bore.
-    ChamberValves(const Compressor &compressor, const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
-                  double valveRadius, bool heldShut);
+    // seatFaces: per valve of the compressor, the mesh faces of its seat.
+    // Throws std::invalid_argument for a valve without faces that is not
+    // held shut.
+    ChamberValves(const Compressor &compressor, std::vector<std::vector<Index>> seatFaces, bool heldShut);
 
     std::size_t count() const { return openings_.size(); }
     const std::vector<ValveOpening> &openings() const { return openings_; }
@@ -83,9 +79,9 @@ public:
     // Every face some valve may open, once.
     std::vector<Index> exchangeFaces() const;
 
-    // Open areas at the gap, the chamber-side state from the solver's current
-    // primitives and geometry, and the valves' flows with the scalars y.
-    void evaluate(double gap, const double *y, const fv::Solver &solver);
+    // The seat-side state from the solver's current primitives and geometry,
+    // and the valves' flows with the scalars y.
+    void evaluate(const double *y, const fv::Solver &solver);
     // The exchange of the last evaluation, into the solver's exchange faces.
     void apply(fv::Solver &solver) const;
     // The valves' scalar rates (see scalar) from the last evaluation: the
@@ -106,7 +102,6 @@ private:
     Compressor compressor_;
     IsentropicOrifice orifice_;
     bool heldShut_;
-    double radius_ = 0;
     std::vector<ValveOpening> openings_;
     std::vector<ImpactRecord> impacts_;
 };

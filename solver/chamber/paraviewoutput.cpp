@@ -7,8 +7,12 @@
 namespace euler::chamber {
 
 ParaViewOutput::ParaViewOutput(const ChamberSimulation &simulation, const std::filesystem::path &caseDirectory)
-    : caseDirectory_(caseDirectory), writer_(simulation.mesh().hex()), pvd_(caseDirectory / collection)
+    : caseDirectory_(caseDirectory), writer_(simulation.hex()), pvd_(caseDirectory / collection)
 {
+    const pockets::PlacedPockets &placed = simulation.pockets();
+    region_.resize(static_cast<size_t>(simulation.hex().cellCount()));
+    for (size_t c = 0; c < region_.size(); ++c)
+        region_[c] = placed.pocketOfCell(static_cast<Index>(c)) + 1;
     std::error_code ec;
     std::filesystem::create_directories(caseDirectory / directory, ec);
 }
@@ -30,7 +34,8 @@ void ParaViewOutput::write(int degree, const ChamberSimulation &simulation)
                   {{"density", {&w[fv::Rho]}},
                    {"pressure", {&w[fv::Pressure]}},
                    {"velocity", {&w[fv::VelocityX], &w[fv::VelocityY], &w[fv::VelocityZ]}},
-                   {"temperature", {&temperature_}}});
+                   {"temperature", {&temperature_}},
+                   {"region", {&region_}}});
     pvd_.add(simulation.crankAngleDeg(), name);
 }
 

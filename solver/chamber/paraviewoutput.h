@@ -9,10 +9,12 @@
 
 namespace euler::chamber {
 
-// The chamber's cells for ParaView: vtk/chamber_NNN.vtu in the case
-// directory (NNN the crank angle in whole degrees, three digits at least)
-// with the cell fields density (kg/m3), pressure (Pa), velocity (m/s) and
-// temperature (K), and chamber.pvd listing them by crank angle.
+// The chamber's and the pockets' cells for ParaView: vtk/chamber_NNN.vtu in
+// the case directory (NNN the crank angle in whole degrees, three digits at
+// least) with the cell fields density (kg/m3), pressure (Pa), velocity (m/s),
+// temperature (K) and region (0 in the chamber, j in the pocket of valve j,
+// valves numbered as in Output.txt), and chamber.pvd listing them by crank
+// angle.
 class ParaViewOutput
 {
 public:
@@ -31,7 +33,7 @@ private:
     std::filesystem::path caseDirectory_;
     VtuWriter writer_;
     PvdCollection pvd_;
-    std::vector<double> temperature_;
+    std::vector<double> temperature_, region_;
 };
 
 } // namespace euler::chamber

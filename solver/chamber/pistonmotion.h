@@ -13,7 +13,8 @@ namespace euler::chamber {
 // gap s (models/kinematics). The head plane (zeta 0) stays, the piston plane
 // (zeta 1) moves with the piston; the side wall stretches within the bore.
 // The solver takes the motion as an axial stretch (fv::Solver::setAxialStretch)
-// with the stretch factor lambda = s(phi).
+// with the stretch factor lambda = s(phi). Nodes after the chamber's (the
+// valve pockets') stay where they are.
 class PistonMotion
 {
 public:

@@ -36,11 +36,9 @@ WallFiles::WallFiles(const ChamberSimulation &simulation, const std::filesystem:
     std::map<Index, size_t> quadOf;
     for (size_t q = 0; q < simulation.sideFaces().size(); ++q)
         quadOf[simulation.sideFaces()[q]] = q;
-    for (const ValveOpening &o : simulation.valves().openings()) {
-        valveQuads_.emplace_back();
-        for (Index f : o.faces)
-            valveQuads_.back().push_back(quadOf.at(f));
-    }
+    if (const pockets::BoreJoin *join = simulation.join())
+        for (const pockets::SideFace &f : join->sideFaces())
+            joinedQuads_.push_back(quadOf.at(f.face));
 }
 
 void WallFiles::faceValues(const ChamberSimulation &simulation, const std::vector<Index> &faces, Values &values) const
@@ -110,16 +108,15 @@ std::string WallFiles::sideText(const ChamberSimulation &simulation)
 {
     const std::vector<Index> &faces = simulation.sideFaces();
     faceValues(simulation, faces, faces_);
-    // The valves' faces: outward speed of the gas they let through.
+    // Where the wall opens into a pocket: the gas's speed out of the bore
+    // there, times the open fraction of the face.
     const fv::Geometry &g = simulation.solver().geometry();
-    for (size_t j = 0; j < simulation.valves().count(); ++j) {
-        const ValveOpening &o = simulation.valves().openings()[j];
-        for (size_t k = 0; k < o.faces.size(); ++k) {
-            const size_t quad = valveQuads_[j][k];
-            const double area = g.area[static_cast<size_t>(o.faces[k])];
-            faces_.radial[quad] = -o.exchange[k].massInflow / (faces_.rho[quad] * area);
+    if (const pockets::BoreJoin *join = simulation.join())
+        for (size_t i = 0; i < joinedQuads_.size(); ++i) {
+            const size_t quad = joinedQuads_[i], f = static_cast<size_t>(faces[quad]);
+            const double out = (faces_.u[quad] * g.areaX[f] + faces_.v[quad] * g.areaY[f]) / g.area[f];
+            faces_.radial[quad] = join->sideOpenFraction()[i] * out;
         }
-    }
     sample(side_.grid, faces_, points_);
     const double gap = simulation.gap();
     std::string out;

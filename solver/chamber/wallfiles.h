@@ -15,8 +15,9 @@ namespace euler::chamber {
 //  - head and piston: density, pressure, u, v, temperature as sampled; w is
 //    the wall's own speed, 0 on the head and the piston's on the piston;
 //  - side: the velocity along the wall and along z as sampled; the radial
-//    velocity is the outward speed of the gas the valves let through the face
-//    (mass flux / (rho A)), 0 on the closed wall.
+//    velocity, where the wall opens into a pocket, the sampled speed out of
+//    the bore times the open fraction of the face (pockets::BoreJoin), 0 on
+//    the closed wall.
 class WallFiles
 {
 public:
@@ -47,7 +48,7 @@ private:
     std::filesystem::path caseDirectory_;
     Wall head_, piston_, side_;
     std::vector<double> cosine_, sine_; // of the side points' angles
-    std::vector<std::vector<size_t>> valveQuads_; // side quad of every valve face
+    std::vector<size_t> joinedQuads_; // side quad of every face joined to the pockets
     Values faces_, points_;
 };
 

@@ -33,33 +33,41 @@ inline CellFaceRef cellFace(Index entry) { return entry >= 0 ? CellFaceRef{entry
 
 } // namespace
 
+std::string cellShapeFault(const HexMesh &hex, Index c)
+{
+    const auto &n = hex.cells[c];
+    Vec3 pts[8];
+    Vec3 centre;
+    for (int k = 0; k < 8; ++k) {
+        pts[k] = {hex.x[n[k]], hex.y[n[k]], hex.z[n[k]]};
+        centre = centre + 0.125 * pts[k];
+    }
+    double sixVolume = 0;
+    int badFace = -1;
+    for (int l = 0; l < 6; ++l) {
+        const int *f = hexFaces[l];
+        const Vec3 m = 0.25 * (pts[f[0]] + pts[f[1]] + pts[f[2]] + pts[f[3]]);
+        for (int e = 0; e < 4; ++e) {
+            const double v = sixTetVolume(centre, m, pts[f[e]], pts[f[(e + 1) % 4]]);
+            sixVolume += v;
+            if (!(v > 0) && badFace < 0)
+                badFace = l;
+        }
+    }
+    if (!(sixVolume > 0))
+        return "is inverted or degenerate: its volume is not positive";
+    if (badFace >= 0)
+        return "is inverted or degenerate at its face " + std::to_string(badFace)
+               + ": a sub-tetrahedron has the wrong orientation";
+    return {};
+}
+
 void checkCellShapes(const HexMesh &hex)
 {
     for (Index c = 0; c < hex.cellCount(); ++c) {
-        const auto &n = hex.cells[c];
-        Vec3 pts[8];
-        Vec3 centre;
-        for (int k = 0; k < 8; ++k) {
-            pts[k] = {hex.x[n[k]], hex.y[n[k]], hex.z[n[k]]};
-            centre = centre + 0.125 * pts[k];
-        }
-        double sixVolume = 0;
-        int badFace = -1;
-        for (int l = 0; l < 6; ++l) {
-            const int *f = hexFaces[l];
-            const Vec3 m = 0.25 * (pts[f[0]] + pts[f[1]] + pts[f[2]] + pts[f[3]]);
-            for (int e = 0; e < 4; ++e) {
-                const double v = sixTetVolume(centre, m, pts[f[e]], pts[f[(e + 1) % 4]]);
-                sixVolume += v;
-                if (!(v > 0) && badFace < 0)
-                    badFace = l;
-            }
-        }
-        if (!(sixVolume > 0))
-            throw MeshError("cell " + std::to_string(c) + " is inverted or degenerate: its volume is not positive");
-        if (badFace >= 0)
-            throw MeshError("cell " + std::to_string(c) + " is inverted or degenerate at its face " + std::to_string(badFace)
-                            + ": a sub-tetrahedron has the wrong orientation");
+        const std::string fault = cellShapeFault(hex, c);
+        if (!fault.empty())
+            throw MeshError("cell " + std::to_string(c) + " " + fault);
     }
 }
 

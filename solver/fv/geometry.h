@@ -4,6 +4,7 @@
 #include "models/vec3.h"
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 namespace euler::fv {
@@ -12,6 +13,9 @@ namespace euler::fv {
 // tetrahedra (cell mean point, face mean point, one edge of the face), and
 // every one must have positive volume. Throws MeshError naming the cell.
 void checkCellShapes(const HexMesh &hex);
+// The same test for one cell: why it is refused ("is inverted or degenerate
+// ..."), or an empty text.
+std::string cellShapeFault(const HexMesh &hex, Index c);
 
 // Node coordinates of the mesh at one instant, structure of arrays (m).
 struct NodePositions

@@ -57,7 +57,10 @@ CaseInputs readCaseInputs(const std::filesystem::path &root)
     validate(in.valves, valveFile.string());
     validatePocket(in.cylinder, in.valves, valveFile.string());
     in.pocketInput = readPocketMeshInput(root / layout::pocketMeshInput);
-    in.pocketMesh = readPocketMesh(root / in.pocketInput.meshFile, in.pocketInput.scale);
+    const std::filesystem::path meshFile = root / in.pocketInput.meshFile;
+    const fv::HexMesh mapped = readPocketHexMesh(meshFile, in.pocketInput.scale);
+    in.pocketMesh = summarize(mapped);
+    in.pocket = pockets::pocketProper(mapped, 0.5 * in.cylinder.pistonDiameter, meshFile.string());
     return in;
 }
 
@@ -115,8 +118,9 @@ void logInputs(RunLog &log, const CaseInputs &inputs, const std::string &rodUse,
     }
     log.line("  pocket rv1, hk1, hv1 (mm)     " + fmt(v.pocketRadiusMm) + ", " + fmt(v.coneHeightMm) + ", " + fmt(v.pocketHeightMm));
     log.line("  pocket mesh                   " + p.meshFile + " (scale " + fmt(p.scale) + " m per unit): "
-             + std::to_string(mesh.nodes) + " nodes, " + std::to_string(mesh.hexahedra) + " hexahedra, volume "
-             + fmt(mesh.volume) + " m^3 per pocket");
+             + std::to_string(mesh.nodes) + " nodes, " + std::to_string(mesh.hexahedra) + " hexahedra; beyond the bore "
+             + std::to_string(inputs.pocket.hex.cellCount()) + " hexahedra, volume " + fmt(inputs.pocket.volume)
+             + " m^3 per pocket");
 }
 
 void logDerived(RunLog &log, const Compressor &compressor)
@@ -130,10 +134,6 @@ void logDerived(RunLog &log, const Compressor &compressor)
 
 void checkPocketMesh(RunLog &log, const PocketMeshSummary &mesh, const ValveInput &valves)
 {
-    if (mesh.hexahedra == 0) {
-        log.line("Note: the pocket mesh has no hexahedra; the pockets add no volume.");
-        return;
-    }
     // The mapping scales the pocket's cross-section with rv1; the cone may
     // reach a little beyond the pocket radius.
     const double rv1 = valves.pocketRadiusMm * 1e-3;

@@ -3,6 +3,7 @@
 #include "io/inputfiles.h"
 #include "io/pocketmesh.h"
 #include "models/compressor.h"
+#include "pockets/pocketproper.h"
 
 #include <filesystem>
 
@@ -17,7 +18,8 @@ struct CaseInputs
     CylinderInput cylinder;
     ValveInput valves;
     PocketMeshInput pocketInput;
-    PocketMeshSummary pocketMesh;
+    PocketMeshSummary pocketMesh;   // the file
+    pockets::PocketProper pocket;   // its cells beyond the bore: the pocket of each valve
 };
 
 // The case directory named in the root's cylinder file, created with its
@@ -26,7 +28,9 @@ struct CaseInputs
 std::filesystem::path openCaseDirectory(const std::filesystem::path &root, RunLog &log);
 
 // Reads the three input files and the pocket mesh from the root and checks
-// them (formats/inputrules.h). Throws RunError (BadInput) naming the file.
+// them (formats/inputrules.h), and cuts the pocket proper out of the mesh
+// (pockets::pocketProper, which refuses meshes that give no pocket). Throws
+// RunError (BadInput) naming the file.
 CaseInputs readCaseInputs(const std::filesystem::path &root);
 
 // The gas, crank drive, plena and valves of a case. The discharge plenum

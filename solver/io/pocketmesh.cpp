@@ -5,7 +5,9 @@
 #include "io/numberformat.h"
 #include "io/textinput.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 
 namespace euler {
@@ -52,19 +54,27 @@ public:
         throw inputError(file_, std::string("ends early: ") + what + " missing");
     }
 
-    // A block's count, which the lines after it must be able to hold: the
-    // block is read into memory, so a count is never trusted beyond the file.
+    // A count line. A count beyond the lines left cannot be met, and is
+    // refused before anything is sized by it.
     int count(const char *what)
     {
         const std::vector<std::string> tokens = next(what);
         int n = 0;
         if (!parseInteger(tokens.front(), n) || n < 0)
             fail(std::string(what) + " is not a count");
-        const size_t following = lines_.size() - pos_;
-        if (static_cast<size_t>(n) > following)
-            fail("ends early: " + std::string(what) + " " + std::to_string(n) + " but only "
-                 + std::to_string(following) + " lines follow");
+        if (static_cast<size_t>(n) > lines_.size() - pos_)
+            fail(std::string("ends early: ") + what + " " + std::to_string(n) + " exceeds the " + std::to_string(lines_.size() - pos_)
+                 + " lines that follow");
         return n;
+    }
+
+    // A 1-based node number of the hexahedron or face lines, 0-based.
+    fv::HexMesh::Index nodeNumber(const std::string &token, int nodes)
+    {
+        int index = 0;
+        if (!parseInteger(token, index) || index < 1 || index > nodes)
+            fail("node number \"" + token + "\" out of range 1.." + std::to_string(nodes));
+        return index - 1;
     }
 
     [[noreturn]] void fail(const std::string &reason) const
@@ -79,50 +89,85 @@ private:
     int lineNumber_ = 0;
 };
 
-// A node's coordinates in metres, each within the shared rule's extent; the
-// bound is compared unscaled so that no coordinate can overflow.
-Vec3 readNode(MeshReader &reader, double scale)
+// Each coordinate within the shared rule's extent once scaled; the bound is
+// compared unscaled so that no coordinate can overflow.
+void requireWithinExtent(MeshReader &reader, const std::vector<std::string> &t, const double (&xyz)[3], double scale)
 {
-    const std::vector<std::string> t = reader.next("node line");
-    Vec3 node;
-    if (t.size() < 3 || !parseReal(t[0], node.x) || !parseReal(t[1], node.y) || !parseReal(t[2], node.z))
-        reader.fail("a node needs three numeric coordinates");
     const double extent = formats::inputrules::meshExtent;
-    for (double *c : {&node.x, &node.y, &node.z}) {
-        if (!(std::fabs(*c) <= extent / scale))
+    for (double c : xyz) {
+        if (!(std::fabs(c) <= extent / scale))
             reader.fail("node \"" + t[0] + " " + t[1] + " " + t[2] + "\" lies more than " + formatNumber(extent)
                         + " m from the origin at the scale " + formatNumber(scale) + " m per unit");
-        *c *= scale;
     }
-    return node;
+}
+
+void readNodes(MeshReader &reader, double scale, fv::HexMesh &mesh)
+{
+    const int nodes = reader.count("node count");
+    mesh.x.reserve(static_cast<size_t>(nodes));
+    mesh.y.reserve(static_cast<size_t>(nodes));
+    mesh.z.reserve(static_cast<size_t>(nodes));
+    for (int n = 0; n < nodes; ++n) {
+        const std::vector<std::string> t = reader.next("node line");
+        double x = 0, y = 0, z = 0;
+        if (t.size() < 3 || !parseReal(t[0], x) || !parseReal(t[1], y) || !parseReal(t[2], z))
+            reader.fail("a node needs three numeric coordinates");
+        requireWithinExtent(reader, t, {x, y, z}, scale);
+        mesh.addNode(scale * x, scale * y, scale * z);
+    }
+}
+
+void readHexahedra(MeshReader &reader, fv::HexMesh &mesh)
+{
+    const int cells = reader.count("hexahedron count");
+    mesh.cells.resize(static_cast<size_t>(cells));
+    for (auto &cell : mesh.cells) {
+        const std::vector<std::string> t = reader.next("hexahedron line");
+        if (t.size() < 8)
+            reader.fail("a hexahedron needs eight node numbers");
+        for (int k = 0; k < 8; ++k)
+            cell[static_cast<size_t>(k)] = reader.nodeNumber(t[static_cast<size_t>(k)], mesh.nodeCount());
+    }
+}
+
+void readBoundaryFaces(MeshReader &reader, fv::HexMesh &mesh)
+{
+    for (const char *name : pocketPatches)
+        mesh.patch(name);
+    const int faces = reader.count("boundary face count");
+    mesh.boundary.resize(static_cast<size_t>(faces));
+    for (auto &face : mesh.boundary) {
+        const std::vector<std::string> t = reader.next("boundary face line");
+        if (t.size() < 5)
+            reader.fail("a boundary face needs four node numbers and a patch");
+        for (int k = 0; k < 4; ++k)
+            face.nodes[static_cast<size_t>(k)] = reader.nodeNumber(t[static_cast<size_t>(k)], mesh.nodeCount());
+        const auto known = std::find(std::begin(pocketPatches), std::end(pocketPatches), t[4]);
+        if (known == std::end(pocketPatches))
+            reader.fail("unknown patch \"" + t[4] + "\" (bore_opening, pocket_wall or valve_seat)");
+        face.patch = static_cast<fv::HexMesh::Index>(known - std::begin(pocketPatches));
+    }
 }
 
 } // namespace
 
-PocketMeshSummary readPocketMesh(const std::filesystem::path &file, double scale)
+fv::HexMesh readPocketHexMesh(const std::filesystem::path &file, double scale)
 {
     MeshReader reader(file);
+    fv::HexMesh mesh;
+    readNodes(reader, scale, mesh);
+    readHexahedra(reader, mesh);
+    readBoundaryFaces(reader, mesh);
+    return mesh;
+}
+
+PocketMeshSummary summarize(const fv::HexMesh &mesh)
+{
     PocketMeshSummary summary;
-    summary.nodes = reader.count("node count");
-    std::vector<Vec3> nodes(static_cast<size_t>(summary.nodes));
-    for (Vec3 &node : nodes) {
-        node = readNode(reader, scale);
-        summary.maxAbsY = std::max(summary.maxAbsY, std::fabs(node.y));
-    }
-    summary.hexahedra = reader.count("hexahedron count");
-    for (int h = 0; h < summary.hexahedra; ++h) {
-        const std::vector<std::string> t = reader.next("hexahedron line");
-        if (t.size() < 8)
-            reader.fail("a hexahedron needs eight node numbers");
-        std::array<Vec3, 8> corners;
-        for (int k = 0; k < 8; ++k) {
-            int index = 0;
-            if (!parseInteger(t[k], index) || index < 1 || index > summary.nodes)
-                reader.fail("node number \"" + t[k] + "\" out of range 1.." + std::to_string(summary.nodes));
-            corners[k] = nodes[static_cast<size_t>(index - 1)];
-        }
-        summary.volume += hexahedronVolume(corners);
-    }
+    summary.nodes = mesh.nodeCount();
+    summary.hexahedra = mesh.cellCount();
+    for (double y : mesh.y)
+        summary.maxAbsY = std::max(summary.maxAbsY, std::fabs(y));
     return summary;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fv/hexmesh.h"
 #include "models/vec3.h"
 
 #include <array>
@@ -8,12 +9,11 @@
 
 namespace euler {
 
-// What the chamber model needs from the mapped pocket mesh of one valve.
+// The mapped pocket mesh of one valve in figures, for the log.
 struct PocketMeshSummary
 {
     int nodes = 0;
-    int hexahedra = 0;
-    double volume = 0;       // m^3, one pocket
+    int hexahedra = 0;       // in the file
     double maxAbsY = 0;      // m, half width across the pocket axis
 };
 
@@ -22,9 +22,20 @@ struct PocketMeshSummary
 // about its centroid. Exact for planar faces; unsigned.
 double hexahedronVolume(const std::array<Vec3, 8> &nodes);
 
-// Reads the pocket mesh format (node block, hexahedron block; the boundary
-// faces are not needed here) and scales coordinates by `scale` (m per unit).
-// Throws RunError naming the file and line on any malformed content.
-PocketMeshSummary readPocketMesh(const std::filesystem::path &file, double scale);
+// The patches of a pocket mesh file, in the order of HexMesh::patchNames
+// after readPocketHexMesh: where the pocket opens into the cylinder, its wall,
+// and the seat of its valve.
+inline constexpr const char *pocketPatches[] = {"bore_opening", "pocket_wall", "valve_seat"};
+enum PocketPatch { BoreOpening = 0, PocketWall = 1, ValveSeat = 2 };
+
+// The whole pocket mesh file (docs/pocket-mesh-format.md): nodes scaled by
+// `scale` (m per unit), hexahedra and boundary faces with their patches
+// (pocketPatches, in that order, whether used or not). Throws RunError naming
+// the file and line on malformed content: a count that is no count or more
+// than the lines that follow, a short line, a node number out of range, an
+// unknown patch.
+fv::HexMesh readPocketHexMesh(const std::filesystem::path &file, double scale);
+
+PocketMeshSummary summarize(const fv::HexMesh &mesh);
 
 } // namespace euler

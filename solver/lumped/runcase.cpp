@@ -180,7 +180,7 @@ RunResult runLumpedCase(const std::filesystem::path &root, const RunOptions &opt
 {
     RunResult result;
     const auto model = [&](const CaseInputs &inputs, const std::filesystem::path &caseDirectory, RunLog &log) {
-        ChamberModel model = makeChamberModel(inputs.cylinder, inputs.valves, inputs.pocketMesh.volume);
+        ChamberModel model = makeChamberModel(inputs.cylinder, inputs.valves, inputs.pocket.volume);
         model.valvesHeldShut = options.holdValvesShut;
         logInputs(log, inputs, "inner block of the surface grid", "not used by the lumped model");
         logDerived(log, model);

@@ -5,6 +5,7 @@
 #include "models/valvedynamics.h"
 #include "models/valveflow.h"
 
+#include <string>
 #include <vector>
 
 namespace euler {
@@ -18,6 +19,12 @@ struct Valve
     ValvePlate plate;
     FlowAreaLaw area;
     double pocketAngle = 0; // rad, from the x axis about the cylinder axis
+
+    // "suction valve 1", as messages name it.
+    std::string name() const
+    {
+        return (kind == ValveKind::Suction ? "suction valve " : "discharge valve ") + std::to_string(number);
+    }
 };
 
 // Gas reservoirs on both sides of the cylinder.

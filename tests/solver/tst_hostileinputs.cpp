@@ -75,9 +75,9 @@ void TstHostileInputs::refusedWithReason_data()
         {"mesh scale 1e300", "pocketmesh_scale_1e300.txt", QString::fromLatin1(layout::pocketMeshInput),
          "grid scaling factor must lie between 1e-09 and 1000"},
         {"2000000000 nodes", "mesh_2000000000_nodes.msh", QStringLiteral("dP=680mm.msh"),
-         "ends early: node count 2000000000 but only 1 lines follow"},
+         "ends early: node count 2000000000 exceeds the 1 lines that follow"},
         {"100000000 nodes, one node line", "mesh_100000000_nodes.msh", QStringLiteral("dP=680mm.msh"),
-         "ends early: node count 100000000 but only 3 lines follow"},
+         "ends early: node count 100000000 exceeds the 3 lines that follow"},
     };
     for (const auto &[modelName, argument] : models()) {
         for (const auto &r : rows)

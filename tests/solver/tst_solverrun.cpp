@@ -5,6 +5,7 @@
 #include "solvertestcase.h"
 
 #include "formats/historycolumns.h"
+#include "io/caseinputs.h"
 #include "io/historywriter.h"
 #include "models/kinematics.h"
 #include "post/resultfile.h"
@@ -318,18 +319,21 @@ void TstSolverRun::badInputStopsWithReason_data()
         {"truncated valve file", "InputValves.txt", 46, QByteArray("#"), 1, QByteArray("missing value")},
         {"missing pocket mesh", "InputPocketMesh.txt", 2, QByteArray("nothere.msh"), 1, QByteArray("nothere.msh: cannot be opened")},
         {"bad mesh scale", "InputPocketMesh.txt", 5, QByteArray("zero"), 1, QByteArray("grid scaling factor")},
-        {"mesh node out of range", "dP=680mm.msh", 15, QByteArray("2 9 10 3 6 11 12 13"), 1, QByteArray("out of range")},
+        {"mesh node out of range", "dP=680mm.msh", 15, QByteArray("6 11 12 7 2 9 10 13"), 1, QByteArray("out of range")},
         {"mesh ends early", "dP=680mm.msh", 15, QByteArray(""), 1, QByteArray("ends early")},
+        {"inverted pocket cell", "dP=680mm.msh", 15, QByteArray("2 9 10 3 6 11 12 7"), 1, QByteArray("hexahedron 1 is inverted")},
+        {"mesh scaled into the bore", "InputPocketMesh.txt", 5, QByteArray("0.0005"), 1, QByteArray("no hexahedron lies outside the bore")},
+        {"mesh scaled off the bore", "InputPocketMesh.txt", 5, QByteArray("0.0011"), 1, QByteArray("the pocket does not reach the bore")},
         {"Output.txt not writable", "Case680mm/Output.txt", 0, QByteArray(), 2, QByteArray("Output.txt: cannot be written")},
     };
     for (const QString &model : models)
         for (const Row &r : rows)
             QTest::addRow("%s, %s", qPrintable(model), r.name) << model << QString::fromLatin1(r.file) << r.line << r.text
                                                           << r.exitCode << r.reason;
-    // Only the 3D model meets the valves on the bore.
-    QTest::newRow("chamber, valve outlines overlap") << QStringLiteral("chamber") << "InputValves.txt" << 8
-                                                     << QByteArray("30.00000\t40.00000\t0\t0\t0") << 1
-                                                     << QByteArray("overlap on the bore");
+    // Only the 3D model places the pockets round the bore.
+    QTest::newRow("chamber, pockets overlap") << QStringLiteral("chamber") << "InputValves.txt" << 8
+                                              << QByteArray("30.00000\t40.00000\t0\t0\t0") << 1
+                                              << QByteArray("suction valve 2 (40 deg) overlap: each spans 34.2093 deg");
 }
 
 void TstSolverRun::badInputStopsWithReason()
@@ -415,22 +419,23 @@ void TstSolverRun::unexpectedFailureEndsTheLogLikeAnyOther()
 
 void TstSolverRun::pocketMeshVolumeAndWidthAreChecked_data()
 {
-    QTest::addColumn<QByteArray>("scale");
+    QTest::addColumn<QByteArray>("pocketRadius");
     QTest::addColumn<double>("clearance");
     QTest::addColumn<bool>("warned");
-    // Four pockets of 40 x 200 x 200 mm beside A_p z_min = 0.363 m^2 * 4 mm.
-    QTest::newRow("mapped for this pocket") << QByteArray("0.001") << 0.0014527 + 4 * 1.6e-3 << false;
-    QTest::newRow("half the size") << QByteArray("0.0005") << 0.0014527 + 4 * 0.2e-3 << true;
+    // Four pockets of 40 x 200 x 200 mm beside A_p z_min = 0.363 m^2 * 4 mm;
+    // a mesh mapped for another pocket radius rv1 still fits the bore.
+    QTest::newRow("mapped for this pocket") << QByteArray("100.00000") << 0.0014527 + 4 * 1.6e-3 << false;
+    QTest::newRow("mapped for a larger pocket") << QByteArray("60.00000") << 0.0014527 + 4 * 1.6e-3 << true;
 }
 
 void TstSolverRun::pocketMeshVolumeAndWidthAreChecked()
 {
-    QFETCH(QByteArray, scale);
+    QFETCH(QByteArray, pocketRadius);
     QFETCH(double, clearance);
     QFETCH(bool, warned);
     Workspace w;
     prepare(w, QStringLiteral("1.00000"));
-    replaceLine(w.file(QStringLiteral("InputPocketMesh.txt")), 5, scale);
+    replaceLine(w.file(QStringLiteral("InputValves.txt")), 48, pocketRadius);
     RunOptions options = quiet();
     options.writeSurfaces = false;
     const RunResult result = runLumpedCase(w.root().toStdString(), options);
@@ -468,7 +473,19 @@ void TstSolverRun::chamberHistoryAndSummaryAgreeWithTheRun()
     const double R = specificGasConstant(17.4);
     QVERIFY(std::fabs(at(column::pressure) / (at(column::density) * R * at(column::temperature)) - 1) < 1e-6);
 
+    // The chamber holds the four box pockets of 1.6e-3 m^3 beside the
+    // polygon inscribed in the bore times z_min (below A_p z_min); the
+    // clearance ratio is that volume over the swept volume.
+    const double clearance = TextFields::number(history.at(1), column::volume); // at top dead centre
+    const double pockets = 4 * solvertest::samplePocketVolume, round = 0.0014527;
+    QVERIFY2(clearance > pockets + 0.95 * round && clearance < pockets + round, qPrintable(QString::number(clearance)));
+    const double swept = makeCompressor(solvertest::sampleCylinder(), solvertest::sampleValves()).sweptVolume();
     const QByteArray summary = readAll(w.caseFile(QStringLiteral("Summary.txt")));
+    const QByteArray ratio = "Clearance ratio incl. pockets (1) = ";
+    const qsizetype at0 = summary.indexOf(ratio);
+    QVERIFY(at0 >= 0);
+    const double ratioValue = summary.mid(at0 + ratio.size()).split('\n').first().trimmed().toDouble();
+    QVERIFY2(std::fabs(ratioValue / (clearance / swept) - 1) < 1e-4, summary.constData());
     QVERIFY(summary.contains("from crank angle 0 to 40 deg (no complete revolution"));
     QVERIFY(summary.contains("Suction mass per revolution (kg) = "));
     const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
@@ -540,9 +557,20 @@ void TstSolverRun::chamberWritesParaViewFiles()
     chamber::ChamberRunOptions options = quietChamber();
     options.paraViewIntervalDeg = 5;
     options.writeSurfaces = false;
-    QCOMPARE(chamber::runChamberCase(w.root().toStdString(), options).exitCode, 0);
+    const chamber::ChamberRunResult result = chamber::runChamberCase(w.root().toStdString(), options);
+    QCOMPARE(result.exitCode, 0);
     for (const char *name : {"vtk/chamber_000.vtu", "vtk/chamber_005.vtu", "vtk/chamber_010.vtu"})
         QVERIFY2(readAll(w.caseFile(QLatin1String(name))).startsWith("<?xml"), name);
+    // The pockets' cells (the box pocket's column of two merged into one,
+    // four pockets) follow the chamber's, told apart by the region field.
+    const QByteArray vtu = readAll(w.caseFile(QStringLiteral("vtk/chamber_005.vtu")));
+    QVERIFY(vtu.contains("Name=\"region\""));
+    const QByteArray cells = "NumberOfCells=\"";
+    const qsizetype c0 = vtu.indexOf(cells) + cells.size();
+    const long long count = vtu.mid(c0, vtu.indexOf('"', c0) - c0).toLongLong();
+    QCOMPARE(count, result.cells);
+    QVERIFY(readAll(w.caseFile(QStringLiteral("euler.log")))
+                .contains(QByteArray::number(count - 4) + " cells in the chamber, 1 in each pocket)"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("vtk/chamber_012.vtu"))));
     const QByteArray pvd = readAll(w.caseFile(QStringLiteral("chamber.pvd")));
     QVERIFY(pvd.contains("<DataSet timestep=\"5\" part=\"0\" file=\"vtk/chamber_005.vtu\"/>"));
