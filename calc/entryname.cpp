@@ -2,6 +2,8 @@
 
 #include "caselayout.h"
 
+#include "formats/caselayout.h"
+
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <QStringList>
@@ -73,6 +75,8 @@ bool EntryName::isEntryName(const QString &name, QString *reason)
         *reason = tr("must not begin with a blank");
     else if (isDeviceName(name))
         *reason = tr("\"%1\" is a device name on Windows").arg(name);
+    else if (std::size_t(name.toUtf8().size()) > formats::caselayout::longestName)
+        *reason = tr("is longer than %1 bytes, more than a file name can be").arg(formats::caselayout::longestName);
     else
         return true;
     return false;

@@ -71,7 +71,7 @@ Rule ruleOf(Parameter key)
         for (const ValveSide side : {ValveSide::Suction, ValveSide::Discharge}) {
             t.insert(onSide(side, P::SuctionValveCount), whole(rules::valveCount));
             for (int k = 1; k <= rules::pocketAnglesPerKind; ++k)
-                t.insert(pocketAngle(side, k), {Kind::AngleOfValveInUse});
+                t.insert(pocketAngle(side, k), {Kind::AngleOfValveInUse, &rules::pocketAngle});
             t.insert(onSide(side, P::SuctionMaxLift), number(rules::maxLift));
             t.insert(onSide(side, P::SuctionFe1mm), number(rules::fe1mm));
             t.insert(onSide(side, P::SuctionAlpha), number(rules::dischargeCoefficient));
@@ -259,8 +259,10 @@ void Checker::checkOwnRules()
 void Checker::checkAngles()
 {
     for (const Field &field : fields()) {
-        if (field.rule.kind == Kind::AngleOfValveInUse && has(field.count) && field.valve <= value(field.count))
-            number(field);
+        if (field.rule.kind == Kind::AngleOfValveInUse && has(field.count) && field.valve <= value(field.count)) {
+            if (const auto v = number(field))
+                checkRange(field, *v);
+        }
     }
 }
 

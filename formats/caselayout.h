@@ -15,6 +15,10 @@ namespace formats::caselayout {
 inline constexpr char executingDirectory[] = "ExecutingFiles";
 inline constexpr char solverProgram[] = "euler.exe";
 
+// The longest name of a case directory or a mesh file, in bytes of UTF-8:
+// what common file systems take for one name.
+inline constexpr std::size_t longestName = 255;
+
 // The solver's inputs, in the root for the run and again in the case
 // directory as the case's record, in the order they are written.
 inline constexpr char cylinderInput[] = "InputCylinder.txt";

@@ -31,8 +31,13 @@ bool readField(const FieldTexts &texts, Parameter key, const rules::Range &range
     *value = text.toDouble(&ok);
     if (ok && std::isfinite(*value) && range.contains(*value))
         return true;
-    *error = ok ? Texts::tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed())
-                : Texts::tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
+    if (!ok || !std::isfinite(*value))
+        *error = Texts::tr("\"%1\" must be a number (it is \"%2\").").arg(label, text);
+    else if (*value <= 0)
+        *error = Texts::tr("\"%1\" must be greater than zero (it is %2).").arg(label, text.trimmed());
+    else
+        *error = Texts::tr("\"%1\" must be from %2 to %3 (it is %4).")
+                     .arg(label).arg(range.low).arg(range.high).arg(text.trimmed());
     return false;
 }
 

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QIODevice>
 
+#include <cmath>
+
 namespace PocketMesh {
 
 namespace {
@@ -110,6 +112,9 @@ bool Mapper::copyCountLine(const char *what, qint64 *count)
     if (!PocketMeshIo::nextToken(&rest, &token) || !PocketMeshIo::toInteger(token, count))
         return fail(Texts::tr("line %1 should begin with %2 but reads \"%3\".")
                         .arg(m_reader.lineNumber()).arg(QLatin1String(what), quoted(line)));
+    if (*count < 0)
+        return fail(Texts::tr("line %1 gives a negative number as %2: \"%3\".")
+                        .arg(m_reader.lineNumber()).arg(QLatin1String(what), quoted(line)));
     return write(line, true);
 }
 
@@ -136,6 +141,10 @@ bool Mapper::mapNode(QByteArrayView line)
                              ParameterSet::caption(Parameter::PistonDiameter))
                         .arg(m_reader.lineNumber()));
     }
+    // A coordinate near the largest double maps past it.
+    if (!std::isfinite(mapped[0]) || !std::isfinite(mapped[1]) || !std::isfinite(mapped[2]))
+        return fail(Texts::tr("the node of line %1 cannot be mapped: its coordinates are too large.")
+                        .arg(m_reader.lineNumber()));
     QByteArray &buffer = m_writer.buffer();
     PocketMeshIo::appendFixed6(buffer, mapped[0]);
     buffer.append('\t');
@@ -166,8 +175,8 @@ bool Mapper::copyLines(qint64 count, const char *what)
     return true;
 }
 
-// The file's last line goes out without a line end. A face count of zero or
-// less promises no face, so a missing line after it is no fault.
+// The file's last line goes out without a line end. A face count of zero
+// promises no face, so a missing line after it is no fault.
 bool Mapper::copyLast(bool required)
 {
     QByteArrayView line;

@@ -131,9 +131,12 @@ double arrowScale(double umax, double vmax, double span)
     const double s = std::hypot(umax, vmax);
     if (!(s > 0) || !std::isfinite(s))
         return 0.0;                 // no arrow to draw
-    if (!(span > 0) || !std::isfinite(span))
-        return 0.1 / s;             // no length to measure against: longest arrow 0.1
-    return s >= span ? 0.1 * span / s : 0.1 * s / span;
+    // Without a length to measure against the longest arrow is 0.1 long; a
+    // speed so small (subnormal) that the scale overflows draws no arrow.
+    const double scale = !(span > 0) || !std::isfinite(span) ? 0.1 / s
+                         : s >= span                         ? 0.1 * span / s
+                                                             : 0.1 * s / span;
+    return std::isfinite(scale) ? scale : 0.0;
 }
 
 QString formatArrowScale(double scale)

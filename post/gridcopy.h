@@ -89,7 +89,8 @@ struct ColourRanges
 };
 
 // Arrow scale of the velocity maps: the longest arrow gets a tenth of the span.
-// Without a usable velocity or span it never divides by zero.
+// Without a usable velocity or span it never divides by zero; it is always a
+// finite number.
 double arrowScale(double umax, double vmax, double span);
 
 // The scale as the velocity scripts write it: "4.00e-03".

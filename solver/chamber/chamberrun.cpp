@@ -8,12 +8,14 @@
 #include "io/inputerror.h"
 #include "io/numberformat.h"
 #include "io/outputschedule.h"
+#include "io/runbudget.h"
 #include "io/runlog.h"
 #include "io/summarywriter.h"
 #include "io/systemmemory.h"
 
 #include "formats/caselayout.h"
 #include "formats/solverlog.h"
+#include "formats/surfacecolumns.h"
 
 #include <cmath>
 #include <limits>
@@ -33,26 +35,81 @@ std::string fmt(double v)
     return formatNumber(v);
 }
 
-std::string gigabytes(double bytes)
+std::string meshName(const ChamberMeshSpec &spec)
 {
-    return formatNumber(bytes / 1e9, 3) + " GB";
+    return "the chamber mesh for n1 = " + std::to_string(spec.n1) + ", n2 = " + std::to_string(spec.n2)
+           + ", n3 = " + std::to_string(spec.n3) + " (" + fmt(meshCounts(spec).cells) + " cells)";
 }
 
-// Refuses, before anything is allocated, a mesh the machine cannot hold or
-// the solver cannot number.
-void checkMeshSize(const ChamberSetup &setup, double memoryBytes, const std::string &memoryName,
-                   const std::string &cylinderFile)
+// Refuses, before anything is allocated, a mesh the solver cannot number.
+void checkMeshNumbering(const ChamberSetup &setup, const std::string &cylinderFile)
 {
+    if (meshCounts(setup.mesh).faces + pocketCounts(setup).faces > static_cast<double>(std::numeric_limits<Index>::max()))
+        throw inputError(cylinderFile, meshName(setup.mesh) + " has more faces than the solver can number");
+}
+
+// The smallest cell's length scale 2 V / sum|A| at top dead centre, from the
+// cross-section alone: for a box of sides a, b, c it is 1 / (1/a + 1/b + 1/c),
+// here with the thinnest layer, ring and arc of the mesh together.
+double smallestCellLength(const ChamberMeshSpec &spec, double gap)
+{
+    const CrossSection s = crossSection(spec);
+    double ring = std::numeric_limits<double>::infinity();
+    for (size_t k = 1; k < s.ringRadii.size(); ++k)
+        ring = std::min(ring, s.ringRadii[k] - s.ringRadii[k - 1]);
+    const double core = s.coreRadius * M_SQRT2 / s.coreCells;
+    const double arc = 2 * M_PI * s.coreRadius / s.circumferential;
+    const double layer = gap / spec.n3;
+    return 1.0 / (1.0 / layer + 1.0 / std::min(ring, core) + 1.0 / std::min(arc, core));
+}
+
+// What the run will cost: the solver's own memory estimate of the mesh; the
+// time steps of the Courant number times the smaller of the smallest cell's
+// crossing time (sound at the hotter plenum's temperature plus the piston's
+// largest speed) and the plates' time scale; Output.txt, Summary.txt, the
+// wall files of every whole degree and the ParaView files.
+RunCost chamberRunCost(const ChamberSetup &setup, const OutputSchedule &schedule, const ChamberRunOptions &options)
+{
+    const Compressor &m = setup.compressor;
     const ChamberMeshSpec &spec = setup.mesh;
-    const MeshCounts counts = meshCounts(spec), pockets = pocketCounts(setup);
-    const std::string mesh = "the chamber mesh for n1 = " + std::to_string(spec.n1) + ", n2 = " + std::to_string(spec.n2)
-                             + ", n3 = " + std::to_string(spec.n3) + " has " + fmt(counts.cells) + " cells";
-    const double need = chamberMemoryBytes(spec, pockets);
-    if (memoryBytes > 0 && need > memoryBytes)
-        throw inputError(cylinderFile, mesh + " and would need about " + gigabytes(need) + " of memory; "
-                                           + memoryName + " " + gigabytes(memoryBytes));
-    if (counts.faces + pockets.faces > static_cast<double>(std::numeric_limits<Index>::max()))
-        throw inputError(cylinderFile, mesh + ", more than the solver can number");
+    const MeshCounts chamber = meshCounts(spec), pockets = pocketCounts(setup);
+    const MeshCounts counts{chamber.cells + pockets.cells, chamber.nodes + pockets.nodes, chamber.faces + pockets.faces};
+    RunCost cost;
+    cost.memoryBytes = chamberMemoryBytes(spec, pockets);
+    cost.memoryFor = meshName(spec);
+
+    const double hottest = std::max(m.suction.temperature, m.discharge.temperature);
+    const double pistonSpeed = m.crank.omega() * m.crank.stroke(); // above r omega (1 + r/L)
+    const double cellTime = smallestCellLength(spec, m.crank.gap(0)) / (m.gas.soundSpeed(hottest) + pistonSpeed);
+    const double step = setup.courantNumber * std::min(cellTime, runcost::plateTimeScale(m, setup.valvesHeldShut));
+    cost.timeSteps = std::ceil(runcost::duration(m, schedule.phiMax) / step);
+
+    const CrossSection s = crossSection(spec);
+    const double pointsPerRow = 4.0 * s.coreCells + 1;
+    const double discPoints = (s.coreCells / 2 + s.rings() + 1) * pointsPerRow;
+    const double sidePoints = (spec.n3 + 1) * pointsPerRow;
+    namespace columns = formats::surfacecolumns;
+    const double wallBytes = 2 * runcost::surfaceFileBytes(discPoints, columns::planar::count)
+                             + runcost::surfaceFileBytes(sidePoints, columns::side::count);
+    cost.outputBytes = runcost::historyBytes(m, schedule) + (options.writeSurfaces ? schedule.steps * wallBytes : 0);
+    if (options.paraViewIntervalDeg > 0) {
+        const double files = std::floor(schedule.phiMax / options.paraViewIntervalDeg) + 1;
+        const double vtu = 4096 + counts.cells * (8 * 4 + 4 + 1 + 6 * 4) + counts.nodes * 3 * 4;
+        cost.outputBytes += files * (vtu + 128);
+    }
+    return cost;
+}
+
+void checkChamberRunCost(const ChamberSetup &setup, const OutputSchedule &schedule, const ChamberRunOptions &options,
+                         const std::filesystem::path &caseDir, RunLog &log, const std::string &cylinderFile)
+{
+    RunLimits limits;
+    limits.memoryBytes = options.memoryBytes > 0 ? options.memoryBytes : physicalMemoryBytes();
+    if (options.memoryBytes > 0)
+        limits.memoryName = "the limit is";
+    limits.diskBytes = options.diskBytes > 0 ? options.diskBytes : freeDiskBytes(caseDir);
+    checkRunCost(chamberRunCost(setup, schedule, options), limits, log, cylinderFile);
+    checkMeshNumbering(setup, cylinderFile);
 }
 
 std::string progressLine(ChamberSimulation &sim)
@@ -111,9 +168,8 @@ void runChamber(const CaseInputs &inputs, const std::filesystem::path &caseDir, 
                  + " (stability of the time integration).");
         setup.courantNumber = largestCourantNumber;
     }
-    const bool ownLimit = options.memoryBytes > 0;
-    checkMeshSize(setup, ownLimit ? options.memoryBytes : physicalMemoryBytes(),
-                  ownLimit ? "the limit is" : "this machine has", (inputs.root / formats::caselayout::cylinderInput).string());
+    const OutputSchedule schedule(cyl.phiMax, options.outputIntervalDeg);
+    checkChamberRunCost(setup, schedule, options, caseDir, log, (inputs.root / formats::caselayout::cylinderInput).string());
     if (options.threads > 0)
         fv::setThreadCount(options.threads);
 
@@ -129,7 +185,6 @@ void runChamber(const CaseInputs &inputs, const std::filesystem::path &caseDir, 
         paraView = std::make_unique<ParaViewOutput>(sim, caseDir);
     HistoryWriter history(caseDir / formats::caselayout::historyFile, m);
     const double degreesPerSecond = m.crank.omega() * 180.0 / M_PI;
-    const OutputSchedule schedule(cyl.phiMax, options.outputIntervalDeg);
 
     log.line(schedule.targetLine());
     const HistoryInstant initial = sim.historyInstant();

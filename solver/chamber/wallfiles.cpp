@@ -140,9 +140,10 @@ std::string WallFiles::sideText(const ChamberSimulation &simulation)
 void WallFiles::write(int step, ChamberSimulation &simulation)
 {
     simulation.refreshWallStates();
-    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Head, step), headText(simulation));
-    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Piston, step), pistonText(simulation));
-    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Side, step), sideText(simulation));
+    surfacefile::writeStep(caseDirectory_, step, [&](Surface surface) {
+        return surface == Surface::Head ? headText(simulation) : surface == Surface::Piston ? pistonText(simulation)
+                                                                                          : sideText(simulation);
+    });
 }
 
 } // namespace euler::chamber

@@ -96,6 +96,27 @@ struct InternalFace
     int neighbourLocal;
 };
 
+std::array<Index, 4> faceCycle(const HexMesh &hex, Index cell, int local)
+{
+    const auto &n = hex.cells[cell];
+    const auto &f = hexFaces[local];
+    return {n[f[0]], n[f[1]], n[f[2]], n[f[3]]};
+}
+
+// Two cells on one face lie on its two sides when they run round it in
+// opposite directions; a cell and a copy of it run the same way.
+bool onOppositeSides(const std::array<Index, 4> &a, const std::array<Index, 4> &b)
+{
+    for (int shift = 0; shift < 4; ++shift) {
+        bool reversed = true;
+        for (int k = 0; k < 4 && reversed; ++k)
+            reversed = b[k] == a[(shift + 4 - k) % 4];
+        if (reversed)
+            return true;
+    }
+    return false;
+}
+
 // Classifies one group of equal keys [first, last) or refuses it.
 void classify(const FaceKey *first, const FaceKey *last, const HexMesh &hex,
               std::vector<InternalFace> &internal, std::vector<BoundaryFace> &boundary)
@@ -127,6 +148,15 @@ void classify(const FaceKey *first, const FaceKey *last, const HexMesh &hex,
     boundary.push_back({hex.boundary[~quads[0]->item].patch, {cells[0]->item, cells[0]->local}});
 }
 
+// Refuses overlapping cells, once every face has found its cells.
+void checkSides(const HexMesh &hex, const std::vector<InternalFace> &internal)
+{
+    for (const InternalFace &f : internal)
+        if (!onOppositeSides(faceCycle(hex, f.owner.cell, f.owner.local), faceCycle(hex, f.neighbour, f.neighbourLocal)))
+            throw MeshError("cells " + std::to_string(f.owner.cell) + " and " + std::to_string(f.neighbour)
+                            + " overlap: they lie on the same side of " + cellFaceName(f.owner.cell, f.owner.local));
+}
+
 } // namespace
 
 Mesh::Mesh(const HexMesh &hex) : cells_(hex.cellCount()), nodes_(hex.nodeCount())
@@ -148,6 +178,7 @@ Mesh::Mesh(const HexMesh &hex) : cells_(hex.cellCount()), nodes_(hex.nodeCount()
             i = j;
         }
     }
+    checkSides(hex, internal);
     std::sort(internal.begin(), internal.end(), [](const InternalFace &a, const InternalFace &b) {
         return std::tie(a.owner.cell, a.neighbour, a.owner.local) < std::tie(b.owner.cell, b.neighbour, b.owner.local);
     });

@@ -56,8 +56,9 @@ public:
     // Derives faces, owners, neighbours and patches from a hexahedron mesh
     // (node order documented in hexmesh.h). Throws MeshError for a cell face
     // matched neither by another cell nor by a boundary quad, a face of more
-    // than two cells, a boundary quad that is no cell face, a node or patch
-    // number out of range, and an inverted or degenerate cell.
+    // than two cells, two cells on the same side of a face (a cell repeated),
+    // a boundary quad that is no cell face, a node or patch number out of
+    // range, and an inverted or degenerate cell.
     explicit Mesh(const HexMesh &hex);
 
     Index cellCount() const { return cells_; }

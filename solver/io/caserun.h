@@ -27,6 +27,7 @@ struct CaseRunOptions
     bool holdValvesShut = false;    // plates stay on their seats (checks)
     bool writeSurfaces = true;      // head/piston/side files each degree
     bool echo = true;               // log lines also to stderr
+    double diskBytes = 0;           // what result files may take, 0: the case directory's free space
 };
 
 // What either model's run gives back besides its status.

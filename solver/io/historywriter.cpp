@@ -143,6 +143,7 @@ void HistoryWriter::append(long long line, const HistoryInstant &instant)
 {
     double values[col::chamberCount + 1] = {};
     fillChamberColumns(values, line, compressor_, instant);
+    requireFiniteLine(values, instant);
     for (int c = 1; c <= col::chamberCount; ++c) {
         if (c > 1)
             buffer_ += ' ';
@@ -160,6 +161,26 @@ void HistoryWriter::append(long long line, const HistoryInstant &instant)
     buffer_ += '\n';
     if (buffer_.size() > (1u << 20))
         flush();
+}
+
+// No infinity or NaN reaches the file: the first one stops the run, named by
+// its column.
+void HistoryWriter::requireFiniteLine(const double (&values)[col::chamberCount + 1], const HistoryInstant &instant) const
+{
+    const double angle = values[col::crankAngle];
+    for (int c = 1; c <= col::chamberCount; ++c) {
+        if (!std::isfinite(values[c]))
+            refuseNonFinite(values[c], columnNames(compressor_)[static_cast<size_t>(c - 1)].c_str(), angle);
+    }
+    for (size_t j = 0; j < instant.valves.size(); ++j) {
+        double v[col::valve::columnsPerValve] = {};
+        fillValveColumns(v, instant.valves[j]);
+        for (int k = 0; k < col::valve::columnsPerValve; ++k) {
+            if (!std::isfinite(v[k]))
+                refuseNonFinite(v[k], columnNames(compressor_)[col::chamberCount + j * col::valve::columnsPerValve + k].c_str(),
+                                angle);
+        }
+    }
 }
 
 void HistoryWriter::flush()

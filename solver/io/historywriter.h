@@ -61,6 +61,7 @@ public:
     void close();
 
 private:
+    void requireFiniteLine(const double (&values)[chamberColumns + 1], const HistoryInstant &instant) const;
     void flush();
 
     const Compressor &compressor_;

@@ -1,5 +1,6 @@
 #include "io/inputfiles.h"
 
+#include "formats/caselayout.h"
 #include "formats/gas.h"
 #include "formats/inputrules.h"
 #include "io/inputerror.h"
@@ -121,6 +122,9 @@ void check(double value, const rules::Range &range, const std::string &what, con
 void validateSide(const ValveSideInput &s, const std::string &kind, const std::string &file)
 {
     check(s.count, rules::valveCount, "number of " + kind + " valves", file);
+    for (int k = 0; k < s.count; ++k)
+        check(s.pocketAngleDeg[static_cast<size_t>(k)], rules::pocketAngle,
+              kind + " valve " + std::to_string(k + 1) + ": pocket angle", file);
     const std::string valve = kind + " valve: ";
     check(s.maxLift, rules::maxLift, valve + "maximum lift", file);
     check(s.fe1mm, rules::fe1mm, valve + "fe1mm", file);
@@ -146,6 +150,9 @@ std::string readCaseName(const std::filesystem::path &file)
     require(!name.empty() && name.front() != '#', file.string(), "line 2 holds no case name");
     require(name != "." && name != ".." && name.find_first_of("/\\") == std::string::npos,
             file.string(), "case name \"" + name + "\" is not a single directory name");
+    require(name.size() <= formats::caselayout::longestName, file.string(),
+            "case name is " + std::to_string(name.size()) + " bytes long, more than the "
+                + std::to_string(formats::caselayout::longestName) + " a directory name can be");
     return name;
 }
 
@@ -200,8 +207,9 @@ PocketMeshInput readPocketMeshInput(const std::filesystem::path &file)
         p.meshFile.pop_back();
     require(!p.meshFile.empty(), file.string(), "line 2 names no pocket mesh file");
     const std::vector<std::string> tokens = splitTokens(lines[4].text);
-    require(!tokens.empty() && parseReal(tokens.front(), p.scale) && p.scale > 0, file.string(),
-            "line 5: grid scaling factor must be a positive number: \"" + lines[4].text + "\"");
+    require(!tokens.empty() && parseReal(tokens.front(), p.scale), file.string(),
+            "line 5: grid scaling factor is not a number: \"" + lines[4].text + "\"");
+    check(p.scale, rules::meshScale, "line 5: grid scaling factor", file.string());
     return p;
 }
 

@@ -118,6 +118,13 @@ std::string formatNumber(double value, int significantDigits)
     return s;
 }
 
+void refuseNonFinite(double value, const char *quantity, double crankAngleDeg)
+{
+    throw RunError(RunError::Diverged, std::string(quantity) + " is " + (std::isnan(value) ? "not a number" : "infinite")
+                                           + " at crank angle " + formatNumber(crankAngleDeg)
+                                           + " deg; the run stops before writing it");
+}
+
 void writeFile(const std::filesystem::path &file, const std::string &content)
 {
     std::FILE *f = std::fopen(file.string().c_str(), "wb");

@@ -1,6 +1,8 @@
 #include "io/pocketmesh.h"
 
+#include "formats/inputrules.h"
 #include "io/inputerror.h"
+#include "io/numberformat.h"
 #include "io/textinput.h"
 
 #include <algorithm>
@@ -87,6 +89,18 @@ private:
     int lineNumber_ = 0;
 };
 
+// Each coordinate within the shared rule's extent once scaled; the bound is
+// compared unscaled so that no coordinate can overflow.
+void requireWithinExtent(MeshReader &reader, const std::vector<std::string> &t, const double (&xyz)[3], double scale)
+{
+    const double extent = formats::inputrules::meshExtent;
+    for (double c : xyz) {
+        if (!(std::fabs(c) <= extent / scale))
+            reader.fail("node \"" + t[0] + " " + t[1] + " " + t[2] + "\" lies more than " + formatNumber(extent)
+                        + " m from the origin at the scale " + formatNumber(scale) + " m per unit");
+    }
+}
+
 void readNodes(MeshReader &reader, double scale, fv::HexMesh &mesh)
 {
     const int nodes = reader.count("node count");
@@ -98,6 +112,7 @@ void readNodes(MeshReader &reader, double scale, fv::HexMesh &mesh)
         double x = 0, y = 0, z = 0;
         if (t.size() < 3 || !parseReal(t[0], x) || !parseReal(t[1], y) || !parseReal(t[2], z))
             reader.fail("a node needs three numeric coordinates");
+        requireWithinExtent(reader, t, {x, y, z}, scale);
         mesh.addNode(scale * x, scale * y, scale * z);
     }
 }

@@ -5,6 +5,7 @@
 #include "io/numberformat.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace euler {
@@ -64,14 +65,40 @@ inline std::string sidePrefix(long long point, int pointInRing, int ring, double
     return prefix;
 }
 
+// What the columns from z on hold, for the message that refuses a value.
+inline constexpr const char *planarNames[planar::count + 1] = {
+    "", "", "", "", "", "", "z", "density", "pressure", "velocity u", "velocity v", "velocity w", "temperature"};
+inline constexpr const char *sideNames[side::count + 1] = {
+    "", "", "", "", "", "", "z", "arc length", "density", "pressure", "velocity along the wall", "axial velocity",
+    "radial velocity", "temperature"};
+
+// Thrown while a line is made from a value that is not finite; writeStep
+// turns it into the run's stop.
+struct NonFiniteValue
+{
+    double value;
+    const char *quantity;
+};
+
+template <int Count>
+void requireFiniteColumns(const double (&fields)[Count + 1], int first, const char *const (&names)[Count + 1])
+{
+    for (int c = first; c <= Count; ++c) {
+        if (!std::isfinite(fields[c]))
+            throw NonFiniteValue{fields[c], names[c]};
+    }
+}
+
 // The rest of a line, from z on.
 inline void appendPlanarValues(std::string &out, const double (&f)[planar::count + 1])
 {
+    requireFiniteColumns<planar::count>(f, planar::z, planarNames);
     appendColumns<planar::count>(out, f, planar::z, planar::count, planar::pressure);
 }
 
 inline void appendSideValues(std::string &out, const double (&f)[side::count + 1])
 {
+    requireFiniteColumns<side::count>(f, side::z, sideNames);
     appendColumns<side::count>(out, f, side::z, side::count, side::pressure);
 }
 
@@ -81,6 +108,26 @@ inline std::filesystem::path stepFile(const std::filesystem::path &caseDirectory
 {
     return caseDirectory / formats::caselayout::surfaceName(surface)
            / formats::caselayout::resultFileName(surface, step);
+}
+
+// Writes the head, piston and side files of output step k (crank angle k
+// deg) from the texts `text` makes; a value that is not finite stops the run
+// (RunError, Diverged) before any of them is written.
+inline void writeStep(const std::filesystem::path &caseDirectory, int step,
+                      const std::function<std::string(formats::caselayout::Surface)> &text)
+{
+    std::string texts[formats::caselayout::surfaces.size()];
+    for (size_t i = 0; i < formats::caselayout::surfaces.size(); ++i) {
+        const formats::caselayout::Surface surface = formats::caselayout::surfaces[i];
+        try {
+            texts[i] = text(surface);
+        } catch (const NonFiniteValue &e) {
+            refuseNonFinite(e.value, (std::string(formats::caselayout::surfaceName(surface)) + " " + e.quantity).c_str(),
+                            step);
+        }
+    }
+    for (size_t i = 0; i < formats::caselayout::surfaces.size(); ++i)
+        writeFile(stepFile(caseDirectory, formats::caselayout::surfaces[i], step), texts[i]);
 }
 
 } // namespace surfacefile

@@ -4,6 +4,7 @@
 #include "io/inputerror.h"
 
 #include <cerrno>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -56,14 +57,18 @@ std::vector<std::string> splitTokens(const std::string &text)
 
 bool parseReal(const std::string &token, double &value)
 {
-    if (token.empty())
-        return false;
-    // strtod follows the C locale's decimal point, which is what the front
-    // end writes ("0.68000").
-    char *end = nullptr;
-    errno = 0;
-    const double v = std::strtod(token.c_str(), &end);
-    if (end != token.c_str() + token.size() || errno == ERANGE || !std::isfinite(v))
+    // from_chars reads the C locale's decimal notation the front end writes
+    // ("0.68000"), subnormal numbers included, and reports a value beyond the
+    // range of double without an overflow: strtod raises one, which the trap
+    // build would take for a fault of the model. Like the front end's reader it
+    // takes a leading "+" and no hexadecimal numbers.
+    const char *first = token.data();
+    const char *last = first + token.size();
+    if (first != last && *first == '+' && last - first > 1 && first[1] != '-')
+        ++first;
+    double v = 0;
+    const auto result = std::from_chars(first, last, v, std::chars_format::general);
+    if (first == last || result.ec != std::errc() || result.ptr != last || !std::isfinite(v))
         return false;
     value = v;
     return true;

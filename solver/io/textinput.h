@@ -23,7 +23,8 @@ bool isDataLine(const std::string &text);
 std::vector<std::string> splitTokens(const std::string &text);
 
 // Full-token conversions; false when the token is not entirely a finite
-// number (resp. a base-10 integer).
+// number (resp. a base-10 integer). Neither raises a floating-point
+// exception, whatever the token.
 bool parseReal(const std::string &token, double &value);
 bool parseInteger(const std::string &token, int &value);
 

@@ -3,14 +3,18 @@
 #include "io/historywriter.h"
 #include "io/numberformat.h"
 #include "io/outputschedule.h"
+#include "io/runbudget.h"
 #include "io/runlog.h"
 #include "io/summarywriter.h"
 #include "io/surfacegrid.h"
+#include "io/systemmemory.h"
 #include "lumped/surfacewriter.h"
 
 #include "formats/caselayout.h"
 #include "formats/solverlog.h"
+#include "formats/surfacecolumns.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace euler {
@@ -81,25 +85,53 @@ std::string progressLine(const Simulation &sim)
     return line + ", steps " + std::to_string(sim.stepCount());
 }
 
+// What the run will cost: the surface grid and its texts; the time steps of
+// the Courant number times the smaller of a degree of crank angle and the
+// plates' time scale (lumped/timestep.h); Output.txt, Summary.txt and the
+// surface files of every whole degree.
+RunCost lumpedRunCost(const ChamberModel &model, const SurfaceGrid &grid, const OutputSchedule &schedule,
+                      double courant, const RunOptions &options)
+{
+    namespace columns = formats::surfacecolumns;
+    const double discPoints = static_cast<double>(grid.ringRadii.size()) * grid.pointsPerRing();
+    const double sidePoints = (grid.axialCells + 1.0) * grid.pointsPerRing();
+    const double stepBytes = 2 * runcost::surfaceFileBytes(discPoints, columns::planar::count)
+                             + runcost::surfaceFileBytes(sidePoints, columns::side::count);
+    RunCost cost;
+    cost.memoryFor = "the surface grid";
+    cost.memoryBytes = (discPoints + sidePoints) * 128 + stepBytes;
+    const double degree = (M_PI / 180.0) / model.crank.omega();
+    const double step = courant * std::min(degree, runcost::plateTimeScale(model, model.valvesHeldShut));
+    cost.timeSteps = std::ceil(runcost::duration(model, schedule.phiMax) / step);
+    cost.outputBytes = runcost::historyBytes(model, schedule) + (options.writeSurfaces ? schedule.steps * stepBytes : 0);
+    return cost;
+}
+
 void runSimulation(const CylinderInput &cyl, const ValveInput &valves, ChamberModel model,
-                   const std::filesystem::path &caseDir, const RunOptions &options, RunLog &log, RunResult &result)
+                   const std::filesystem::path &caseDir, const RunOptions &options, RunLog &log, RunResult &result,
+                   const std::string &cylinderFile)
 {
     double courant = cyl.courantNumber;
     if (courant > 2.0) {
         log.line("Note: Courant number " + fmt(courant) + " reduced to 2 (stability of the time integration).");
         courant = 2.0;
     }
+    const SurfaceGrid grid = makeSurfaceGrid(cyl.pistonDiameter, cyl.rodDiameter, cyl.n1, cyl.n2, cyl.n3,
+                                             cyl.gradingPiston, cyl.gradingRod);
+    const OutputSchedule schedule(cyl.phiMax, options.outputIntervalDeg);
+    RunLimits limits;
+    limits.memoryBytes = physicalMemoryBytes();
+    limits.diskBytes = options.diskBytes > 0 ? options.diskBytes : freeDiskBytes(caseDir);
+    checkRunCost(lumpedRunCost(model, grid, schedule, courant, options), limits, log, cylinderFile);
+
     Simulation sim(std::move(model), courant);
     sim.afterStep = options.afterStep;
     result.start = sim.state();
 
-    const SurfaceWriter surfaces(makeSurfaceGrid(cyl.pistonDiameter, cyl.rodDiameter, cyl.n1, cyl.n2, cyl.n3,
-                                                 cyl.gradingPiston, cyl.gradingRod),
-                                 caseDir);
+    const SurfaceWriter surfaces(grid, caseDir);
     HistoryWriter history(caseDir / formats::caselayout::historyFile, sim.model());
     const double coreRadius = 0.5 * valves.valveDiameter;
     const double degreesPerSecond = sim.model().crank.omega() * 180.0 / M_PI;
-    const OutputSchedule schedule(cyl.phiMax, options.outputIntervalDeg);
 
     log.line(schedule.targetLine());
     history.append(0, historyInstant(sim, result.start));
@@ -155,7 +187,8 @@ RunResult runLumpedCase(const std::filesystem::path &root, const RunOptions &opt
         log.line("  clearance volume (m^3)        " + fmt(model.clearanceVolume()) + " incl. "
                  + std::to_string(model.valves.size()) + " pockets");
         checkPocketMesh(log, inputs.pocketMesh, inputs.valves);
-        runSimulation(inputs.cylinder, inputs.valves, std::move(model), caseDirectory, options, log, result);
+        runSimulation(inputs.cylinder, inputs.valves, std::move(model), caseDirectory, options, log, result,
+                      (inputs.root / formats::caselayout::cylinderInput).string());
     };
     static_cast<RunStatus &>(result) = runInCase(root, options.echo, "euler: lumped chamber model with valve dynamics", model);
     return result;

@@ -94,9 +94,10 @@ std::string SurfaceWriter::sideText(const SurfaceInstant &in) const
 void SurfaceWriter::writeStep(int step, const SurfaceInstant &instant) const
 {
     using formats::caselayout::Surface;
-    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Head, step), headText(instant));
-    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Piston, step), pistonText(instant));
-    writeFile(surfacefile::stepFile(caseDirectory_, Surface::Side, step), sideText(instant));
+    surfacefile::writeStep(caseDirectory_, step, [&](Surface surface) {
+        return surface == Surface::Head ? headText(instant) : surface == Surface::Piston ? pistonText(instant)
+                                                                                        : sideText(instant);
+    });
 }
 
 } // namespace euler

@@ -64,6 +64,10 @@ void TstCalcChecks::names_data()
     QTest::newRow("mesh: valve input") << false << "InputValves.txt" << "overwrite";
     QTest::newRow("mesh: mesh input") << false << "InputPocketMesh.txt" << "overwrite";
     QTest::newRow("mesh: program dir") << false << "ExecutingFiles" << "program directory";
+    QTest::newRow("case: 255 bytes") << true << QString(255, u'c') << "";
+    QTest::newRow("case: 256 bytes") << true << QString(256, u'c') << "longer than 255 bytes";
+    QTest::newRow("case: 128 two-byte letters") << true << QString(128, QChar(0xe4)) << "longer than 255 bytes";
+    QTest::newRow("mesh: 300 bytes") << false << QString(296, u'm') + ".msh" << "longer than 255 bytes";
 }
 
 void TstCalcChecks::names()
@@ -103,21 +107,21 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("blanks around a number pass") << "CrankSpeed= 300 " << QStringList{};
     QTest::newRow("empty") << "MinimalGap=" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): is empty"};
     QTest::newRow("negative length")
-        << "ConrodLength=-1.2" << QStringList{"Conrod length L (m): must be greater than 0 (is -1.2)"};
+        << "ConrodLength=-1.2" << QStringList{"Conrod length L (m): must be from 1e-06 to 100 (is -1.2)"};
     QTest::newRow("zero speed")
-        << "CrankSpeed=0" << QStringList{"Crank shaft speed omega (rpm): must be greater than 0 (is 0)"};
+        << "CrankSpeed=0" << QStringList{"Crank shaft speed omega (rpm): must be from 0.001 to 100000 (is 0)"};
     QTest::newRow("gamma one")
         << "HeatCapacityRatio=1" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 1)"};
     QTest::newRow("gamma two")
         << "HeatCapacityRatio=2" << QStringList{"Ratio of specific heat capacities Gamma: must lie between 1 and 2 (is 2)"};
     QTest::newRow("cell count zero")
-        << "CellsInClearance=0" << QStringList{"Number of cells in clearance n3: must be at least 1 (is 0)"};
+        << "CellsInClearance=0" << QStringList{"Number of cells in clearance n3: must be from 1 to 10000 (is 0)"};
     QTest::newRow("no cells along the rod radius allowed") << "CellsAlongRodRadius=0" << QStringList{};
     QTest::newRow("cells along the rod radius negative")
-        << "CellsAlongRodRadius=-1" << QStringList{"Number of cells along piston rod radius n2: must not be negative (is -1)"};
+        << "CellsAlongRodRadius=-1" << QStringList{"Number of cells along piston rod radius n2: must be from 0 to 10000 (is -1)"};
     QTest::newRow("no rod allowed") << "RodDiameter=0;CellsAlongRodRadius=0" << QStringList{};
     QTest::newRow("rod negative")
-        << "RodDiameter=-0.1" << QStringList{"Piston rod diameter d_R (m): must not be negative (is -0.1)"};
+        << "RodDiameter=-0.1" << QStringList{"Piston rod diameter d_R (m): must be from 0 to 100 (is -0.1)"};
     QTest::newRow("cell count not whole")
         << "CellsInClearance=4.5" << QStringList{"Number of cells in clearance n3: \"4.5\" is not a whole number"};
     QTest::newRow("cell count in real notation") << "CellsInClearance=4.0;CellsAlongPistonRadius=2e1" << QStringList{};
@@ -132,7 +136,7 @@ void TstCalcChecks::parameterProblems_data()
                                            "must lie between 0 and 1 (is 0.999996, which the data file holds as 1.00000)"};
     QTest::newRow("gap rounded to zero by the data file")
         << "MinimalGap=0.000004" << QStringList{"Minimal gap between piston and cylinder-head z_min (m): "
-                                          "must be greater than 0 (is 4e-06, which the data file holds as 0.00000)"};
+                                          "must be from 1e-06 to 100 (is 4e-06, which the data file holds as 0.00000)"};
     QTest::newRow("discharge pressure equal to suction pressure")
         << "DischargePressure=100000" << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
     QTest::newRow("discharge pressure below suction pressure")
@@ -142,12 +146,12 @@ void TstCalcChecks::parameterProblems_data()
         << "DischargePressure=100000.000001"
         << QStringList{"Discharge pressure p_d (Pa): must be greater than the suction pressure p_s (100000)"};
     QTest::newRow("molar mass at the gas constant rule's bound")
-        << "MolarMass=0.00001" << QStringList{"Molar mass [g/mol]: must be greater than 1e-05 (is 1e-05)"};
+        << "MolarMass=0.00001" << QStringList{"Molar mass [g/mol]: must be greater than 1e-05 and at most 10000 (is 1e-05)"};
     QTest::newRow("courant zero") << "CourantNumber=0" << QStringList{"CourantNumber: must be greater than 0 (is 0)"};
     QTest::newRow("phiMax negative")
         << "EndAngle=-2" << QStringList{"End computation at crank angle phiMax (deg): "
                                      "must be greater than 0 and at most 360000 (is -2)"};
-    QTest::newRow("viscosity zero") << "Viscosity=0" << QStringList{"Dynamic viscosity [Pas]: must be greater than 0 (is 0)"};
+    QTest::newRow("viscosity zero") << "Viscosity=0" << QStringList{"Dynamic viscosity [Pas]: must be greater than 0 and at most 1000 (is 0)"};
     QTest::newRow("rod as wide as piston")
         << "RodDiameter=0.68" << QStringList{"Piston rod diameter d_R (m): must be smaller than the piston diameter d_P (0.68)"};
     QTest::newRow("crank radius as long as conrod")
@@ -174,14 +178,14 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("angle of a valve not in use ignored") << "DischargePocketAngle3=x" << QStringList{};
     QTest::newRow("negative angle allowed") << "SuctionPocketAngle1=-45" << QStringList{};
     QTest::newRow("lift zero")
-        << "DischargeMaxLift=0" << QStringList{"Maximum valve plate lift x_max_out of discharge valve (m): must be greater than 0 (is 0)"};
+        << "DischargeMaxLift=0" << QStringList{"Maximum valve plate lift x_max_out of discharge valve (m): must be from 1e-06 to 100 (is 0)"};
     QTest::newRow("mass negative")
-        << "SuctionPlateMass=-0.05" << QStringList{"Valve plate mass of suction valve (kg): must be greater than 0 (is -0.05)"};
+        << "SuctionPlateMass=-0.05" << QStringList{"Valve plate mass of suction valve (kg): must be from 1e-06 to 1000 (is -0.05)"};
     QTest::newRow("stiffness negative")
-        << "DischargeSpringStiffness=-1" << QStringList{"Valve spring stiffness of discharge valve (N/m): must not be negative (is -1)"};
+        << "DischargeSpringStiffness=-1" << QStringList{"Valve spring stiffness of discharge valve (N/m): must be from 0 to 1e+12 (is -1)"};
     QTest::newRow("no spring allowed") << "SuctionSpringStiffness=0;SuctionSpringLength=0" << QStringList{};
     QTest::newRow("negative beta")
-        << "DischargeBeta=-5" << QStringList{"Valve parameter beta of discharge valve (1/m^2): must not be negative (is -5)"};
+        << "DischargeBeta=-5" << QStringList{"Valve parameter beta of discharge valve (1/m^2): must be from 0 to 1e+12 (is -5)"};
     QTest::newRow("alpha above one")
         << "SuctionAlpha=1.2" << QStringList{"Valve parameter alpha of suction valve (1): "
                                       "must be greater than 0 and at most 1 (is 1.2)"};
@@ -190,7 +194,7 @@ void TstCalcChecks::parameterProblems_data()
         << "EndAngle=360001" << QStringList{"End computation at crank angle phiMax (deg): "
                                          "must be greater than 0 and at most 360000 (is 360001)"};
     QTest::newRow("pocket height zero")
-        << "PocketHeight=0" << QStringList{"Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
+        << "PocketHeight=0" << QStringList{"Height of valve pocket hv1 [mm]: must be from 0.001 to 100000 (is 0)"};
     QTest::newRow("mesh file overwrites reference")
         << "MeshFileName=reference_valve_pocket.msh"
         << QStringList{"Please enter the name of the mesh file for the valve pockets: "
@@ -201,8 +205,8 @@ void TstCalcChecks::parameterProblems_data()
     QTest::newRow("listed field by field in form order")
         << "PocketHeight=0;PistonDiameter=x;CellsAlongPistonRadius=0"
         << QStringList{"Piston diameter d_P (m): \"x\" is not a number",
-                       "Number of cells along piston radius n1: must be at least 1 (is 0)",
-                       "Height of valve pocket hv1 [mm]: must be greater than 0 (is 0)"};
+                       "Number of cells along piston radius n1: must be from 1 to 10000 (is 0)",
+                       "Height of valve pocket hv1 [mm]: must be from 0.001 to 100000 (is 0)"};
 }
 
 void TstCalcChecks::parameterProblems()

@@ -142,6 +142,26 @@ void TstInputRules::bothCheckersAgree_data()
     row("cone just short of the axis", "ConeHeight=324", false);
     row("valve seat inside the bore", "PocketHeight=15", true);
     row("valve seat just outside the bore", "PocketHeight=15.1", false);
+
+    // Magnitudes no compressor has, and subnormal numbers.
+    row("piston diameter 100 m", "PistonDiameter=100;CrankRadius=1;ConrodLength=5", false);
+    row("piston diameter beyond 100 m", "PistonDiameter=100.00001;CrankRadius=1;ConrodLength=5", true);
+    row("speed 1e300 rpm", "CrankSpeed=1e300", true);
+    row("speed 100000 rpm", "CrankSpeed=100000", false);
+    row("suction pressure 1e300", "SuctionPressure=1e300;DischargePressure=2e300", true);
+    row("discharge pressure 10 GPa", "DischargePressure=1e10", false);
+    row("discharge pressure beyond 10 GPa", "DischargePressure=1.00001e10", true);
+    row("density beyond 1e5", "SuctionDensity=100001", true);
+    row("n1 10000", "CellsAlongPistonRadius=10000", false);
+    row("n1 10001", "CellsAlongPistonRadius=10001", true);
+    row("molar mass beyond 1e4", "MolarMass=10001", true);
+    row("viscosity subnormal", "Viscosity=1e-310", true);
+    row("viscosity beyond 1000", "Viscosity=1001", true);
+    row("plate mass beyond 1000 kg", "DischargePlateMass=1001", true);
+    row("stiffness beyond 1e12", "SuctionSpringStiffness=1.00001e12", true);
+    row("pocket angle 3600", "SuctionPocketAngle1=3600", false);
+    row("pocket angle 1e308", "SuctionPocketAngle1=1e308", true);
+    row("pocket angle of a valve not in use 1e308", "SuctionValveCount=1;SuctionPocketAngle2=1e308", false);
 }
 
 void TstInputRules::bothCheckersAgree()

@@ -192,7 +192,7 @@ void TstStartCalc::refusalTouchesNothing_data()
     QTest::newRow("every parameter problem in one message")
         << "" << "PistonDiameter=0,68;CellsAlongPistonRadius=0;SuctionValveCount=7"
         << QStringList{"Piston diameter d_P (m): \"0,68\" is not a number",
-                       "Number of cells along piston radius n1: must be at least 1 (is 0)",
+                       "Number of cells along piston radius n1: must be from 1 to 10000 (is 0)",
                        "Number of suction valves (1): must be from 1 to 5 (is 7)"};
     QTest::newRow("pocket as wide as piston")
         << "" << "PocketRadius=400"

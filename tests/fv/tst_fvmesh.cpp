@@ -125,6 +125,9 @@ void TstFvMesh::refusals_data()
     QTest::newRow("twisted cell") << 7 << "cell 2 is inverted or degenerate at its face 1";
     QTest::newRow("node out of range") << 8 << "cell 1 refers to node 99, the mesh has 24 nodes";
     QTest::newRow("patch out of range") << 9 << "boundary quad 3 has patch 6, the mesh names 6 patches";
+    // Found by fuzzing: every face of a cell and its copy paired up, the copy's
+    // volume counted negative.
+    QTest::newRow("cell repeated without its boundary") << 10 << "cells 0 and 1 overlap: they lie on the same side";
 }
 
 void TstFvMesh::refusals()
@@ -180,6 +183,10 @@ void TstFvMesh::refusals()
         break;
     case 8: hex.cells[1][5] = 99; break;
     case 9: hex.boundary[3].patch = 6; break;
+    case 10: // cell 1 twice and nothing else
+        hex.boundary.clear();
+        hex.cells = {hex.cells[1], hex.cells[1]};
+        break;
     }
     try {
         const Mesh mesh(hex);

@@ -119,6 +119,8 @@ private slots:
     void numbersReadAsQStringReadsThem();
     void brokenReference_data();
     void brokenReference();
+    void regressionInputsRefused_data();
+    void regressionInputsRefused();
     void refusedGeometry_data();
     void refusedGeometry();
     void nodeOutsideTargetBore();
@@ -219,10 +221,10 @@ void TestPocketMesh::blocksCopied_data()
                                                  << mappedNodes + cells + "1 faces\n1 2 3 4 a";
     QTest::newRow("no faces, one more line") << nodes + cells + "0 faces\nlast\nnot read"
                                              << mappedNodes + cells + "0 faces\nlast";
-    QTest::newRow("no faces, end of file") << nodes + cells + "-3 faces\n"
-                                           << mappedNodes + cells + "-3 faces\n";
-    QTest::newRow("empty blocks") << QByteArray("0 nodes\n-1 cells\n1 faces\nx")
-                                  << QByteArray("0 nodes\n-1 cells\n1 faces\nx");
+    QTest::newRow("no faces, end of file") << nodes + cells + "0 faces\n"
+                                           << mappedNodes + cells + "0 faces\n";
+    QTest::newRow("empty blocks") << QByteArray("0 nodes\n0 cells\n1 faces\nx")
+                                  << QByteArray("0 nodes\n0 cells\n1 faces\nx");
     QTest::newRow("carriage returns kept") << nodes + "1 hex\r\n1 2 3 4 5 6 7 8\r\n1 f\r\nq\r\n"
                                            << mappedNodes + "1 hex\r\n1 2 3 4 5 6 7 8\r\n1 f\r\nq\r";
 }
@@ -328,6 +330,35 @@ void TestPocketMesh::brokenReference_data()
     QTest::newRow("last face missing") << QByteArray("0 nodes\n0 hex\n1 faces\n")
                                        << "where a boundary face line";
     QTest::newRow("huge count") << QByteArray("99999999999 nodes\n300 0 0") << "ends after line 2";
+    QTest::newRow("negative hexahedron count") << QByteArray("0 nodes\n-1 cells\n1 faces\nx")
+                                               << "line 2 gives a negative number as the hexahedron count";
+    QTest::newRow("negative face count") << QByteArray("0 nodes\n0 cells\n-3 faces\n")
+                                         << "line 3 gives a negative number as the boundary face count";
+}
+
+// Inputs that were once mapped: an overflowing face count (undefined
+// behaviour), a negative node count, a node mapped to "inf".
+void TestPocketMesh::regressionInputsRefused_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("expectedError");
+    QTest::newRow("face count -2^63") << "face_count_int64_min.msh"
+                                      << "line 5 gives a negative number as the boundary face count";
+    QTest::newRow("node count negative") << "negative_node_count.msh"
+                                         << "line 1 gives a negative number as the node count";
+    QTest::newRow("coordinate 1.7e308") << "node_near_largest_double.msh" << "node of line 3 cannot be mapped";
+}
+
+void TestPocketMesh::regressionInputsRefused()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, expectedError);
+    QFile reference(QFINDTESTDATA(QStringLiteral("data/") + file));
+    QVERIFY2(reference.open(QIODevice::ReadOnly), qPrintable(reference.fileName()));
+    QByteArray mapped;
+    QString error;
+    QVERIFY(!mapBytes(reference.readAll(), PocketGeometry::reference(), &mapped, &error));
+    QVERIFY2(error.contains(expectedError), qPrintable(error));
 }
 
 void TestPocketMesh::brokenReference()

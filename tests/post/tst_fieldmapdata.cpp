@@ -269,6 +269,15 @@ void TestFieldMapData::planarExtents()
     QCOMPARE(formatArrowScale(FieldMaps::arrowScale(extents.umax, extents.vmax, extents.span())),
              QStringLiteral("4.00e-03"));
 
+    // One point (x span 0) whose speed is subnormal once wrote "du(u)=(inf)*u".
+    PlanarExtents still;
+    gridCopyOf(QFINDTESTDATA("data/head_subnormal_speed.txt"), planarLayout, nullptr,
+               [&still](const Fields &fields) { still.add(fields); });
+    QCOMPARE(still.span(), 0.0);
+    QCOMPARE(still.umax, 4.9e-324);
+    QCOMPARE(formatArrowScale(FieldMaps::arrowScale(still.umax, still.vmax, still.span())),
+             QStringLiteral("0.00e+00"));
+
     const PlanarExtents none;   // no file read: the start values
     QCOMPARE(none.xmin, 1.0);
     QCOMPARE(none.xmax, -1.0);
@@ -331,6 +340,8 @@ void TestFieldMapData::arrowScaleNeverDividesByZero_data()
     QTest::newRow("single point at rest") << 0.0 << 0.0 << 0.0;
     QTest::newRow("no readable file") << 0.0 << 0.0 << -2.0;
     QTest::newRow("no readable side file") << 0.0 << 0.0 << -1.0;
+    QTest::newRow("subnormal speed, single point") << 4.9e-324 << 0.0 << 0.0;
+    QTest::newRow("subnormal speed, no side file") << 0.0 << 4.9e-324 << -1.0;
 }
 
 void TestFieldMapData::arrowScaleNeverDividesByZero()

@@ -39,6 +39,8 @@ private slots:
     void pocketMeshVolumeAndWidthAreChecked_data();
     void pocketMeshVolumeAndWidthAreChecked();
     void chamberRefusesAMeshTooLargeForMemory();
+    void runBeyondTheFreeDiskSpaceIsRefused_data();
+    void runBeyondTheFreeDiskSpaceIsRefused();
     void chamberWritesParaViewFiles();
     void executableRunsInWorkspace_data();
     void executableRunsInWorkspace();
@@ -500,17 +502,52 @@ void TstSolverRun::chamberRefusesAMeshTooLargeForMemory()
         prepare(w);
         chamber::ChamberRunOptions options = quietChamber();
         if (wholeMachine)
-            replaceLine(w.file(QStringLiteral("InputCylinder.txt")), 30, "2000000000");
+            replaceLine(w.file(QStringLiteral("InputCylinder.txt")), 30, "10000");
         else
             options.memoryBytes = 1e4; // far below what even this small mesh needs
         const chamber::ChamberRunResult result = chamber::runChamberCase(w.root().toStdString(), options);
         QCOMPARE(result.exitCode, 1);
         QCOMPARE(result.cells, 0LL);
         const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
-        QVERIFY2(log.contains("InputCylinder.txt: the chamber mesh for n1 = "), log.constData());
-        QVERIFY(log.contains(" GB of memory; "));
+        QVERIFY2(log.contains("InputCylinder.txt: the run would need about "), log.constData());
+        QVERIFY(log.contains(" GB of memory for the chamber mesh for n1 = "));
+        QVERIFY(log.contains(wholeMachine ? ", the machine has " : ", the limit is "));
         QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
     }
+}
+
+void TstSolverRun::runBeyondTheFreeDiskSpaceIsRefused_data()
+{
+    addModelColumn();
+    for (const QString &model : models)
+        QTest::newRow(qPrintable(model)) << model;
+}
+
+// A thousand revolutions write tens of GB: refused against the disk space
+// allowed, with the figures, before a file is written.
+void TstSolverRun::runBeyondTheFreeDiskSpaceIsRefused()
+{
+    QFETCH(QString, model);
+    Workspace w;
+    prepare(w, QStringLiteral("360000"));
+    const double disk = 1e9;
+    RunStatus status;
+    if (model == QLatin1String("lumped")) {
+        RunOptions options = quiet();
+        options.diskBytes = disk;
+        status = runLumpedCase(w.root().toStdString(), options);
+    } else {
+        chamber::ChamberRunOptions options = quietChamber();
+        options.diskBytes = disk;
+        status = chamber::runChamberCase(w.root().toStdString(), options);
+    }
+    QCOMPARE(status.exitCode, 1);
+    const QByteArray log = readAll(w.caseFile(QStringLiteral("euler.log")));
+    QVERIFY2(log.contains("Run cost (estimate before the first step):"), log.constData());
+    QVERIFY2(log.contains(" of 1 GB free disk space"), log.constData());
+    QVERIFY2(log.contains(" GB of result files, the case directory's disk has 1 GB free; it is not started"),
+             log.constData());
+    QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("Output.txt"))));
 }
 
 void TstSolverRun::chamberWritesParaViewFiles()
