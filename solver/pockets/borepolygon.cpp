@@ -1,6 +1,7 @@
 #include "pockets/borepolygon.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 
 namespace euler::pockets {
@@ -59,37 +60,25 @@ ArcPolygon clipHalfPlane(const ArcPolygon &poly, double value, bool keepAbove)
 
 } // namespace
 
-double ArcPolygon::minZ() const
+namespace {
+
+// The smallest (or, with std::greater, largest) coordinate `member` of the corners.
+template <typename Better>
+double extreme(const ArcPolygon &poly, double ArcPoint::*member, Better better)
 {
-    double v = p[0].z;
-    for (int i = 1; i < size; ++i)
-        v = std::min(v, p[i].z);
+    double v = poly.p[0].*member;
+    for (int i = 1; i < poly.size; ++i)
+        if (better(poly.p[i].*member, v))
+            v = poly.p[i].*member;
     return v;
 }
 
-double ArcPolygon::maxZ() const
-{
-    double v = p[0].z;
-    for (int i = 1; i < size; ++i)
-        v = std::max(v, p[i].z);
-    return v;
-}
+} // namespace
 
-double ArcPolygon::minA() const
-{
-    double v = p[0].a;
-    for (int i = 1; i < size; ++i)
-        v = std::min(v, p[i].a);
-    return v;
-}
-
-double ArcPolygon::maxA() const
-{
-    double v = p[0].a;
-    for (int i = 1; i < size; ++i)
-        v = std::max(v, p[i].a);
-    return v;
-}
+double ArcPolygon::minZ() const { return extreme(*this, &ArcPoint::z, std::less<double>()); }
+double ArcPolygon::maxZ() const { return extreme(*this, &ArcPoint::z, std::greater<double>()); }
+double ArcPolygon::minA() const { return extreme(*this, &ArcPoint::a, std::less<double>()); }
+double ArcPolygon::maxA() const { return extreme(*this, &ArcPoint::a, std::greater<double>()); }
 
 bool isConvexCounterClockwise(const ArcPolygon &poly)
 {
