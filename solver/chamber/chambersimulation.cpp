@@ -108,7 +108,7 @@ void ChamberSimulation::interfacePieces(double t, const fv::Geometry &geometry, 
 
 void ChamberSimulation::beforeFluxes(const fv::StageInfo &stage, fv::Solver &solver)
 {
-    valves_.evaluate(solver.scalars().data(), solver);
+    valves_.evaluate(solver.scalars().data(), solver, stage.dt);
     valves_.apply(solver);
 }
 
@@ -128,7 +128,7 @@ void ChamberSimulation::advanceTo(double tEnd)
     const double courant = setup_.courantNumber;
     while (time() < tEnd) {
         try {
-            valves_.evaluate(solver_->scalars().data(), *solver_);
+            valves_.evaluate(solver_->scalars().data(), *solver_, 0);
             double dt = std::min(solver_->stableTimeStep(courant), valves_.stableTimeStep(*solver_, courant));
             const double remaining = tEnd - time();
             // Avoid a sliver of a step just before the target.
@@ -171,7 +171,7 @@ HistoryInstant ChamberSimulation::historyInstant()
     const std::vector<double> &volume = s.volumes();
     const Compressor &m = setup_.compressor;
     const std::vector<double> &y = s.scalars();
-    valves_.evaluate(y.data(), s);
+    valves_.evaluate(y.data(), s, lastStep_);
 
     HistoryInstant h;
     h.time = time();

@@ -17,6 +17,13 @@ namespace {
 // valve flow's feedback on the cells it feeds is such a mode.
 constexpr double exchangeStability = 2.0;
 
+// The step follows each seat face's feedback with the slope of its flow
+// taken no closer to the plenum's pressure than this fraction of it: a cell
+// about to settle at the plenum's pressure (slope unbounded but for the
+// orifice's linear band) would otherwise set steps far below the flow's own
+// time scales. Its flow is limited to the step instead (shareFlow).
+constexpr double settledBand = 0.01;
+
 } // namespace
 
 ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards)
@@ -42,6 +49,7 @@ ChamberValves::ChamberValves(const Compressor &compressor, std::vector<std::vect
         o.faces = std::move(seatFaces[j]);
         o.openArea.assign(o.faces.size(), 0.0);
         o.exchange.assign(o.faces.size(), {});
+        o.faceSide.assign(o.faces.size(), {});
         openings_.push_back(std::move(o));
     }
 }
@@ -54,7 +62,7 @@ std::vector<Index> ChamberValves::exchangeFaces() const
     return faces;
 }
 
-void ChamberValves::evaluate(const double *y, const fv::Solver &solver)
+void ChamberValves::evaluate(const double *y, const fv::Solver &solver, double dt)
 {
     const fv::Geometry &g = solver.geometry();
     const fv::PrimitiveFields &w = solver.primitives();
@@ -73,11 +81,11 @@ void ChamberValves::evaluate(const double *y, const fv::Solver &solver)
             const fv::PointState cell{w[fv::Rho][c], w[fv::VelocityX][c], w[fv::VelocityY][c], w[fv::VelocityZ][c],
                                       w[fv::Pressure][c]};
             const double towards = (cell.u * g.areaX[f] + cell.v * g.areaY[f] + cell.w * g.areaZ[f]) / g.area[f];
-            const ValveSide approach = approachState(gas, cell, towards);
+            o.faceSide[k] = approachState(gas, cell, towards);
             p += a * cell.p;
             rho += a * cell.rho;
-            p0 += a * approach.flowPressure;
-            T0 += a * approach.flowTemperature;
+            p0 += a * o.faceSide[k].flowPressure;
+            T0 += a * o.faceSide[k].flowTemperature;
         }
         if (o.faces.empty()) { // held shut in a bare chamber: its volume mean
             const std::vector<double> &volume = solver.volumes();
@@ -95,35 +103,80 @@ void ChamberValves::evaluate(const double *y, const fv::Solver &solver)
         o.temperature = gas.temperature(o.pressure, o.density);
         o.side = {p0 / open, p0 / open, T0 / open};
         o.flow = valveFlow(compressor_, valve, orifice_, o.side, y[scalar::lift(j)], y[scalar::velocity(j)], heldShut_);
-
-        const double mdot = o.flow.massFlowIn;
-        const Plenum &plenum = valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge;
-        // Inflow: plenum gas expanded to the seat side's pressure.
-        const double jetDensity = gas.density(plenum.pressure, plenum.temperature)
-                                  * std::pow(o.side.flowPressure / plenum.pressure, 1.0 / gas.gamma);
-        const double jetSpeed = std::fabs(mdot) / (jetDensity * open);
-        o.massRate = o.enthalpyRate = 0;
-        for (size_t k = 0; k < o.faces.size(); ++k) {
-            const size_t f = static_cast<size_t>(o.faces[k]);
-            const size_t c = static_cast<size_t>(owner[f]);
-            const double u = w[fv::VelocityX][c], v = w[fv::VelocityY][c], wz = w[fv::VelocityZ][c];
-            const double towards = (u * g.areaX[f] + v * g.areaY[f] + wz * g.areaZ[f]) / g.area[f];
-            const double h0 = mdot > 0 ? gas.cp() * plenum.temperature
-                                       : gas.cp() * gas.temperature(w[fv::Pressure][c], w[fv::Rho][c])
-                                             + 0.5 * (u * u + v * v + wz * wz);
-            const double m = mdot * o.openArea[k] / open;
-            fv::ExchangeInput &in = o.exchange[k];
-            in = {m, h0, mdot > 0 ? jetSpeed : std::max(0.0, towards)};
-            if (mdot < 0) { // the leaving gas takes its motion along the wall along
-                const double n[3] = {g.areaX[f] / g.area[f], g.areaY[f] / g.area[f], g.areaZ[f] / g.area[f]};
-                const double cell[3] = {u, v, wz};
-                for (int d = 0; d < 3; ++d)
-                    in.tangential[d] = cell[d] - towards * n[d];
-            }
-            o.massRate += m;
-            o.enthalpyRate += m * h0;
-        }
+        shareFlow(valve, o, solver, dt);
     }
+}
+
+// Every seat face passes its share of the effective area, a_f / A_open,
+// driven by its own cell's approach state: where the pocket's gas cannot
+// reach a part of the seat, that part passes what its own pressure drives,
+// never gas against it.
+void ChamberValves::shareFlow(const Valve &valve, ValveOpening &o, const fv::Solver &solver, double dt) const
+{
+    const fv::Geometry &g = solver.geometry();
+    const fv::PrimitiveFields &w = solver.primitives();
+    const std::vector<Index> &owner = solver.mesh().owner;
+    const IdealGas &gas = compressor_.gas;
+    const Plenum &plenum = valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge;
+    const double plenumDensity = gas.density(plenum.pressure, plenum.temperature);
+    o.massRate = o.enthalpyRate = 0;
+    for (size_t k = 0; k < o.faces.size(); ++k) {
+        const size_t f = static_cast<size_t>(o.faces[k]);
+        const size_t c = static_cast<size_t>(owner[f]);
+        const ValveSide &side = o.faceSide[k];
+        double m = valveMassFlowIn(compressor_, valve, orifice_, o.flow.area * o.openArea[k] / o.totalOpenArea, side);
+        // A cell settling at the plenum's pressure faster than the step
+        // resolves: its flow limited to what the step damps.
+        if (dt > 0) {
+            const double lambdaDt = feedbackRate(valve, o, k, solver, 0) * dt;
+            if (lambdaDt > exchangeStability)
+                m *= exchangeStability / lambdaDt;
+        }
+        const double u = w[fv::VelocityX][c], v = w[fv::VelocityY][c], wz = w[fv::VelocityZ][c];
+        const double towards = (u * g.areaX[f] + v * g.areaY[f] + wz * g.areaZ[f]) / g.area[f];
+        const double h0 = m > 0 ? gas.cp() * plenum.temperature
+                                : gas.cp() * gas.temperature(w[fv::Pressure][c], w[fv::Rho][c])
+                                      + 0.5 * (u * u + v * v + wz * wz);
+        fv::ExchangeInput &in = o.exchange[k];
+        if (m > 0) { // plenum gas expanded to the face's pressure, normal to the wall
+            const double jetDensity = plenumDensity * std::pow(side.flowPressure / plenum.pressure, 1.0 / gas.gamma);
+            in = {m, h0, m / (jetDensity * o.openArea[k])};
+        } else { // the leaving gas takes its motion along the wall along
+            in = {m, h0, std::max(0.0, towards)};
+            const double n[3] = {g.areaX[f] / g.area[f], g.areaY[f] / g.area[f], g.areaZ[f] / g.area[f]};
+            const double cell[3] = {u, v, wz};
+            for (int d = 0; d < 3; ++d)
+                in.tangential[d] = m < 0 ? cell[d] - towards * n[d] : 0.0;
+        }
+        o.massRate += m;
+        o.enthalpyRate += m * h0;
+    }
+    // What the valve passes is what its faces pass.
+    if (!o.faces.empty()) {
+        o.flow.massFlowIn = o.massRate;
+        o.flow.massFlow = valve.kind == ValveKind::Suction ? o.massRate : -o.massRate;
+        o.flow.enthalpyFlowIn = o.enthalpyRate;
+    }
+}
+
+double ChamberValves::feedbackRate(const Valve &valve, const ValveOpening &o, size_t k, const fv::Solver &solver,
+                                   double band) const
+{
+    const size_t c = static_cast<size_t>(solver.mesh().owner[static_cast<size_t>(o.faces[k])]);
+    const fv::PrimitiveFields &w = solver.primitives();
+    const ValveSide &side = o.faceSide[k];
+    const double area = o.flow.area * o.openArea[k] / o.totalOpenArea;
+    const double plenum = (valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge).pressure;
+    double p = side.flowPressure;
+    if (std::fabs(p - plenum) < band * plenum)
+        p = plenum * (p < plenum ? 1 - band : 1 + band);
+    // The slope by a central difference well inside the orifice's linear band.
+    const double dp = 1e-7 * p;
+    const auto flowAt = [&](double q) {
+        return valveMassFlowIn(compressor_, valve, orifice_, area, {side.pressure, q, side.flowTemperature});
+    };
+    const double slope = std::fabs(flowAt(p + dp) - flowAt(p - dp)) / (2 * dp);
+    return slope * compressor_.gas.gamma * w[fv::Pressure][c] / (w[fv::Rho][c] * solver.geometry().volume[c]);
 }
 
 void ChamberValves::apply(fv::Solver &solver) const
@@ -148,8 +201,6 @@ void ChamberValves::rates(const double *y, double *rates) const
 double ChamberValves::stableTimeStep(const fv::Solver &solver, double courant) const
 {
     double tau = std::numeric_limits<double>::infinity();
-    const std::vector<double> &volume = solver.geometry().volume;
-    const std::vector<Index> &owner = solver.mesh().owner;
     for (size_t j = 0; j < openings_.size(); ++j) {
         const ValveOpening &o = openings_[j];
         const Valve &valve = compressor_.valves[j];
@@ -159,22 +210,11 @@ double ChamberValves::stableTimeStep(const fv::Solver &solver, double courant) c
                                                                 o.flow.gasForce - o.flow.springForce));
         if (o.flow.area <= 0)
             continue;
-        // d mdot / d p by a central difference well inside the linear band.
-        const double dp = 1e-7 * o.side.flowPressure;
-        const auto flowAt = [&](double p) {
-            const ValveSide side{o.pressure, p, o.side.flowTemperature};
-            return valveFlow(compressor_, valve, orifice_, side, solver.scalars()[scalar::lift(j)], 0, false).massFlowIn;
-        };
-        const double slope = std::fabs(flowAt(o.side.flowPressure + dp) - flowAt(o.side.flowPressure - dp)) / (2 * dp);
-        double feedback = 0;
         for (size_t k = 0; k < o.faces.size(); ++k) {
-            const double share = o.openArea[k] / o.totalOpenArea;
-            feedback += share * share / volume[static_cast<size_t>(owner[static_cast<size_t>(o.faces[k])])];
+            const double lambda = feedbackRate(valve, o, k, solver, settledBand);
+            if (lambda > 0)
+                tau = std::min(tau, exchangeStability / lambda);
         }
-        const double c2 = compressor_.gas.gamma * o.pressure / o.density;
-        const double lambda = slope * c2 * feedback;
-        if (lambda > 0)
-            tau = std::min(tau, exchangeStability / lambda);
     }
     return tau;
 }

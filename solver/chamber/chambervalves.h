@@ -35,7 +35,8 @@ struct ValveOpening
     // and what the valve flow sees (approachState).
     double pressure = 0, density = 0, temperature = 0;
     ValveSide side;
-    ValveFlowState flow;
+    std::vector<ValveSide> faceSide;     // per face: its own cell's approach state
+    ValveFlowState flow;                 // the plate's; its mass flow the faces' sum
     std::vector<fv::ExchangeInput> exchange; // per face
     double massRate = 0;                 // kg/s into the chamber over its faces
     double enthalpyRate = 0;             // W into the chamber over its faces
@@ -56,9 +57,11 @@ ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double 
 
 // The valves of a chamber run: each sits on the valve_seat patch of its
 // pocket. Its plate follows the mass-spring model and its mass flow is the
-// isentropic valve flow, both driven by the area mean of the approach states
-// of the cells at the seat (approachState); the flow is shared over the seat
-// faces by area:
+// isentropic valve flow. The plate is driven by the area mean of the approach
+// states of the cells at the seat (approachState); each seat face passes the
+// effective area's share a_f / A_open, driven by its own cell's approach
+// state, so that a part of the seat the pocket's gas reaches badly passes
+// less, and never gas against its own pressure difference:
 //  - inflow carries the plenum's total enthalpy cp T_plenum at the density
 //    of plenum gas expanded isentropically to the pocket-side pressure;
 //  - outflow carries each cell's own total enthalpy and velocity (its
@@ -80,8 +83,8 @@ public:
     std::vector<Index> exchangeFaces() const;
 
     // The seat-side state from the solver's current primitives and geometry,
-    // and the valves' flows with the scalars y.
-    void evaluate(const double *y, const fv::Solver &solver);
+    // and the valves' flows with the scalars y, for a step dt (0: none yet).
+    void evaluate(const double *y, const fv::Solver &solver, double dt);
     // The exchange of the last evaluation, into the solver's exchange faces.
     void apply(fv::Solver &solver) const;
     // The valves' scalar rates (see scalar) from the last evaluation: the
@@ -90,15 +93,25 @@ public:
     void rates(const double *y, double *rates) const;
     // The longest step the valves allow at the last evaluation: the Courant
     // number times every free plate's time scale (ValvePlate::timeScale),
-    // and 2 / lambda for the gas exchange, with
-    //     lambda = |d mdot / d p0| a^2 sum_f (a_f / A_open)^2 / V_f
-    // the rate at which the valve flow drives the pressure of the cells it
-    // feeds back onto itself (SSP-RK3 damps such a mode for lambda dt < 2.5).
+    // and 2 / lambda_f for the gas exchange of every seat face, with
+    //     lambda_f = |d mdot_f / d p0_f| a^2 / V_f
+    // the rate at which the face's flow drives its cell's pressure back onto
+    // itself (SSP-RK3 damps such a mode for lambda dt < 2.5), its slope taken
+    // at least 1 % of the plenum's pressure away from it.
     double stableTimeStep(const fv::Solver &solver, double courant) const;
     // Puts plates that passed a stop back onto it and records the impact.
     void resolveStops(std::vector<double> &y);
 
 private:
+    // Each seat face's flow and exchange from its own approach state; with a
+    // step dt > 0 a face whose cell settles faster than dt resolves passes
+    // only what the step damps (2 / (lambda_f dt) of its flow).
+    void shareFlow(const Valve &valve, ValveOpening &o, const fv::Solver &solver, double dt) const;
+    // lambda_f of seat face k of o, the slope of its flow taken no closer to
+    // the plenum's pressure than the fraction band of it.
+    double feedbackRate(const Valve &valve, const ValveOpening &o, std::size_t k, const fv::Solver &solver,
+                        double band) const;
+
     Compressor compressor_;
     IsentropicOrifice orifice_;
     bool heldShut_;

@@ -2,23 +2,25 @@
 
 namespace euler {
 
+double valveMassFlowIn(const Compressor &m, const Valve &valve, const IsentropicOrifice &orifice, double area,
+                       const ValveSide &chamber)
+{
+    const double p = chamber.flowPressure, T = chamber.flowTemperature;
+    const Plenum &plenum = valve.kind == ValveKind::Suction ? m.suction : m.discharge;
+    return orifice.massFlow(area, plenum.pressure, plenum.temperature, p, T);
+}
+
 ValveFlowState valveFlow(const Compressor &m, const Valve &valve, const IsentropicOrifice &orifice,
                          const ValveSide &chamber, double lift, double velocity, bool heldShut)
 {
-    const double p = chamber.flowPressure, T = chamber.flowTemperature;
     ValveFlowState f;
     f.area = heldShut ? 0.0 : valve.area.effectiveArea(lift);
     const Plenum &plenum = valve.kind == ValveKind::Suction ? m.suction : m.discharge;
-    if (valve.kind == ValveKind::Suction) {
-        f.pressureDrop = plenum.pressure - chamber.pressure;
-        f.massFlow = orifice.massFlow(f.area, plenum.pressure, plenum.temperature, p, T);
-        f.massFlowIn = f.massFlow;
-    } else {
-        f.pressureDrop = chamber.pressure - plenum.pressure;
-        f.massFlow = orifice.massFlow(f.area, p, T, plenum.pressure, plenum.temperature);
-        f.massFlowIn = -f.massFlow;
-    }
-    f.upstreamTemperature = f.massFlowIn > 0 ? plenum.temperature : T;
+    const bool suction = valve.kind == ValveKind::Suction;
+    f.pressureDrop = suction ? plenum.pressure - chamber.pressure : chamber.pressure - plenum.pressure;
+    f.massFlowIn = valveMassFlowIn(m, valve, orifice, f.area, chamber);
+    f.massFlow = suction ? f.massFlowIn : -f.massFlowIn;
+    f.upstreamTemperature = f.massFlowIn > 0 ? plenum.temperature : chamber.flowTemperature;
     f.enthalpyFlowIn = f.massFlowIn * m.gas.cp() * f.upstreamTemperature;
     f.gasForce = valve.plate.gasForce(f.pressureDrop);
     f.springForce = valve.plate.springForce(lift);

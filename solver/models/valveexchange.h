@@ -35,6 +35,12 @@ struct ValveSide
 // chamber side's flow state, from the higher pressure to the lower; the
 // plate feels A_f dp against the spring. A valve held shut neither opens nor
 // flows.
+// The valve's mass flow into the chamber (kg/s) through the effective area
+// `area`, the isentropic orifice flow between its plenum and the chamber
+// side's flow state.
+double valveMassFlowIn(const Compressor &compressor, const Valve &valve, const IsentropicOrifice &orifice,
+                       double area, const ValveSide &chamber);
+
 ValveFlowState valveFlow(const Compressor &compressor, const Valve &valve, const IsentropicOrifice &orifice,
                          const ValveSide &chamber, double lift, double velocity, bool heldShut);
 
