@@ -176,6 +176,8 @@ void runChamber(const CaseInputs &inputs, const std::filesystem::path &caseDir, 
     ChamberSimulation sim(setup);
     sim.afterStep = options.afterStep;
     result.cells = sim.solver().mesh().cellCount();
+    if (options.threads <= 0)
+        fv::setThreadCount(fv::threadsForCells(result.cells));
     logMesh(log, sim, fv::threadCount());
 
     const Compressor &m = sim.compressor();

@@ -63,6 +63,13 @@ void setThreadCount(int threads)
 #endif
 }
 
+int threadsForCells(long cells)
+{
+    if (std::getenv("OMP_NUM_THREADS"))
+        return threadCount();
+    return static_cast<int>(std::clamp(cells / parallelFrom, 1L, static_cast<long>(threadCount())));
+}
+
 IndexRange threadShare(int count)
 {
 #ifdef _OPENMP

@@ -53,6 +53,8 @@ private slots:
     void exchangeFacesAddTheirMassAndEnthalpy();
     void resultsDoNotDependOnThreadsOrVectorWidth_data();
     void resultsDoNotDependOnThreadsOrVectorWidth();
+    void threadsFollowTheMeshSize_data();
+    void threadsFollowTheMeshSize();
     void stepsAllocateNothing_data();
     void stepsAllocateNothing();
     void unphysicalStateStopsWithTimeAndCell();
@@ -421,6 +423,37 @@ void TstFvVerification::resultsDoNotDependOnThreadsOrVectorWidth()
     setThreadCount(before);
     QVERIFY(!reference.isEmpty());
     QVERIFY(reference == other);
+}
+
+// Without OMP_NUM_THREADS a mesh gets a thread per parallelFrom cells,
+// within one and what OpenMP offers; with it, what it says.
+void TstFvVerification::threadsFollowTheMeshSize_data()
+{
+    QTest::addColumn<long>("cells");
+    QTest::addColumn<int>("fromSize");
+    QTest::newRow("none") << 0L << 1;
+    QTest::newRow("below one share") << long(parallelFrom - 1) << 1;
+    QTest::newRow("two shares") << long(2 * parallelFrom) << 2;
+    QTest::newRow("a million") << 1000000L << 1000000 / parallelFrom;
+}
+
+void TstFvVerification::threadsFollowTheMeshSize()
+{
+    QFETCH(long, cells);
+    QFETCH(int, fromSize);
+    const QByteArray saved = qgetenv("OMP_NUM_THREADS");
+    const bool wasSet = qEnvironmentVariableIsSet("OMP_NUM_THREADS");
+    const int threads = threadCount();
+    qunsetenv("OMP_NUM_THREADS");
+    setThreadCount(2);
+    QCOMPARE(threadsForCells(cells), std::min(fromSize, 2));
+    qputenv("OMP_NUM_THREADS", "2");
+    QCOMPARE(threadsForCells(cells), 2);
+    if (wasSet)
+        qputenv("OMP_NUM_THREADS", saved);
+    else
+        qunsetenv("OMP_NUM_THREADS");
+    setThreadCount(threads);
 }
 
 void TstFvVerification::stepsAllocateNothing_data()
