@@ -117,7 +117,7 @@ void ChamberValves::shareFlow(const Valve &valve, ValveOpening &o, const fv::Sol
     const fv::PrimitiveFields &w = solver.primitives();
     const std::vector<Index> &owner = solver.mesh().owner;
     const IdealGas &gas = compressor_.gas;
-    const Plenum &plenum = valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge;
+    const Plenum &plenum = compressor_.plenumOf(valve);
     const double plenumDensity = gas.density(plenum.pressure, plenum.temperature);
     o.massRate = o.enthalpyRate = 0;
     for (size_t k = 0; k < o.faces.size(); ++k) {
@@ -166,7 +166,7 @@ double ChamberValves::feedbackRate(const Valve &valve, const ValveOpening &o, si
     const fv::PrimitiveFields &w = solver.primitives();
     const ValveSide &side = o.faceSide[k];
     const double area = o.flow.area * o.openArea[k] / o.totalOpenArea;
-    const double plenum = (valve.kind == ValveKind::Suction ? compressor_.suction : compressor_.discharge).pressure;
+    const double plenum = compressor_.plenumOf(valve).pressure;
     double p = side.flowPressure;
     if (std::fabs(p - plenum) < band * plenum)
         p = plenum * (p < plenum ? 1 - band : 1 + band);

@@ -45,6 +45,11 @@ struct Compressor
     std::vector<Valve> valves;
 
     double sweptVolume() const { return pistonArea * crank.stroke(); }
+    // The plenum a valve connects the chamber to.
+    const Plenum &plenumOf(const Valve &valve) const
+    {
+        return valve.kind == ValveKind::Suction ? suction : discharge;
+    }
 };
 
 } // namespace euler

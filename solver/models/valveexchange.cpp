@@ -6,7 +6,7 @@ double valveMassFlowIn(const Compressor &m, const Valve &valve, const Isentropic
                        const ValveSide &chamber)
 {
     const double p = chamber.flowPressure, T = chamber.flowTemperature;
-    const Plenum &plenum = valve.kind == ValveKind::Suction ? m.suction : m.discharge;
+    const Plenum &plenum = m.plenumOf(valve);
     return orifice.massFlow(area, plenum.pressure, plenum.temperature, p, T);
 }
 
@@ -15,7 +15,7 @@ ValveFlowState valveFlow(const Compressor &m, const Valve &valve, const Isentrop
 {
     ValveFlowState f;
     f.area = heldShut ? 0.0 : valve.area.effectiveArea(lift);
-    const Plenum &plenum = valve.kind == ValveKind::Suction ? m.suction : m.discharge;
+    const Plenum &plenum = m.plenumOf(valve);
     const bool suction = valve.kind == ValveKind::Suction;
     f.pressureDrop = suction ? plenum.pressure - chamber.pressure : chamber.pressure - plenum.pressure;
     f.massFlowIn = valveMassFlowIn(m, valve, orifice, f.area, chamber);
