@@ -68,6 +68,18 @@ std::unique_ptr<pockets::BoreJoin> joinPockets(const ChamberMesh &mesh, const st
     return join;
 }
 
+std::unique_ptr<pockets::HeadJoin> joinRecesses(const fv::HexMesh &hex, const std::vector<Index> &headFaces,
+                                                Index borePieces, fv::Solver &solver)
+{
+    const std::vector<Index> recessFaces = solver.mesh().patchFaces(pockets::headOpeningPatch);
+    if (recessFaces.empty())
+        return nullptr;
+    auto join = std::make_unique<pockets::HeadJoin>(solver.mesh(), hex, headFaces, recessFaces);
+    solver.setBoundaryKind(join->interfaceFaces(), fv::BoundaryKind::Interface);
+    solver.reserveInterfacePieces(borePieces + join->pieceCount());
+    return join;
+}
+
 std::vector<std::vector<Index>> seatFaces(const fv::Mesh &mesh, const pockets::PlacedPockets &placed)
 {
     std::vector<std::vector<Index>> faces(static_cast<size_t>(placed.count()));

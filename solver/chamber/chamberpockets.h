@@ -4,6 +4,7 @@
 #include "fv/mesh.h"
 #include "fv/solver.h"
 #include "pockets/borejoin.h"
+#include "pockets/headjoin.h"
 #include "pockets/pocketplacement.h"
 
 #include <memory>
@@ -39,6 +40,14 @@ std::vector<Index> quadFaces(const fv::Mesh &mesh, const fv::HexMesh &hex, Index
 std::unique_ptr<pockets::BoreJoin> joinPockets(const ChamberMesh &mesh, const std::vector<Index> &sideFaces,
                                                const pockets::PlacedPockets &placed,
                                                const pockets::PocketProper &pocket, fv::Solver &solver);
+
+// The join of the pockets' recesses behind the head (their head_opening
+// faces) to the chamber's head faces (headFaces); null when the pockets have
+// no recess. The faces it stands in for become the solver's interface
+// faces; the room for its pieces is reserved with the bore join's (whose
+// capacity `borePieces` is).
+std::unique_ptr<pockets::HeadJoin> joinRecesses(const fv::HexMesh &hex, const std::vector<Index> &headFaces,
+                                                Index borePieces, fv::Solver &solver);
 
 // The valve_seat faces of every placed pocket, pocket by pocket.
 std::vector<std::vector<Index>> seatFaces(const fv::Mesh &mesh, const pockets::PlacedPockets &placed);

@@ -65,8 +65,10 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
     solver_->setBoundaryKind(valves_.exchangeFaces(), fv::BoundaryKind::Exchange);
     // The mesh is built at the gap of crank angle 0.
     solver_->setAxialStretch(motion_.nodes(), motion_.zeta(), motion_.gap(0));
-    if (setup.pocket)
+    if (setup.pocket) {
         join_ = joinPockets(mesh_, sideFaces_, all_.placed, *setup.pocket, *solver_);
+        headJoin_ = joinRecesses(all_.hex, headFaces_, join_->pieceCapacity(), *solver_);
+    }
     // The flows in the chamber are slow against the speed of sound.
     solver_->setLowMachCorrection(true);
     const Plenum &d = setup.compressor.discharge;
@@ -103,6 +105,8 @@ void ChamberSimulation::interfacePieces(double t, const fv::Geometry &geometry, 
         return;
     const auto start = std::chrono::steady_clock::now();
     join_->update(motion_.gap(t), geometry, pieces);
+    if (headJoin_)
+        headJoin_->append(geometry, pieces);
     joinSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

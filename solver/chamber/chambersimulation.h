@@ -61,6 +61,7 @@ public:
     // The join of the pockets to the side wall (null without pockets), and
     // the wall-clock seconds its updates have taken so far.
     const pockets::BoreJoin *join() const { return join_.get(); }
+    const pockets::HeadJoin *headJoin() const { return headJoin_.get(); }
     double joinSeconds() const { return joinSeconds_; }
     const fv::Solver &solver() const { return *solver_; }
     const Compressor &compressor() const { return setup_.compressor; }
@@ -115,6 +116,7 @@ private:
     std::vector<Index> headFaces_, pistonFaces_, sideFaces_, boundaryFaces_;
     ChamberValves valves_;
     std::unique_ptr<pockets::BoreJoin> join_;
+    std::unique_ptr<pockets::HeadJoin> headJoin_;
     double joinSeconds_ = 0;
     double startMass_ = 0, startEnergy_ = 0;
     double lastStep_ = 0;

@@ -119,8 +119,8 @@ void logInputs(RunLog &log, const CaseInputs &inputs, const std::string &rodUse,
     log.line("  pocket rv1, hk1, hv1 (mm)     " + fmt(v.pocketRadiusMm) + ", " + fmt(v.coneHeightMm) + ", " + fmt(v.pocketHeightMm));
     log.line("  pocket mesh                   " + p.meshFile + " (scale " + fmt(p.scale) + " m per unit): "
              + std::to_string(mesh.nodes) + " nodes, " + std::to_string(mesh.hexahedra) + " hexahedra; beyond the bore "
-             + std::to_string(inputs.pocket.hex.cellCount()) + " hexahedra, volume " + fmt(inputs.pocket.volume)
-             + " m^3 per pocket");
+             + std::to_string(inputs.pocket.properCells()) + " hexahedra, behind the head plane (the recess, merged) "
+             + std::to_string(inputs.pocket.recessCells) + ", volume " + fmt(inputs.pocket.volume) + " m^3 per pocket");
 }
 
 void logDerived(RunLog &log, const Compressor &compressor)

@@ -19,7 +19,7 @@ struct CaseInputs
     ValveInput valves;
     PocketMeshInput pocketInput;
     PocketMeshSummary pocketMesh;   // the file
-    pockets::PocketProper pocket;   // its cells beyond the bore: the pocket of each valve
+    pockets::PocketProper pocket;   // its cells beyond the bore and its recess behind the head: the pocket of each valve
 };
 
 // The case directory named in the root's cylinder file, created with its

@@ -34,24 +34,39 @@ int across(int k, int face)
     return -1;
 }
 
-// One column: its cells from the opening to the seat, the opening face's
-// local number in the first, and the node line from each of the opening's
-// four nodes (in the first cell's face order) to the seat.
+// One column: its cells from its start face to its end face, the start
+// face's local number in the first, its last mesh face, and the node line
+// from each of the start face's four nodes (in the first cell's face order)
+// to the end.
 struct Column
 {
     std::vector<Index> cells;
-    int openingFace = 0;
+    int startFace = 0;
+    Index endFace = 0;
     std::array<std::vector<Index>, 4> lines;
+};
+
+// Which cells a merge joins into columns, where the columns start and how
+// they must end.
+struct ColumnRule
+{
+    std::vector<bool> merge;       // per cell
+    std::vector<Index> startFaces; // mesh faces with a cell to merge on one side
+    const char *endPatch;          // the patch every column ends on
+    bool straight;                 // node lines must be straight (the geometry stays)
 };
 
 class ColumnMerger
 {
 public:
-    explicit ColumnMerger(PocketProper &pocket) : pocket_(pocket), in_(pocket.hex), mesh_(in_) {}
+    ColumnMerger(PocketProper &pocket, const fv::Mesh &mesh, ColumnRule rule)
+        : pocket_(pocket), in_(pocket.hex), mesh_(mesh), rule_(std::move(rule))
+    {
+    }
 
     bool merge()
     {
-        if (!traceColumns() || !straightLines())
+        if (!traceColumns() || (rule_.straight && !straightLines()))
             return false;
         std::optional<PocketProper> merged = build();
         if (!merged)
@@ -85,26 +100,30 @@ private:
         return static_cast<int>(std::find(n.begin(), n.end(), node) - n.begin());
     }
 
+    bool merged(Index cell) const { return cell >= 0 && rule_.merge[static_cast<size_t>(cell)]; }
+
     bool traceColumns()
     {
-        std::vector<bool> used(static_cast<size_t>(in_.cellCount()), false);
-        const fv::Patch *opening = mesh_.patch(pocketPatches[BoreOpening]);
-        if (!opening)
-            return false;
-        for (Index f = opening->start; f < opening->start + opening->size; ++f) {
+        used_.assign(static_cast<size_t>(in_.cellCount()), false);
+        for (Index f : rule_.startFaces) {
+            const size_t fi = static_cast<size_t>(f);
+            const Index owner = mesh_.owner[fi];
+            const Index other = f < mesh_.internalFaceCount() ? mesh_.neighbour[fi] : -1;
+            Index cell = merged(owner) ? owner : other;
+            if (!merged(cell))
+                return false;
             Column column;
-            Index cell = mesh_.owner[static_cast<size_t>(f)];
             int local = localOf(cell, f);
-            column.openingFace = local;
+            column.startFace = local;
             std::array<Index, 4> current;
             for (int i = 0; i < 4; ++i) {
                 current[i] = in_.cells[static_cast<size_t>(cell)][hexFaces[local][i]];
                 column.lines[i].push_back(current[i]);
             }
             while (true) {
-                if (used[static_cast<size_t>(cell)])
+                if (used_[static_cast<size_t>(cell)])
                     return false;
-                used[static_cast<size_t>(cell)] = true;
+                used_[static_cast<size_t>(cell)] = true;
                 column.cells.push_back(cell);
                 for (int i = 0; i < 4; ++i) {
                     const int k = localNode(cell, current[i]), next = k < 8 ? across(k, local) : -1;
@@ -117,17 +136,23 @@ private:
                 const Index far = e >= 0 ? e : ~e;
                 if (far >= mesh_.internalFaceCount()) {
                     const fv::Patch *p = patchOf(far);
-                    if (!p || p->name != pocketPatches[ValveSeat])
+                    if (!p || p->name != rule_.endPatch)
                         return false;
+                    column.endFace = far;
                     break;
                 }
-                const size_t fi = static_cast<size_t>(far);
-                cell = mesh_.owner[fi] == cell ? mesh_.neighbour[fi] : mesh_.owner[fi];
+                const size_t ff = static_cast<size_t>(far);
+                cell = mesh_.owner[ff] == cell ? mesh_.neighbour[ff] : mesh_.owner[ff];
+                if (!merged(cell))
+                    return false;
                 local = localOf(cell, far);
             }
             columns_.push_back(std::move(column));
         }
-        return std::all_of(used.begin(), used.end(), [](bool u) { return u; });
+        for (Index c = 0; c < in_.cellCount(); ++c)
+            if (merged(c) && !used_[static_cast<size_t>(c)])
+                return false;
+        return true;
     }
 
     bool straightLines() const
@@ -147,31 +172,66 @@ private:
         return true;
     }
 
+    // The cell spanned by a column's start and end faces.
+    std::array<Index, 8> spanned(const Column &c) const
+    {
+        std::array<Index, 8> cell = in_.cells[static_cast<size_t>(c.cells.front())];
+        for (int i = 0; i < 4; ++i)
+            cell[across(hexFaces[c.startFace][i], c.startFace)] = c.lines[i].back();
+        return cell;
+    }
+
+    fv::HexMesh::BoundaryQuad quadOf(Index face) const
+    {
+        fv::HexMesh::BoundaryQuad q;
+        for (int k = 0; k < 4; ++k)
+            q.nodes[k] = mesh_.faceNodes[4 * static_cast<size_t>(face) + static_cast<size_t>(k)];
+        q.patch = static_cast<Index>(patchOf(face) - mesh_.patches().data());
+        return q;
+    }
+
+    // The merged cells in the place of their columns' first cells, the other
+    // cells as they were; boundary faces: a column's sides (one face each
+    // now) and its end, every other cell's own.
     std::optional<PocketProper> build() const
     {
         PocketProper out;
         std::vector<std::array<Index, 8>> cells;
         std::vector<fv::HexMesh::BoundaryQuad> walls;
-        for (const Column &c : columns_) {
-            const Index first = c.cells.front();
-            std::array<Index, 8> cell = in_.cells[static_cast<size_t>(first)];
-            for (int i = 0; i < 4; ++i)
-                cell[across(hexFaces[c.openingFace][i], c.openingFace)] = c.lines[i].back();
+        std::vector<int> columnOf(static_cast<size_t>(in_.cellCount()), -1);
+        for (size_t i = 0; i < columns_.size(); ++i)
+            columnOf[static_cast<size_t>(columns_[i].cells.front())] = static_cast<int>(i);
+        const Index firstRecess = in_.cellCount() - pocket_.recessCells;
+        for (Index c = 0; c < in_.cellCount(); ++c) {
+            const int col = columnOf[static_cast<size_t>(c)];
+            if (merged(c) && col < 0)
+                continue;
+            out.recessCells += c >= firstRecess;
+            out.sourceCell.push_back(pocket_.sourceCell[static_cast<size_t>(c)]);
+            if (col < 0) {
+                cells.push_back(in_.cells[static_cast<size_t>(c)]);
+                continue;
+            }
+            const Column &column = columns_[static_cast<size_t>(col)];
+            const std::array<Index, 8> cell = spanned(column);
             cells.push_back(cell);
-            out.sourceCell.push_back(pocket_.sourceCell[static_cast<size_t>(first)]);
-            // The sides on the pocket's wall, now one face each.
             for (int side = 0; side < 6; ++side) {
-                if (side == c.openingFace || side == oppositeFace[c.openingFace])
+                if (side == column.startFace || side == oppositeFace[column.startFace])
                     continue;
-                const Index e = mesh_.cellFaces[6 * static_cast<size_t>(first) + static_cast<size_t>(side)];
+                const Index e = mesh_.cellFaces[6 * static_cast<size_t>(c) + static_cast<size_t>(side)];
                 if (e < mesh_.internalFaceCount())
                     continue;
-                fv::HexMesh::BoundaryQuad q;
+                fv::HexMesh::BoundaryQuad q = quadOf(e);
                 for (int k = 0; k < 4; ++k)
                     q.nodes[k] = cell[hexFaces[side][k]];
-                q.patch = static_cast<Index>(patchOf(e) - mesh_.patches().data());
                 walls.push_back(q);
             }
+        }
+        for (Index f = mesh_.internalFaceCount(); f < mesh_.faceCount(); ++f) {
+            const Index owner = mesh_.owner[static_cast<size_t>(f)];
+            const bool start = std::find(rule_.startFaces.begin(), rule_.startFaces.end(), f) != rule_.startFaces.end();
+            if (!merged(owner) || start || isEnd(f))
+                walls.push_back(quadOf(f));
         }
         // The nodes left, in their order.
         std::vector<Index> newNode(static_cast<size_t>(in_.nodeCount()), -1);
@@ -187,9 +247,6 @@ private:
             out.hex.cells.push_back(cell);
         }
         out.hex.patchNames = in_.patchNames;
-        for (const auto &q : in_.boundary)
-            if (q.patch == BoreOpening || q.patch == ValveSeat)
-                walls.push_back(q);
         for (auto q : walls) {
             for (Index &n : q.nodes)
                 n = newNode[static_cast<size_t>(n)];
@@ -200,33 +257,69 @@ private:
         } catch (const fv::MeshError &) {
             return std::nullopt;
         }
-        for (const auto &cell : out.hex.cells) {
-            std::array<Vec3, 8> corners;
-            for (int k = 0; k < 8; ++k)
-                corners[k] = {out.hex.x[cell[k]], out.hex.y[cell[k]], out.hex.z[cell[k]]};
-            out.volume += hexahedronVolume(corners);
-        }
-        if (!(std::fabs(out.volume / pocket_.volume - 1) < 1e-9))
+        out.volume = pocketVolume(out.hex);
+        if (rule_.straight && !(std::fabs(out.volume / pocket_.volume - 1) < 1e-9))
             return std::nullopt;
         out.halfAngle = pocket_.halfAngle;
         return out;
     }
 
+    bool isEnd(Index face) const
+    {
+        return std::any_of(columns_.begin(), columns_.end(), [face](const Column &c) { return c.endFace == face; });
+    }
+
     PocketProper &pocket_;
     const fv::HexMesh &in_;
-    const fv::Mesh mesh_;
+    const fv::Mesh &mesh_;
+    ColumnRule rule_;
+    std::vector<bool> used_;
     std::vector<Column> columns_;
 };
+
+// The faces a column starts from. Pocket columns: the openings on the bore
+// and the faces the pocket shares with the recess behind the head; recess
+// columns: those shared faces.
+std::vector<Index> startFaces(const fv::Mesh &mesh, Index firstRecess, bool recess)
+{
+    std::vector<Index> faces;
+    const fv::Patch *opening = mesh.patch(pocketPatches[BoreOpening]);
+    if (opening && !recess)
+        for (Index f = opening->start; f < opening->start + opening->size; ++f)
+            faces.push_back(f);
+    for (Index f = 0; f < mesh.internalFaceCount(); ++f)
+        if ((mesh.owner[static_cast<size_t>(f)] < firstRecess) != (mesh.neighbour[static_cast<size_t>(f)] < firstRecess))
+            faces.push_back(f);
+    return faces;
+}
+
+bool mergeWith(PocketProper &pocket, bool recess)
+{
+    try {
+        const fv::Mesh mesh(pocket.hex);
+        const Index firstRecess = pocket.hex.cellCount() - pocket.recessCells;
+        ColumnRule rule;
+        for (Index c = 0; c < pocket.hex.cellCount(); ++c)
+            rule.merge.push_back((c >= firstRecess) == recess);
+        rule.startFaces = startFaces(mesh, firstRecess, recess);
+        rule.endPatch = recess ? pocketPatches[PocketWall] : pocketPatches[ValveSeat];
+        rule.straight = !recess;
+        return ColumnMerger(pocket, mesh, std::move(rule)).merge();
+    } catch (const fv::MeshError &) {
+        return false;
+    }
+}
 
 } // namespace
 
 bool mergeColumns(PocketProper &pocket)
 {
-    try {
-        return ColumnMerger(pocket).merge();
-    } catch (const fv::MeshError &) {
-        return false;
-    }
+    return mergeWith(pocket, false);
+}
+
+bool mergeRecessColumns(PocketProper &pocket)
+{
+    return pocket.recessCells == 0 || mergeWith(pocket, true);
 }
 
 } // namespace euler::pockets

@@ -19,4 +19,11 @@ namespace euler::pockets {
 // column or in two, merged faces that do not close a mesh).
 bool mergeColumns(PocketProper &pocket);
 
+// The same for the recess behind the head: each column of its cells from the
+// face it shares with the pocket on the bore to the cone's far end becomes
+// one hexahedron spanned by those two faces. The columns bend where the cone
+// meets the transition zone, so the recess's shape changes a little (its
+// volume is the merged cells'). True when merged or when there is no recess.
+bool mergeRecessColumns(PocketProper &pocket);
+
 } // namespace euler::pockets

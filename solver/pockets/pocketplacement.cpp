@@ -43,7 +43,7 @@ void checkPocketsApart(const PocketProper &pocket, const std::vector<double> &an
                 throw inputError(file, "the pockets of " + valveNames[i] + " (" + degrees(angles[i]) + ") and "
                                            + valveNames[j] + " (" + degrees(angles[j])
                                            + ") overlap: each spans " + degrees(2 * pocket.halfAngle)
-                                           + " of the bore, their angles lie " + degrees(apart) + " apart");
+                                           + " about the cylinder axis, their angles lie " + degrees(apart) + " apart");
         }
 }
 

@@ -5,6 +5,8 @@
 #include "io/inputerror.h"
 #include "io/numberformat.h"
 #include "io/pocketmesh.h"
+#include "pockets/headplane.h"
+#include "pockets/pocketcolumns.h"
 
 #include <algorithm>
 #include <cmath>
@@ -24,6 +26,7 @@ std::string number(double value)
 double radius(const fv::HexMesh &hex, Index n) { return std::hypot(hex.x[n], hex.y[n]); }
 
 enum class Side { Inside, Outside, Crossing };
+enum class Part { Dropped, Proper, Recess };
 
 Side sideOf(const fv::HexMesh &hex, Index c, double boreRadius)
 {
@@ -42,19 +45,22 @@ class Cutter
 {
 public:
     Cutter(const fv::HexMesh &mapped, double boreRadius, const std::string &file)
-        : in_(mapped), R_(boreRadius), file_(file)
+        : mapped_(mapped), R_(boreRadius), file_(file)
     {
     }
 
     PocketProper cut()
     {
-        checkShapes();
+        checkShapes(mapped_, nullptr);
+        split_ = splitAtHeadPlane(mapped_, R_, file_);
+        checkShapes(in_, &split_.sourceCell);
         const fv::Mesh mesh = closedMesh();
         classify();
         keepNodesAndCells();
         keepFaces(mesh);
         checkOpening();
         measure();
+        mergeRecessColumns(out_);
         return std::move(out_);
     }
 
@@ -62,12 +68,14 @@ private:
     [[noreturn]] void refuse(const std::string &reason) const { throw inputError(file_, reason); }
     std::string bore() const { return "the bore surface (radius " + number(R_) + " m)"; }
 
-    void checkShapes() const
+    // Cells of the split mesh are named by the hexahedron they were cut from.
+    void checkShapes(const fv::HexMesh &hex, const std::vector<Index> *source) const
     {
-        for (Index c = 0; c < in_.cellCount(); ++c) {
-            const std::string fault = fv::cellShapeFault(in_, c);
+        for (Index c = 0; c < hex.cellCount(); ++c) {
+            const std::string fault = fv::cellShapeFault(hex, c);
+            const Index named = source ? (*source)[static_cast<size_t>(c)] : c;
             if (!fault.empty())
-                refuse("hexahedron " + std::to_string(c + 1) + " " + fault);
+                refuse("hexahedron " + std::to_string(named + 1) + (source ? " cut at the head plane " : " ") + fault);
         }
     }
 
@@ -82,43 +90,55 @@ private:
         }
     }
 
+    bool behindHead(Index c) const
+    {
+        const auto &nodes = in_.cells[static_cast<size_t>(c)];
+        return std::all_of(nodes.begin(), nodes.end(), [&](Index n) { return in_.z[n] <= headPlaneTolerance; });
+    }
+
     void classify()
     {
-        keep_.assign(static_cast<size_t>(in_.cellCount()), false);
+        part_.assign(static_cast<size_t>(in_.cellCount()), Part::Dropped);
         bool any = false;
         for (Index c = 0; c < in_.cellCount(); ++c) {
             const Side side = sideOf(in_, c, R_);
             if (side == Side::Crossing)
-                refuse("hexahedron " + std::to_string(c + 1) + " crosses " + bore()
-                       + ": the pocket must meet the bore in cell faces");
-            keep_[static_cast<size_t>(c)] = side == Side::Outside;
+                refuse("hexahedron " + std::to_string(split_.sourceCell[static_cast<size_t>(c)] + 1) + " crosses "
+                       + bore() + ": the pocket must meet the bore in cell faces");
+            if (side == Side::Outside)
+                part_[static_cast<size_t>(c)] = Part::Proper;
+            else if (behindHead(c))
+                part_[static_cast<size_t>(c)] = Part::Recess;
             any = any || side == Side::Outside;
         }
         if (!any)
             refuse("no hexahedron lies outside " + bore() + ": the mesh has no pocket");
     }
 
-    // Nodes in their order in the file, those of kept cells only.
+    // Nodes in their order in the file, those of kept cells only; the
+    // pocket's cells, then the recess's.
     void keepNodesAndCells()
     {
         newNode_.assign(static_cast<size_t>(in_.nodeCount()), -1);
         for (Index c = 0; c < in_.cellCount(); ++c)
-            if (keep_[static_cast<size_t>(c)])
+            if (kept(c))
                 for (Index n : in_.cells[static_cast<size_t>(c)])
                     newNode_[static_cast<size_t>(n)] = 0;
         fv::HexMesh &h = out_.hex;
         for (Index n = 0; n < in_.nodeCount(); ++n)
             if (newNode_[static_cast<size_t>(n)] == 0)
                 newNode_[static_cast<size_t>(n)] = h.addNode(in_.x[n], in_.y[n], in_.z[n]);
-        for (Index c = 0; c < in_.cellCount(); ++c) {
-            if (!keep_[static_cast<size_t>(c)])
-                continue;
-            std::array<Index, 8> cell;
-            for (int k = 0; k < 8; ++k)
-                cell[k] = newNode_[static_cast<size_t>(in_.cells[static_cast<size_t>(c)][k])];
-            h.cells.push_back(cell);
-            out_.sourceCell.push_back(c);
-        }
+        for (Part part : {Part::Proper, Part::Recess})
+            for (Index c = 0; c < in_.cellCount(); ++c) {
+                if (part_[static_cast<size_t>(c)] != part)
+                    continue;
+                std::array<Index, 8> cell;
+                for (int k = 0; k < 8; ++k)
+                    cell[k] = newNode_[static_cast<size_t>(in_.cells[static_cast<size_t>(c)][k])];
+                h.cells.push_back(cell);
+                out_.sourceCell.push_back(split_.sourceCell[static_cast<size_t>(c)]);
+                out_.recessCells += part == Part::Recess;
+            }
         h.patchNames = in_.patchNames;
     }
 
@@ -131,25 +151,33 @@ private:
         out_.hex.boundary.push_back(q);
     }
 
-    // The kept cells' boundary faces, then the faces the cut leaves (each
-    // turned to face out of its kept cell) as openings.
+    // The kept cells' boundary faces (the recess's are walls of the head),
+    // then the faces the cut leaves (each turned to face out of its kept
+    // cell) as openings: the pocket's on the bore, the recess's on the head
+    // plane.
     void keepFaces(const fv::Mesh &mesh)
     {
         const Index opening = out_.hex.patch(pocketPatches[BoreOpening]);
+        const Index wall = out_.hex.patch(pocketPatches[PocketWall]);
+        const Index head = out_.hex.patch(headOpeningPatch);
         for (const fv::Patch &p : mesh.patches()) {
             const Index patch = out_.hex.patch(p.name);
             for (Index f = p.start; f < p.start + p.size; ++f)
                 if (kept(mesh.owner[f]))
-                    addQuad(&mesh.faceNodes[4 * static_cast<size_t>(f)], false, patch);
+                    addQuad(&mesh.faceNodes[4 * static_cast<size_t>(f)], false,
+                            part_[static_cast<size_t>(mesh.owner[f])] == Part::Recess ? wall : patch);
         }
         for (Index f = 0; f < mesh.internalFaceCount(); ++f) {
             const bool owner = kept(mesh.owner[f]), neighbour = kept(mesh.neighbour[f]);
-            if (owner != neighbour)
-                addQuad(&mesh.faceNodes[4 * static_cast<size_t>(f)], neighbour, opening);
+            if (owner == neighbour)
+                continue;
+            const Index cell = owner ? mesh.owner[f] : mesh.neighbour[f];
+            addQuad(&mesh.faceNodes[4 * static_cast<size_t>(f)], neighbour,
+                    part_[static_cast<size_t>(cell)] == Part::Recess ? head : opening);
         }
     }
 
-    bool kept(Index cell) const { return keep_[static_cast<size_t>(cell)]; }
+    bool kept(Index cell) const { return part_[static_cast<size_t>(cell)] != Part::Dropped; }
 
     void checkOpening() const
     {
@@ -183,20 +211,17 @@ private:
     void measure()
     {
         const fv::HexMesh &h = out_.hex;
-        for (const auto &cell : h.cells) {
-            std::array<Vec3, 8> corners;
-            for (int k = 0; k < 8; ++k)
-                corners[k] = {h.x[cell[k]], h.y[cell[k]], h.z[cell[k]]};
-            out_.volume += hexahedronVolume(corners);
-        }
+        out_.volume = pocketVolume(h);
         for (Index n = 0; n < h.nodeCount(); ++n)
             out_.halfAngle = std::max(out_.halfAngle, std::fabs(std::atan2(h.y[n], h.x[n])));
     }
 
-    const fv::HexMesh &in_;
+    const fv::HexMesh &mapped_;
     double R_;
     std::string file_;
-    std::vector<bool> keep_;
+    HeadPlaneSplit split_;
+    const fv::HexMesh &in_ = split_.hex;
+    std::vector<Part> part_;
     std::vector<Index> newNode_;
     PocketProper out_;
 };
@@ -206,6 +231,18 @@ private:
 PocketProper pocketProper(const fv::HexMesh &mapped, double boreRadius, const std::string &file)
 {
     return Cutter(mapped, boreRadius, file).cut();
+}
+
+double pocketVolume(const fv::HexMesh &h)
+{
+    double volume = 0;
+    for (const auto &cell : h.cells) {
+        std::array<Vec3, 8> corners;
+        for (int k = 0; k < 8; ++k)
+            corners[k] = {h.x[cell[k]], h.y[cell[k]], h.z[cell[k]]};
+        volume += hexahedronVolume(corners);
+    }
+    return volume;
 }
 
 ArcPolygon openingPolygon(const fv::HexMesh &pocket, const fv::HexMesh::BoundaryQuad &quad, double boreRadius)

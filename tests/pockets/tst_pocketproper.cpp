@@ -1,10 +1,13 @@
 // The pocket proper of the mapped pocket mesh: the whole file read into a
-// hexahedron mesh, the cells beyond the bore kept with their opening on it,
-// the copies placed round the bore, and every mesh refused with its reason.
+// hexahedron mesh, cut at the head plane, the cells beyond the bore kept with
+// their opening on it and the recess behind the head with its opening on the
+// head plane, the copies placed round the bore, and every mesh refused with
+// its reason.
 #include "pocketfixtures.h"
 
 #include "fv/geometry.h"
 #include "fv/mesh.h"
+#include "pockets/headplane.h"
 #include "pockets/pocketcolumns.h"
 #include "io/inputerror.h"
 
@@ -13,6 +16,7 @@
 
 #include <cmath>
 #include <functional>
+#include <set>
 
 using namespace pockettest;
 
@@ -22,9 +26,11 @@ class TstPocketProper : public QObject
 
 private slots:
     void readsTheWholeReferenceMesh();
-    void keepsThePocketZone_data();
-    void keepsThePocketZone();
-    void coneHeightLeavesThePocketAlone();
+    void cutsAtTheHeadPlane();
+    void refusesACellCrossingTheHeadPlaneAskew();
+    void keepsThePocketAndItsRecess_data();
+    void keepsThePocketAndItsRecess();
+    void coneHeightShapesOnlyTheRecess();
     void columnsMergeIntoOneCellEach();
     void bentColumnsStayAsTheyAre_data();
     void bentColumnsStayAsTheyAre();
@@ -61,6 +67,69 @@ double exactPocketVolume(double R, double r, double h)
     return v;
 }
 
+Index facesOf(const fv::HexMesh &hex, const char *patch)
+{
+    const auto found = std::find(hex.patchNames.begin(), hex.patchNames.end(), patch);
+    Index n = 0;
+    for (const auto &q : hex.boundary)
+        n += found != hex.patchNames.end() && q.patch == found - hex.patchNames.begin();
+    return n;
+}
+
+double radiusOf(const fv::HexMesh &hex, Index n) { return std::hypot(hex.x[n], hex.y[n]); }
+
+double volumeOf(const fv::HexMesh &hex, Index first, Index end)
+{
+    fv::HexMesh part = hex;
+    part.cells.assign(hex.cells.begin() + first, hex.cells.begin() + end);
+    return pocketVolume(part);
+}
+
+// The recess's volume: half the cone zone (the frustum from the rim's radius
+// r at a to 1.3 r, the reference mesh's flare, at the cone height k inside
+// it) and half the transition zone (from a to the bore, over the rim's disk).
+double exactRecessVolume(double R, double r, double k)
+{
+    const double a = std::sqrt(R * R - r * r), r1 = 1.3 * r;
+    const double cone = M_PI * k * (r * r + r * r1 + r1 * r1) / 3;
+    const int n = 4000;
+    double transition = 0;
+    for (int i = 0; i < n; ++i) {
+        const double y = -r + (i + 0.5) * 2 * r / n;
+        transition += (std::sqrt(R * R - y * y) - a) * 2 * std::sqrt(r * r - y * y) * 2 * r / n;
+    }
+    return 0.5 * (cone + transition);
+}
+
+Index patchOfFace(const fv::Mesh &mesh, const fv::HexMesh &hex, Index f)
+{
+    for (const fv::Patch &patch : mesh.patches())
+        if (f >= patch.start && f < patch.start + patch.size)
+            return Index(std::find(hex.patchNames.begin(), hex.patchNames.end(), patch.name) - hex.patchNames.begin());
+    return -1;
+}
+
+// The pocket's cells without the recess; the faces they shared with it
+// become openings again.
+fv::HexMesh pocketPart(const PocketProper &p)
+{
+    fv::HexMesh hex = p.hex;
+    hex.cells.resize(static_cast<size_t>(p.properCells()));
+    hex.boundary.clear();
+    const fv::Mesh whole(p.hex);
+    for (Index f = 0; f < whole.faceCount(); ++f) {
+        const bool internal = f < whole.internalFaceCount();
+        const Index owner = whole.owner[f], other = internal ? whole.neighbour[f] : -1;
+        if (owner >= p.properCells() || (internal && other < p.properCells()))
+            continue;
+        fv::HexMesh::BoundaryQuad q;
+        std::copy_n(&whole.faceNodes[4 * static_cast<size_t>(f)], 4, q.nodes.begin());
+        q.patch = internal ? Index(BoreOpening) : patchOfFace(whole, p.hex, f);
+        hex.boundary.push_back(q);
+    }
+    return hex;
+}
+
 std::string refusal(const std::function<void()> &f)
 {
     try {
@@ -89,7 +158,45 @@ void TstPocketProper::readsTheWholeReferenceMesh()
     QCOMPARE(mesh.cellCount(), 3600);
 }
 
-void TstPocketProper::keepsThePocketZone_data()
+// The O-grid's middle row lies across the head plane: its cells become two
+// each, their parts meet on the plane, and the volume stays.
+void TstPocketProper::cutsAtTheHeadPlane()
+{
+    const fv::HexMesh mapped = referenceMesh();
+    const HeadPlaneSplit split = splitAtHeadPlane(mapped, 0.34, "reference");
+    const Index across = split.hex.cellCount() - mapped.cellCount();
+    QCOMPARE(across, 170 + 102); // 17 of the 225 columns, ten layers inside the bore and six beyond it
+    QCOMPARE(int(split.sourceCell.size()), split.hex.cellCount());
+    QVERIFY(std::fabs(pocketVolume(split.hex) / pocketVolume(mapped) - 1) < 1e-10);
+    for (const auto &cell : split.hex.cells) {
+        double lo = 1, hi = -1;
+        for (Index n : cell)
+            lo = std::min(lo, split.hex.z[n]), hi = std::max(hi, split.hex.z[n]);
+        QVERIFY(lo >= 0 || hi <= 0);
+    }
+    for (Index n = mapped.nodeCount(); n < split.hex.nodeCount(); ++n)
+        QCOMPARE(split.hex.z[n], 0.0);
+    QCOMPARE(fv::Mesh(split.hex).boundaryFaceCount(), Index(split.hex.boundary.size()));
+}
+
+void TstPocketProper::refusesACellCrossingTheHeadPlaneAskew()
+{
+    fv::HexMesh hex = referenceMesh();
+    // A node of a cell across the plane moved to the other side.
+    for (Index c = 0; c < hex.cellCount(); ++c) {
+        const auto &cell = hex.cells[c];
+        if (hex.z[cell[0]] < 0 && hex.z[cell[1]] > 0) {
+            hex.z[cell[1]] = -1e-4;
+            const QString message = QString::fromStdString(refusal([&] { pocketProper(hex, 0.34, "pocket.msh"); }));
+            QVERIFY2(message.startsWith("pocket.msh: hexahedron ") && message.contains("crosses the head plane z = 0"),
+                     qPrintable(message));
+            return;
+        }
+    }
+    QFAIL("no cell across the head plane");
+}
+
+void TstPocketProper::keepsThePocketAndItsRecess_data()
 {
     QTest::addColumn<double>("R");
     QTest::addColumn<double>("r");
@@ -100,40 +207,67 @@ void TstPocketProper::keepsThePocketZone_data()
     QTest::newRow("narrow pocket") << 340.0 << 40.0 << 10.0 << 8.0;
 }
 
-void TstPocketProper::keepsThePocketZone()
+void TstPocketProper::keepsThePocketAndItsRecess()
 {
     QFETCH(double, R);
     QFETCH(double, r);
     QFETCH(double, k);
     QFETCH(double, h);
-    const PocketProper p = pocketProper(mappedMesh(R, r, k, h), R * 1e-3, "mapped");
-    // The six pocket layers of the O-grid, 225 cells each.
-    QCOMPARE(p.hex.cellCount(), 6 * 225);
-    QCOMPARE(int(p.sourceCell.size()), 6 * 225);
-    QCOMPARE(p.sourceCell.front(), 10 * 225);
-    QCOMPARE(facesOf(p.hex, BoreOpening), 225);
-    QCOMPARE(facesOf(p.hex, ValveSeat), 225);
-    QCOMPARE(facesOf(p.hex, PocketWall), 6 * 36);
-    // Every opening node on the bore; the pocket closes as a mesh.
+    const double bore = R * 1e-3;
+    const PocketProper p = pocketProper(mappedMesh(R, r, k, h), bore, "mapped");
+    // The six pocket layers of the O-grid's 242 columns (225, 17 of them cut
+    // at the head plane); the recess merged into one cell per column behind
+    // the plane.
+    QCOMPARE(p.properCells(), 6 * 242);
+    QCOMPARE(p.recessCells, Index(121));
+    QCOMPARE(int(p.sourceCell.size()), p.hex.cellCount());
+    QCOMPARE(facesOf(p.hex, ValveSeat), 242);
+    QCOMPARE(facesOf(p.hex, BoreOpening), 121);
+    QCOMPARE(facesOf(p.hex, headOpeningPatch), Index(17));
+    for (Index c = 0; c < p.hex.cellCount(); ++c)
+        for (Index n : p.hex.cells[c]) {
+            if (c < p.properCells())
+                QVERIFY(radiusOf(p.hex, n) >= bore * (1 - 1e-6));
+            else
+                QVERIFY(radiusOf(p.hex, n) <= bore * (1 + 1e-6) && p.hex.z[n] <= 0);
+        }
+    // The opening on the bore in front of the head plane, the recess's on the plane.
     for (const auto &q : p.hex.boundary)
-        if (q.patch == BoreOpening)
-            for (Index n : q.nodes)
-                QVERIFY(std::fabs(std::hypot(p.hex.x[n], p.hex.y[n]) / (R * 1e-3) - 1) < 1e-8);
-    QCOMPARE(fv::Mesh(p.hex).boundaryFaceCount(), 225 + 225 + 6 * 36);
-    // The O-grid's 36-gon holds 0.5 % less than the disk.
-    const double exact = exactPocketVolume(R * 1e-3, r * 1e-3, h * 1e-3);
-    QVERIFY2(std::fabs(p.volume / exact - 1) < 0.01, qPrintable(QString::number(p.volume / exact)));
-    QVERIFY(std::fabs(p.halfAngle - std::asin(r / R)) < 0.01 * std::asin(r / R));
+        for (Index n : q.nodes) {
+            if (q.patch == BoreOpening)
+                QVERIFY(std::fabs(radiusOf(p.hex, n) / bore - 1) < 1e-8 && p.hex.z[n] >= 0);
+            if (p.hex.patchNames[q.patch] == headOpeningPatch)
+                QVERIFY(p.hex.z[n] == 0 && radiusOf(p.hex, n) <= bore * (1 + 1e-8));
+        }
+    fv::Mesh(p.hex); // closes
+    // The O-grid's 36-gon holds 0.5 % less than the disk; the recess's
+    // merged columns run straight from the cone's far end to the bore.
+    const double pocket = volumeOf(p.hex, 0, p.properCells());
+    const double exact = exactPocketVolume(bore, r * 1e-3, h * 1e-3);
+    QVERIFY2(std::fabs(pocket / exact - 1) < 0.01, qPrintable(QString::number(pocket / exact)));
+    const double recess = p.volume - pocket, exactRecess = exactRecessVolume(bore, r * 1e-3, k * 1e-3);
+    QVERIFY2(std::fabs(recess / exactRecess - 1) < 0.05, qPrintable(QString::number(recess / exactRecess)));
+    // Behind the head the cone widens to 1.3 r, as far round the axis as
+    // atan(1.3 r / (a - k)).
+    const double a = std::sqrt(R * R - r * r);
+    QVERIFY(std::fabs(p.halfAngle - std::atan(1.3 * r / (a - k))) < 0.01 * p.halfAngle);
 }
 
-void TstPocketProper::coneHeightLeavesThePocketAlone()
+void TstPocketProper::coneHeightShapesOnlyTheRecess()
 {
     const PocketProper a = pocketProper(mappedMesh(340, 100, 40, 19), 0.34, "a");
     const PocketProper b = pocketProper(mappedMesh(340, 100, 75, 19), 0.34, "b");
-    QCOMPARE(a.hex.x, b.hex.x);
-    QCOMPARE(a.hex.y, b.hex.y);
-    QCOMPARE(a.hex.z, b.hex.z);
-    QCOMPARE(a.volume, b.volume);
+    QCOMPARE(a.hex.cells, b.hex.cells);
+    const auto pocketNodes = [](const PocketProper &p) {
+        std::set<std::array<double, 3>> nodes;
+        for (Index c = 0; c < p.properCells(); ++c)
+            for (Index n : p.hex.cells[c])
+                nodes.insert({p.hex.x[n], p.hex.y[n], p.hex.z[n]});
+        return nodes;
+    };
+    QCOMPARE(pocketNodes(a), pocketNodes(b));
+    QCOMPARE(volumeOf(a.hex, 0, a.properCells()), volumeOf(b.hex, 0, b.properCells()));
+    QVERIFY(b.volume - a.volume > 0.5 * (exactRecessVolume(0.34, 0.1, 0.075) - exactRecessVolume(0.34, 0.1, 0.04)));
 }
 
 namespace {
@@ -156,16 +290,20 @@ void TstPocketProper::columnsMergeIntoOneCellEach()
     const PocketProper layered = pocketProper(referenceMesh(), 0.34, "reference");
     PocketProper merged = layered;
     QVERIFY(mergeColumns(merged));
-    QCOMPARE(merged.hex.cellCount(), 225);
-    QCOMPARE(merged.hex.nodeCount(), 2 * 244); // both ends of the O-grid
-    QCOMPARE(facesOf(merged.hex, BoreOpening), 225);
-    QCOMPARE(facesOf(merged.hex, ValveSeat), 225);
-    QCOMPARE(facesOf(merged.hex, PocketWall), 36);
-    QVERIFY(std::fabs(merged.volume / layered.volume - 1) < 1e-12);
+    QCOMPARE(merged.properCells(), 242);
+    QCOMPARE(merged.recessCells, layered.recessCells);
+    QCOMPARE(facesOf(merged.hex, BoreOpening), 121);
+    QCOMPARE(facesOf(merged.hex, ValveSeat), 242);
+    QCOMPARE(facesOf(merged.hex, headOpeningPatch), facesOf(layered.hex, headOpeningPatch));
+    // The rim's 36 faces round the pocket, two of them cut at the head plane,
+    // once instead of six times; the recess's walls stay.
+    QCOMPARE(facesOf(merged.hex, PocketWall), facesOf(layered.hex, PocketWall) - 5 * 38);
+    QVERIFY(std::fabs(merged.volume / layered.volume - 1) < 1e-10);
     QCOMPARE(merged.halfAngle, layered.halfAngle);
     // Cells as thick as the pocket is deep, 4 mm at its middle.
     QVERIFY(smallestLengthScale(layered.hex) < 0.7e-3);
-    QVERIFY(smallestLengthScale(merged.hex) > 2e-3);
+    // thicker than the chamber's at top dead centre (the sample's 4 mm gap in six layers)
+    QVERIFY(smallestLengthScale(merged.hex) > 1.5e-3);
     // The opening is the same faces, node for node.
     const auto openingNodes = [](const PocketProper &p) {
         std::vector<std::array<double, 3>> nodes;
@@ -215,7 +353,7 @@ void TstPocketProper::refusedMeshes_data()
     QTest::addColumn<std::function<fv::HexMesh()>>("mesh");
     QTest::addColumn<QString>("reason");
     const auto reference = [] { return referenceMesh(); };
-    const auto pocketOnly = [] { return pocketProper(referenceMesh(), 0.34, "reference").hex; };
+    const auto pocketOnly = [] { return pocketPart(pocketProper(referenceMesh(), 0.34, "reference")); };
     QTest::newRow("inverted cell") << std::function<fv::HexMesh()>([=] {
         fv::HexMesh hex = reference();
         auto &c = hex.cells[2500];
@@ -297,10 +435,11 @@ void TstPocketProper::placesRotatedCopies()
 {
     const JoinCase c(sampleAngles(), 24, 6);
     QCOMPARE(c.placed.count(), 4);
-    QCOMPARE(c.hex.cellCount(), 4 * 1350);
-    QCOMPARE(c.placed.pocketOfCell(1349), 0);
-    QCOMPARE(c.placed.pocketOfCell(1350), 1);
-    QCOMPARE(c.placed.pocketOfCell(4 * 1350), -1);
+    const Index each = c.pocket.hex.cellCount();
+    QCOMPARE(c.hex.cellCount(), 4 * each);
+    QCOMPARE(c.placed.pocketOfCell(each - 1), 0);
+    QCOMPARE(c.placed.pocketOfCell(each), 1);
+    QCOMPARE(c.placed.pocketOfCell(4 * each), -1);
     // Each copy's seat centre lies on its axis at c from the cylinder axis.
     const double seat = std::sqrt(0.34 * 0.34 - 0.1 * 0.1) + 0.019;
     for (int p = 0; p < 4; ++p) {
@@ -314,11 +453,11 @@ void TstPocketProper::placesRotatedCopies()
         QVERIFY(std::fabs(y / n - seat * std::sin(c.placed.angles[p])) < 1e-6);
     }
     // Every copy has the same opening polygons.
-    QCOMPARE(int(c.openings.size()), 4 * 225);
-    for (int o = 0; o < 225; ++o)
+    QCOMPARE(int(c.openings.size()), 4 * 121);
+    for (int o = 0; o < 121; ++o)
         for (int k = 0; k < 4; ++k) {
-            QCOMPARE(c.openings[o].polygon.p[k].a, c.openings[o + 3 * 225].polygon.p[k].a);
-            QCOMPARE(c.openings[o].polygon.p[k].z, c.openings[o + 3 * 225].polygon.p[k].z);
+            QCOMPARE(c.openings[o].polygon.p[k].a, c.openings[o + 3 * 121].polygon.p[k].a);
+            QCOMPARE(c.openings[o].polygon.p[k].z, c.openings[o + 3 * 121].polygon.p[k].z);
         }
 }
 
@@ -326,11 +465,12 @@ void TstPocketProper::refusesOverlappingPockets_data()
 {
     QTest::addColumn<double>("second");
     QTest::addColumn<bool>("refused");
-    // The reference pocket spans 2 asin(100/340) = 34.2 degrees.
+    // The reference pocket's recess spans 2 atan(130 / (324.96 - 40)) = 48.9
+    // degrees behind the head, more than the pocket's 2 asin(100/340) = 34.2.
     QTest::newRow("sample spacing") << 150.0 << false;
-    QTest::newRow("just apart") << 30.0 + 34.3 << false;
-    QTest::newRow("overlapping") << 30.0 + 34.0 << true;
-    QTest::newRow("across zero") << 30.0 - 34.0 + 360.0 << true;
+    QTest::newRow("just apart") << 30.0 + 49.0 << false;
+    QTest::newRow("overlapping") << 30.0 + 48.8 << true;
+    QTest::newRow("across zero") << 30.0 - 48.8 + 360.0 << true;
     QTest::newRow("same angle") << 30.0 << true;
 }
 
@@ -348,7 +488,7 @@ void TstPocketProper::refusesOverlappingPockets()
     }
     QVERIFY2(message.startsWith("InputValves.txt: the pockets of suction valve 1 (30 deg) and discharge valve 1"),
              qPrintable(message));
-    QVERIFY2(message.contains("overlap: each spans 34."), qPrintable(message));
+    QVERIFY2(message.contains("overlap: each spans 48.88"), qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(TstPocketProper)

@@ -561,8 +561,9 @@ void TstSolverRun::chamberWritesParaViewFiles()
     QCOMPARE(result.exitCode, 0);
     for (const char *name : {"vtk/chamber_000.vtu", "vtk/chamber_005.vtu", "vtk/chamber_010.vtu"})
         QVERIFY2(readAll(w.caseFile(QLatin1String(name))).startsWith("<?xml"), name);
-    // The pockets' cells (the box pocket's column of two merged into one,
-    // four pockets) follow the chamber's, told apart by the region field.
+    // The pockets' cells (the box pocket's column of two cut in two at the
+    // head plane, each half merged into one: four pockets) follow the
+    // chamber's, told apart by the region field.
     const QByteArray vtu = readAll(w.caseFile(QStringLiteral("vtk/chamber_005.vtu")));
     QVERIFY(vtu.contains("Name=\"region\""));
     const QByteArray cells = "NumberOfCells=\"";
@@ -570,7 +571,7 @@ void TstSolverRun::chamberWritesParaViewFiles()
     const long long count = vtu.mid(c0, vtu.indexOf('"', c0) - c0).toLongLong();
     QCOMPARE(count, result.cells);
     QVERIFY(readAll(w.caseFile(QStringLiteral("euler.log")))
-                .contains(QByteArray::number(count - 4) + " cells in the chamber, 1 in each pocket)"));
+                .contains(QByteArray::number(count - 8) + " cells in the chamber, 2 in each pocket)"));
     QVERIFY(!QFile::exists(w.caseFile(QStringLiteral("vtk/chamber_012.vtu"))));
     const QByteArray pvd = readAll(w.caseFile(QStringLiteral("chamber.pvd")));
     QVERIFY(pvd.contains("<DataSet timestep=\"5\" part=\"0\" file=\"vtk/chamber_005.vtu\"/>"));
