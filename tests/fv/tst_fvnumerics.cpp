@@ -6,6 +6,7 @@
 #include "exactriemann.h"
 #include "fvtestmeshes.h"
 
+#include "fv/lowmach.h"
 #include "fv/reconstruction.h"
 #include "fv/timestep.h"
 
@@ -29,6 +30,8 @@ private slots:
     void hllcIsConsistentAtEveryFaceSpeed();
     void hllcKeepsAStationaryContact();
     void hllcIsSymmetricUnderReversal();
+    void lowMachCorrectionScalesTheVelocityJump_data();
+    void lowMachCorrectionScalesTheVelocityJump();
     void wallPressureIsTheMirrorProblemsStarPressure_data();
     void wallPressureIsTheMirrorProblemsStarPressure();
     void conversionFindsTheFirstBadCell();
@@ -191,6 +194,37 @@ void TstFvNumerics::hllcIsSymmetricUnderReversal()
         for (int i = 0; i < 5; ++i)
             QVERIFY(std::fabs(a.f[i] + b.f[i]) <= 1e-12 * (std::fabs(a.f[i]) + 1e5));
     }
+}
+
+void TstFvNumerics::lowMachCorrectionScalesTheVelocityJump_data()
+{
+    QTest::addColumn<double>("mach");
+    QTest::addColumn<double>("scale");
+    QTest::newRow("Mach 0.3: by the Mach number") << 0.3 << 0.3;
+    QTest::newRow("Mach 0.01: by the floor") << 0.01 << lowMachFloor;
+    QTest::newRow("at rest: by the floor") << 0.0 << lowMachFloor;
+    QTest::newRow("Mach 2: unchanged") << 2.0 << 1.0;
+}
+
+// The jump of every velocity component about its mean scales by
+// min(1, max(M_L, M_R, floor)); density and pressure stay.
+void TstFvNumerics::lowMachCorrectionScalesTheVelocityJump()
+{
+    QFETCH(double, mach);
+    QFETCH(double, scale);
+    const double gamma = 1.4, a = std::sqrt(gamma * 1e5 / 1.2);
+    PointState L{1.2, mach * a, 0, 0, 1e5}, R{1.1, 0.2 * mach * a, -1, 4, 0.9e5}; // R the slower
+    const PointState L0 = L, R0 = R;
+    lowMachCorrection(L, R, gamma);
+    const auto check = [&](double l0, double r0, double l, double r) {
+        QVERIFY(std::fabs((l + r) - (l0 + r0)) <= 1e-12 * (std::fabs(l0) + std::fabs(r0) + 1));
+        QVERIFY(std::fabs((l - r) - scale * (l0 - r0)) <= 1e-12 * (std::fabs(l0 - r0) + 1));
+    };
+    check(L0.u, R0.u, L.u, R.u);
+    check(L0.v, R0.v, L.v, R.v);
+    check(L0.w, R0.w, L.w, R.w);
+    QCOMPARE(L.rho, L0.rho);
+    QCOMPARE(R.p, R0.p);
 }
 
 void TstFvNumerics::wallPressureIsTheMirrorProblemsStarPressure_data()

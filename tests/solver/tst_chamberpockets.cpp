@@ -1,7 +1,8 @@
 // The valve pockets joined to the chamber on small meshes: a gas at rest
-// stays at rest across the sliding join, a pulse in one pocket reaches the
-// chamber and the other pockets with the mass kept, the valves blow through
-// the seats, and the pocket gas counts in the chamber's state.
+// stays at rest across the sliding join and the recesses' join through the
+// head, the recesses open where the head is, a pulse in one pocket reaches
+// the chamber and the other pockets with the mass kept, the valves blow
+// through the seats, and the pocket gas counts in the chamber's state.
 #include "chambertestcase.h"
 
 #include "chamber/chamberpockets.h"
@@ -25,6 +26,7 @@ private slots:
     void init();
     void restingGasStaysAtRestAcrossTheJoin_data();
     void restingGasStaysAtRestAcrossTheJoin();
+    void recessesOpenWhereTheHeadIs();
     void pulseInOnePocketReachesTheOthers();
     void pocketsOpenOnlyAsHighAsTheSideWall();
     void valvesBlowThroughTheirSeats();
@@ -50,6 +52,7 @@ struct InnerPlanesWithPockets : fv::StepHooks
     PocketedMesh all;
     fv::Solver solver;
     std::unique_ptr<pockets::BoreJoin> join;
+    std::unique_ptr<pockets::HeadJoin> head;
     SliderCrank crank;
     double s0;
 
@@ -61,6 +64,8 @@ struct InnerPlanesWithPockets : fv::StepHooks
         const std::vector<Index> side = quadFaces(solver.mesh(), mesh.hex(), mesh.firstSideQuad(),
                                                   mesh.section().circumferential * mesh.layers());
         join = joinPockets(mesh, side, all.placed, *setup.pocket, solver);
+        head = joinRecesses(all.hex, quadFaces(solver.mesh(), mesh.hex(), mesh.firstHeadQuad(), mesh.cellsPerLayer()),
+                            join->pieceCapacity(), solver);
     }
     double stretch(double t) const { return 1 - s0 / crank.gap(crank.omega() * t); } // in [0, 1)
     bool nodePositions(double t, fv::NodePositions &nodes) override
@@ -76,6 +81,7 @@ struct InnerPlanesWithPockets : fv::StepHooks
     {
         const double f = stretch(t);
         join->update([&](double zeta) { return innerPlaneHeight(s0, f, zeta); }, geometry, pieces);
+        head->append(geometry, pieces);
     }
 };
 
@@ -137,8 +143,42 @@ void TstChamberPockets::restingGasStaysAtRestAcrossTheJoin()
     }
     QVERIFY(run.crank.gap(run.crank.omega() * run.solver.time()) > 1.5 * run.s0); // the planes moved far
     QVERIFY(overlaps > 0);
+    QVERIFY(run.head && run.head->pieceCount() > 0);
     const double worst = departureFromRest(run.solver.primitives(), rest);
     QVERIFY2(worst < 1e-12, qPrintable(QString::number(worst)));
+}
+
+// The recesses open into the chamber through the head plane wherever the
+// chamber's head faces cover them: all but the slivers near the bore where
+// the head's flat faces cut chords off the circle.
+void TstChamberPockets::recessesOpenWhereTheHeadIs()
+{
+    const ChamberSetup setup = sampleSetup(3, 1, 2, true);
+    ChamberSimulation sim(setup);
+    QVERIFY(sim.headJoin());
+    const pockets::HeadJoin &head = *sim.headJoin();
+    const fv::Geometry &g = sim.solver().geometry();
+    const pockets::PlacedPockets &placed = sim.pockets();
+    std::vector<double> area(4, 0.0), open(4, 0.0);
+    for (size_t i = 0; i < head.recessFaces().size(); ++i) {
+        const Index f = head.recessFaces()[i];
+        const int pocket = placed.pocketOfCell(sim.solver().mesh().owner[size_t(f)]);
+        QVERIFY(head.openArea()[i] <= g.area[size_t(f)] * (1 + 1e-12));
+        area[size_t(pocket)] += g.area[size_t(f)];
+        open[size_t(pocket)] += head.openArea()[i];
+    }
+    // The segments between chord and arc over the columns a recess spans.
+    const double R = 0.34, column = 2 * M_PI / sim.mesh().section().circumferential;
+    const double columns = std::ceil(2 * setup.pocket->halfAngle / column) + 1;
+    const double slivers = columns * 0.5 * R * R * (column - std::sin(column));
+    for (int p = 0; p < 4; ++p) {
+        QVERIFY(open[size_t(p)] > 0);
+        QVERIFY2(area[size_t(p)] - open[size_t(p)] <= slivers, qPrintable(QString::number(area[size_t(p)] - open[size_t(p)])));
+        QCOMPARE(open[size_t(p)], open[0]);
+    }
+    // The cone reaches 40 mm inside the rim's point: an opening through the
+    // head of about 0.01 m^2 per pocket.
+    qInfo("recess opening through the head %.4g m^2 of %.4g per pocket", open[0], area[0]);
 }
 
 // Valves shut: a pressure pulse in the first suction valve's pocket runs
