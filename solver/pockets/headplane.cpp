@@ -59,7 +59,7 @@ private:
         const auto onBore = [&](size_t n) {
             return std::fabs(std::hypot(in_.x[n], in_.y[n]) - R_) <= onBoreTolerance * R_;
         };
-        if (onBore(i) && onBore(j)) {
+        if (onBore(i) && onBore(j) && std::hypot(x, y) > 0) {
             const double scale = R_ / std::hypot(x, y);
             x *= scale;
             y *= scale;
