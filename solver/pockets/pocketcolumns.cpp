@@ -54,6 +54,7 @@ struct ColumnRule
     std::vector<Index> startFaces; // mesh faces with a cell to merge on one side
     const char *endPatch;          // the patch every column ends on
     bool straight;                 // node lines must be straight (the geometry stays)
+    int segments;                  // cells per column at the most (1: one cell spanning it)
 };
 
 class ColumnMerger
@@ -172,13 +173,79 @@ private:
         return true;
     }
 
-    // The cell spanned by a column's start and end faces.
-    std::array<Index, 8> spanned(const Column &c) const
+    // The cell spanned by a column's cross-sections after `from` and `to`
+    // of its cells.
+    std::array<Index, 8> spanned(const Column &c, size_t from, size_t to) const
     {
         std::array<Index, 8> cell = in_.cells[static_cast<size_t>(c.cells.front())];
-        for (int i = 0; i < 4; ++i)
-            cell[across(hexFaces[c.startFace][i], c.startFace)] = c.lines[i].back();
+        for (int i = 0; i < 4; ++i) {
+            cell[hexFaces[c.startFace][i]] = c.lines[i][from];
+            cell[across(hexFaces[c.startFace][i], c.startFace)] = c.lines[i][to];
+        }
         return cell;
+    }
+
+    Vec3 sectionCentre(const Column &c, size_t layer) const
+    {
+        Vec3 sum{0, 0, 0};
+        for (const auto &line : c.lines) {
+            const size_t n = static_cast<size_t>(line[layer]);
+            sum = sum + Vec3{0.25 * in_.x[n], 0.25 * in_.y[n], 0.25 * in_.z[n]};
+        }
+        return sum;
+    }
+
+    // Where the columns' segments end (counted in cells from the start), the
+    // same in every column so that neighbouring cells still share whole
+    // faces: each segment at least 1/segments of every column's length long,
+    // a shorter rest joined to the last. One segment when the columns differ
+    // in their numbers of cells.
+    std::vector<size_t> segmentEnds() const
+    {
+        const size_t n = columns_.empty() ? 0 : columns_.front().cells.size();
+        const bool alike = std::all_of(columns_.begin(), columns_.end(),
+                                       [n](const Column &c) { return c.cells.size() == n; });
+        if (rule_.segments <= 1 || !alike)
+            return {n};
+        const auto distance = [&](const Column &c, size_t a, size_t b) {
+            const Vec3 d = sectionCentre(c, b) - sectionCentre(c, a);
+            return std::sqrt(dot(d, d));
+        };
+        const auto longEnough = [&](size_t a, size_t b) {
+            return std::all_of(columns_.begin(), columns_.end(), [&](const Column &c) {
+                return distance(c, a, b) >= distance(c, 0, n) / rule_.segments * (1 - 1e-9);
+            });
+        };
+        std::vector<size_t> ends;
+        size_t from = 0;
+        for (size_t to = 1; to <= n; ++to) {
+            if (!longEnough(from, to) && to < n)
+                continue;
+            if (!longEnough(from, to) && !ends.empty())
+                ends.back() = n;
+            else
+                ends.push_back(to);
+            from = to;
+        }
+        return ends;
+    }
+
+    // The sides of a merged cell on the boundary, where the column's cell
+    // `first` has them.
+    void addSides(const Column &column, Index first, const std::array<Index, 8> &cell,
+                  std::vector<fv::HexMesh::BoundaryQuad> &walls) const
+    {
+        for (int side = 0; side < 6; ++side) {
+            if (side == column.startFace || side == oppositeFace[column.startFace])
+                continue;
+            const Index e = mesh_.cellFaces[6 * static_cast<size_t>(first) + static_cast<size_t>(side)];
+            if (e < mesh_.internalFaceCount())
+                continue;
+            fv::HexMesh::BoundaryQuad q = quadOf(e);
+            for (int k = 0; k < 4; ++k)
+                q.nodes[k] = cell[hexFaces[side][k]];
+            walls.push_back(q);
+        }
     }
 
     fv::HexMesh::BoundaryQuad quadOf(Index face) const
@@ -202,6 +269,7 @@ private:
         for (size_t i = 0; i < columns_.size(); ++i)
             columnOf[static_cast<size_t>(columns_[i].cells.front())] = static_cast<int>(i);
         const Index firstRecess = in_.cellCount() - pocket_.recessCells;
+        const std::vector<size_t> ends = segmentEnds();
         for (Index c = 0; c < in_.cellCount(); ++c) {
             const int col = columnOf[static_cast<size_t>(c)];
             if (merged(c) && col < 0)
@@ -213,18 +281,16 @@ private:
                 continue;
             }
             const Column &column = columns_[static_cast<size_t>(col)];
-            const std::array<Index, 8> cell = spanned(column);
-            cells.push_back(cell);
-            for (int side = 0; side < 6; ++side) {
-                if (side == column.startFace || side == oppositeFace[column.startFace])
-                    continue;
-                const Index e = mesh_.cellFaces[6 * static_cast<size_t>(c) + static_cast<size_t>(side)];
-                if (e < mesh_.internalFaceCount())
-                    continue;
-                fv::HexMesh::BoundaryQuad q = quadOf(e);
-                for (int k = 0; k < 4; ++k)
-                    q.nodes[k] = cell[hexFaces[side][k]];
-                walls.push_back(q);
+            size_t from = 0;
+            for (const size_t to : ends) {
+                if (from > 0) {
+                    out.recessCells += c >= firstRecess;
+                    out.sourceCell.push_back(pocket_.sourceCell[static_cast<size_t>(column.cells[from])]);
+                }
+                const std::array<Index, 8> cell = spanned(column, from, to);
+                cells.push_back(cell);
+                addSides(column, column.cells[from], cell, walls);
+                from = to;
             }
         }
         for (Index f = mesh_.internalFaceCount(); f < mesh_.faceCount(); ++f) {
@@ -304,6 +370,7 @@ bool mergeWith(PocketProper &pocket, bool recess)
         rule.startFaces = startFaces(mesh, firstRecess, recess);
         rule.endPatch = recess ? pocketPatches[PocketWall] : pocketPatches[ValveSeat];
         rule.straight = !recess;
+        rule.segments = recess ? recessSegments : 1;
         return ColumnMerger(pocket, mesh, std::move(rule)).merge();
     } catch (const fv::MeshError &) {
         return false;

@@ -20,10 +20,18 @@ namespace euler::pockets {
 bool mergeColumns(PocketProper &pocket);
 
 // The same for the recess behind the head: each column of its cells from the
-// face it shares with the pocket on the bore to the cone's far end becomes
-// one hexahedron spanned by those two faces. The columns bend where the cone
-// meets the transition zone, so the recess's shape changes a little (its
-// volume is the merged cells'). True when merged or when there is no recess.
+// face it shares with the pocket on the bore to the cone's far end is merged
+// into at most recessSegments hexahedra, cut at the same layers in every
+// column and each at least 1/recessSegments of every column long: the
+// transition zone's layers, which thin out to nothing at the pocket's rim,
+// join the cone's first layer (in the reference mesh; the cone's other
+// layers stay). Gas that comes in through the head plane turns there towards
+// the pocket, and a single cell along the column would pass it only with a
+// pressure jump of rho a du at the bore. Where a merged cell spans the bend
+// of its column (cone to transition zone) the recess's shape changes a
+// little; its volume is the merged cells'. True when merged or when there
+// is no recess.
+inline constexpr int recessSegments = 12;
 bool mergeRecessColumns(PocketProper &pocket);
 
 } // namespace euler::pockets

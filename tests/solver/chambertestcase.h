@@ -14,8 +14,8 @@
 namespace chambertest {
 
 // The sample case's pocket, cut from a coarse mesh of the reference pocket
-// (tools/meshgen with square 3, ring 1 and one layer per zone; 21 cells
-// beyond the bore and behind the head plane).
+// (tools/meshgen with square 3, ring 1 and one layer per zone), with its
+// recess behind the head plane.
 inline const euler::pockets::PocketProper &coarsePocket()
 {
     static const euler::pockets::PocketProper pocket = euler::pockets::pocketProper(

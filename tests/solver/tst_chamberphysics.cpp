@@ -217,7 +217,10 @@ void TstChamberPhysics::symmetricValvesGiveSymmetricFields()
         speed = std::max(speed, std::hypot(w[fv::VelocityX][c], w[fv::VelocityY][c]));
     }
     QVERIFY(speed > 1); // the jets of the suction valves
-    QVERIFY2(worst < 1e-10, qPrintable(QString::number(worst)));
+    // The mirrored pockets' cells sum their join pieces in other orders: the
+    // rounding differences, 1e-14 at first, reach some 1e-9 by the time the
+    // valves open (a fault in the mirrored geometry or flows shows at 1e-3).
+    QVERIFY2(worst < 1e-8, qPrintable(QString::number(worst)));
 }
 
 void TstChamberPhysics::resultsDoNotDependOnTheThreadCount()
@@ -320,12 +323,12 @@ void TstChamberPhysics::agreesWithTheLumpedModelOnTheSampleCase()
     QVERIFY(cLumped.suctionMass > 0.5);
     QVERIFY(worstPressure < 0.03);
     QVERIFY(std::fabs(efficiency) < 0.05);
-    // The pockets open into the chamber only where the side wall meets them
-    // (above the head plane never, below it as high as the gap), and on this
-    // mesh the join's faces between the coarse cells either side pass the
-    // flow with more loss than its jet would have (model document, "Against
-    // the lumped model"): the p-V loop grows by both.
-    QEXPECT_FAIL("", "the pockets' openings throttle the flow, most near top dead centre", Continue);
+    // The gas turns on its way between chamber and seat (through the head
+    // into the recess, from there into the pocket) in cells one or a few
+    // across the turn, which pass it only with a pressure jump of about
+    // rho a du (model document, "Against the lumped model"): the p-V loop
+    // grows by that loss.
+    QEXPECT_FAIL("", "the pockets' coarse cells pass the turning flow with a loss", Continue);
     QVERIFY(std::fabs(work) < 0.05);
 }
 
