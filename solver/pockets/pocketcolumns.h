@@ -24,14 +24,14 @@ bool mergeColumns(PocketProper &pocket);
 // into at most recessSegments hexahedra, cut at the same layers in every
 // column and each at least 1/recessSegments of every column long: the
 // transition zone's layers, which thin out to nothing at the pocket's rim,
-// join the cone's first layer (in the reference mesh; the cone's other
-// layers stay). Gas that comes in through the head plane turns there towards
+// join the cone's first layer, the cone's other layers two by two (in the
+// reference mesh: three cells per column). Gas that comes in through the head plane turns there towards
 // the pocket, and a single cell along the column would pass it only with a
 // pressure jump of rho a du at the bore. Where a merged cell spans the bend
 // of its column (cone to transition zone) the recess's shape changes a
 // little; its volume is the merged cells'. True when merged or when there
 // is no recess.
-inline constexpr int recessSegments = 12;
+inline constexpr int recessSegments = 6;
 bool mergeRecessColumns(PocketProper &pocket);
 
 } // namespace euler::pockets

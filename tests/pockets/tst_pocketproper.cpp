@@ -217,14 +217,14 @@ void TstPocketProper::keepsThePocketAndItsRecess()
     const PocketProper p = pocketProper(mappedMesh(R, r, k, h), bore, "mapped");
     // The six pocket layers of the O-grid's 242 columns (225, 17 of them cut
     // at the head plane); the recess's 121 columns behind the plane, their
-    // four transition layers merged with the first cone layer (none shorter
-    // than a twelfth of any column), the cone's other five as they are.
+    // four transition and six cone layers merged into three cells each, none
+    // shorter than a sixth of any column.
     QCOMPARE(p.properCells(), 6 * 242);
-    QCOMPARE(p.recessCells, Index(6 * 121));
+    QCOMPARE(p.recessCells, Index(3 * 121));
     QCOMPARE(int(p.sourceCell.size()), p.hex.cellCount());
     QCOMPARE(facesOf(p.hex, ValveSeat), 242);
     QCOMPARE(facesOf(p.hex, BoreOpening), 121);
-    QCOMPARE(facesOf(p.hex, headOpeningPatch), Index(6 * 17));
+    QCOMPARE(facesOf(p.hex, headOpeningPatch), Index(3 * 17));
     for (Index c = 0; c < p.hex.cellCount(); ++c)
         for (Index n : p.hex.cells[c]) {
             if (c < p.properCells())
