@@ -1,5 +1,6 @@
 #include "pockets/pocketcolumns.h"
 
+#include "fv/geometry.h"
 #include "fv/mesh.h"
 #include "io/pocketmesh.h"
 
@@ -323,6 +324,10 @@ private:
         } catch (const fv::MeshError &) {
             return std::nullopt;
         }
+        // A bent column's merged cell must still be a sound hexahedron.
+        for (Index c = 0; c < out.hex.cellCount(); ++c)
+            if (!fv::cellShapeFault(out.hex, c).empty())
+                return std::nullopt;
         out.volume = pocketVolume(out.hex);
         if (rule_.straight && !(std::fabs(out.volume / pocket_.volume - 1) < 1e-9))
             return std::nullopt;
