@@ -11,9 +11,6 @@ namespace euler::fv {
 
 namespace {
 
-constexpr int hexFaces[6][4] = {{0, 1, 2, 3}, {4, 7, 6, 5}, {0, 3, 7, 4},
-                                {3, 2, 6, 7}, {2, 1, 5, 6}, {1, 0, 4, 5}};
-
 inline Vec3 node(const NodePositions &p, Index n) { return {p.x[n], p.y[n], p.z[n]}; }
 
 inline Vec3 faceMean(const NodePositions &p, const Index *n)

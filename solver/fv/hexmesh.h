@@ -17,6 +17,14 @@ namespace euler::fv {
 // away from nodes 4-7), and nodes 4-7 the opposite face in the same order
 // (node 4 above node 0). Boundary quadrilaterals are counter-clockwise seen
 // from outside the mesh, so their right-hand normal points out of the mesh.
+// A hexahedron's local faces in that node order, each counter-clockwise seen
+// from outside the cell, the face opposite each, and its twelve edges.
+inline constexpr int hexFaces[6][4] = {{0, 1, 2, 3}, {4, 7, 6, 5}, {0, 3, 7, 4},
+                                       {3, 2, 6, 7}, {2, 1, 5, 6}, {1, 0, 4, 5}};
+inline constexpr int hexOppositeFace[6] = {1, 0, 4, 5, 2, 3};
+inline constexpr int hexEdges[12][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6},
+                                        {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+
 struct HexMesh
 {
     using Index = std::int32_t;

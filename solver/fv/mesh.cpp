@@ -10,11 +10,6 @@ namespace euler::fv {
 
 namespace {
 
-// Local faces of a hexahedron, each counter-clockwise seen from outside the
-// cell (the order of hexahedronVolume in io/pocketmesh.cpp).
-constexpr int hexFaces[6][4] = {{0, 1, 2, 3}, {4, 7, 6, 5}, {0, 3, 7, 4},
-                                {3, 2, 6, 7}, {2, 1, 5, 6}, {1, 0, 4, 5}};
-
 // One cell face or boundary quad, keyed by its sorted node numbers.
 struct FaceKey
 {

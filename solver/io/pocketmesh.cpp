@@ -14,11 +14,9 @@ namespace euler {
 
 double hexahedronVolume(const std::array<Vec3, 8> &n)
 {
-    // Faces as 0-based node indices, each ordered so that its normal points
-    // out of a cell whose bottom face 1-2-3-4 is counter-clockwise seen from
-    // outside.
-    static const int faces[6][4] = {{0, 1, 2, 3}, {4, 7, 6, 5}, {0, 3, 7, 4},
-                                    {3, 2, 6, 7}, {2, 1, 5, 6}, {1, 0, 4, 5}};
+    // Each face's normal points out of a cell whose bottom face 1-2-3-4 is
+    // counter-clockwise seen from outside.
+    const auto &faces = fv::hexFaces;
     Vec3 centre;
     for (const Vec3 &p : n)
         centre = centre + 0.125 * p;

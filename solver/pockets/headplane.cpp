@@ -14,8 +14,7 @@ namespace {
 
 using Index = fv::HexMesh::Index;
 
-constexpr int hexEdges[12][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6},
-                                 {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+using fv::hexEdges;
 constexpr int quadEdges[4][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}};
 
 // -1 behind the head plane (z < 0), +1 in front of it (the chamber side), 0 on it.
@@ -92,18 +91,34 @@ private:
         return true;
     }
 
-    static bool crosses(int behind, int front, int on) { return behind > 0 && front > 0 && on == 0; }
+    struct Sides
+    {
+        int behind = 0, front = 0, on = 0;
+        bool across() const { return behind > 0 && front > 0; }
+    };
 
     template <size_t N>
-    void count(const std::array<Index, N> &nodes, int &behind, int &front, int &on) const
+    Sides sidesOf(const std::array<Index, N> &nodes) const
     {
-        behind = front = on = 0;
+        Sides s;
         for (Index n : nodes) {
-            const int s = side(n);
-            behind += s < 0;
-            front += s > 0;
-            on += s == 0;
+            const int k = side(n);
+            s.behind += k < 0;
+            s.front += k > 0;
+            s.on += k == 0;
         }
+        return s;
+    }
+
+    // The two parts of a cell or quad across the plane, when every node has
+    // its one edge across (half the nodes on either side, none on the plane).
+    template <size_t N, size_t E>
+    bool cut(const std::array<Index, N> &nodes, const int (&edges)[E][2], std::array<Index, N> &behind,
+             std::array<Index, N> &front)
+    {
+        const Sides s = sidesOf(nodes);
+        return s.on == 0 && 2 * s.behind == static_cast<int>(N) && part(nodes, edges, -1, behind)
+               && part(nodes, edges, 1, front);
     }
 
     void add(const std::array<Index, 8> &cell, Index source)
@@ -115,15 +130,12 @@ private:
     void splitCell(Index c)
     {
         const auto &nodes = in_.cells[static_cast<size_t>(c)];
-        int behind, front, on;
-        count(nodes, behind, front, on);
-        if (behind == 0 || front == 0) {
+        if (!sidesOf(nodes).across()) {
             add(nodes, c);
             return;
         }
         std::array<Index, 8> behindPart, frontPart;
-        if (!crosses(behind, front, on) || behind != 4 || !part(nodes, hexEdges, -1, behindPart)
-            || !part(nodes, hexEdges, 1, frontPart))
+        if (!cut(nodes, hexEdges, behindPart, frontPart))
             throw inputError(file_, "hexahedron " + std::to_string(c + 1)
                                         + " crosses the head plane z = 0 other than through four parallel edges");
         add(behindPart, c);
@@ -132,16 +144,12 @@ private:
 
     void splitQuad(const fv::HexMesh::BoundaryQuad &q)
     {
-        int behind, front, on;
-        count(q.nodes, behind, front, on);
-        if (behind == 0 || front == 0) {
+        if (!sidesOf(q.nodes).across()) {
             out_.hex.boundary.push_back(q);
             return;
         }
         fv::HexMesh::BoundaryQuad behindPart = q, frontPart = q;
-        // The cells' cuts already refused every other way of crossing.
-        if (!crosses(behind, front, on) || behind != 2 || !part(q.nodes, quadEdges, -1, behindPart.nodes)
-            || !part(q.nodes, quadEdges, 1, frontPart.nodes))
+        if (!cut(q.nodes, quadEdges, behindPart.nodes, frontPart.nodes))
             throw inputError(file_, "a boundary face crosses the head plane z = 0 other than through two opposite edges");
         out_.hex.boundary.push_back(behindPart);
         out_.hex.boundary.push_back(frontPart);

@@ -12,12 +12,10 @@ namespace euler::pockets {
 
 namespace {
 
-// A hexahedron's faces (as fv::Mesh numbers them), the face opposite each,
-// and its edges.
-constexpr int hexFaces[6][4] = {{0, 1, 2, 3}, {4, 7, 6, 5}, {0, 3, 7, 4}, {3, 2, 6, 7}, {2, 1, 5, 6}, {1, 0, 4, 5}};
-constexpr int oppositeFace[6] = {1, 0, 4, 5, 2, 3};
-constexpr int hexEdges[12][2] = {{0, 1}, {1, 2}, {2, 3}, {3, 0}, {4, 5}, {5, 6},
-                                 {6, 7}, {7, 4}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+// A hexahedron's faces as fv::Mesh numbers them.
+using fv::hexEdges;
+using fv::hexFaces;
+constexpr const auto &oppositeFace = fv::hexOppositeFace;
 
 bool onFace(int k, int face)
 {
@@ -271,35 +269,35 @@ private:
             columnOf[static_cast<size_t>(columns_[i].cells.front())] = static_cast<int>(i);
         const Index firstRecess = in_.cellCount() - pocket_.recessCells;
         const std::vector<size_t> ends = segmentEnds();
+        const auto keep = [&](Index c, const std::array<Index, 8> &cell) {
+            cells.push_back(cell);
+            out.sourceCell.push_back(pocket_.sourceCell[static_cast<size_t>(c)]);
+            out.recessCells += c >= firstRecess;
+        };
         for (Index c = 0; c < in_.cellCount(); ++c) {
             const int col = columnOf[static_cast<size_t>(c)];
-            if (merged(c) && col < 0)
-                continue;
-            out.recessCells += c >= firstRecess;
-            out.sourceCell.push_back(pocket_.sourceCell[static_cast<size_t>(c)]);
             if (col < 0) {
-                cells.push_back(in_.cells[static_cast<size_t>(c)]);
+                if (!merged(c))
+                    keep(c, in_.cells[static_cast<size_t>(c)]);
                 continue;
             }
             const Column &column = columns_[static_cast<size_t>(col)];
             size_t from = 0;
             for (const size_t to : ends) {
-                if (from > 0) {
-                    out.recessCells += c >= firstRecess;
-                    out.sourceCell.push_back(pocket_.sourceCell[static_cast<size_t>(column.cells[from])]);
-                }
-                const std::array<Index, 8> cell = spanned(column, from, to);
-                cells.push_back(cell);
-                addSides(column, column.cells[from], cell, walls);
+                keep(column.cells[from], spanned(column, from, to));
+                addSides(column, column.cells[from], cells.back(), walls);
                 from = to;
             }
         }
-        for (Index f = mesh_.internalFaceCount(); f < mesh_.faceCount(); ++f) {
-            const Index owner = mesh_.owner[static_cast<size_t>(f)];
-            const bool start = std::find(rule_.startFaces.begin(), rule_.startFaces.end(), f) != rule_.startFaces.end();
-            if (!merged(owner) || start || isEnd(f))
+        // A merged cell's boundary faces other than its columns' ends are new.
+        std::vector<bool> columnEnd(static_cast<size_t>(mesh_.faceCount()), false);
+        for (const Column &column : columns_)
+            columnEnd[static_cast<size_t>(column.endFace)] = true;
+        for (Index f : rule_.startFaces)
+            columnEnd[static_cast<size_t>(f)] = true;
+        for (Index f = mesh_.internalFaceCount(); f < mesh_.faceCount(); ++f)
+            if (!merged(mesh_.owner[static_cast<size_t>(f)]) || columnEnd[static_cast<size_t>(f)])
                 walls.push_back(quadOf(f));
-        }
         // The nodes left, in their order.
         std::vector<Index> newNode(static_cast<size_t>(in_.nodeCount()), -1);
         for (const auto &cell : cells)
@@ -333,11 +331,6 @@ private:
             return std::nullopt;
         out.halfAngle = pocket_.halfAngle;
         return out;
-    }
-
-    bool isEnd(Index face) const
-    {
-        return std::any_of(columns_.begin(), columns_.end(), [face](const Column &c) { return c.endFace == face; });
     }
 
     PocketProper &pocket_;
