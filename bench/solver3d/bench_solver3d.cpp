@@ -8,17 +8,19 @@
 //       (S defaults to a few seconds' worth; --moving stretches the box
 //       like a piston every step through node positions, --stretch the
 //       same as an axial stretch, the chamber's cheap path)
-//   bench_solver3d --sample [--threads T] [--steps S]
+//   bench_solver3d --sample [--threads T] [--steps S] [--scheme rk3|rk2]
 //       one line: sample_cells=<n> threads=<t> steps=<s> seconds=<wall> cell_updates_per_second=<x> ...
 //       join_share=<f> for the chamber and valve pockets of the sample case
 //       Case680mm (2 + 2 valves, n1 10, n2 2, n3 6) from top dead centre,
 //       its piston and valves at work; join_share is the part of the wall
 //       time the pockets' join to the side wall took (its updates as the
 //       mesh moves)
-//   bench_solver3d --revolution [--threads T]
-//       one line: revolution_seconds=<wall> threads=<t> steps=<s> cpu_seconds=<c>: the
-//       whole run of euler.exe for one revolution of the sample case, every
-//       result file written, in a temporary workspace
+//   bench_solver3d --revolution [--threads T] [--scheme rk3|rk2]
+//       one line: revolution_seconds=<wall> threads=<t> steps=<s> cpu_seconds=<c> scheme=<s>:
+//       the whole run of euler.exe for one revolution of the sample case,
+//       every result file written, in a temporary workspace
+//   (--scheme: the box defaults to the core's SSP-RK3, the sample and the
+//   revolution to the chamber runs' SSP-RK2)
 //   bench_solver3d
 //       the box of about 100,000 cells on one thread and on all threads,
 //       and the speed-up; one thread moving by both paths, and SSP-RK2
@@ -60,6 +62,7 @@ struct Options
     long steps = 0;  // 0: a few seconds' worth
     Motion motion = Motion::Static;
     bool rk2 = false;
+    bool schemeGiven = false; // else each path's default scheme
 };
 
 namespace fs = std::filesystem;
@@ -204,7 +207,10 @@ Figures runSample(const Options &o)
     setThreadCount(o.threads > 0 ? o.threads : threadCount());
     const SampleWorkspace w("360.00000");
     const euler::CaseInputs in = euler::readCaseInputs(w.root);
-    euler::chamber::ChamberSimulation sim(euler::chamber::chamberSetup(in.cylinder, in.valves, &in.pocket, false));
+    euler::chamber::ChamberSetup setup = euler::chamber::chamberSetup(in.cylinder, in.valves, &in.pocket, false);
+    if (o.schemeGiven)
+        setup.scheme = o.rk2 ? sspRk2 : sspRk3;
+    euler::chamber::ChamberSimulation sim(setup);
     const double degree = M_PI / 180 / sim.compressor().crank.omega();
     auto advance = [&](long steps) {
         const long until = sim.stepCount() + steps;
@@ -223,16 +229,20 @@ Figures runSample(const Options &o)
     const auto [seconds, done] = advance(steps);
     Options shown = o;
     shown.motion = Motion::Stretch; // the chamber's piston
+    shown.rk2 = setup.scheme.stages == 2;
     return {shown, sim.solver().mesh().cellCount(), done, threadCount(), seconds, cpuSecondsSince(cpuStart),
             (sim.joinSeconds() - joinBefore) / seconds};
 }
 
-void runRevolution(int threads)
+void runRevolution(const Options &o)
 {
     const SampleWorkspace w("360.00000");
     euler::chamber::ChamberRunOptions options;
     options.echo = false;
-    options.threads = threads > 0 ? threads : threadCount();
+    options.threads = o.threads > 0 ? o.threads : threadCount();
+    if (o.schemeGiven)
+        options.scheme = o.rk2 ? &sspRk2 : &sspRk3;
+    const bool rk2 = o.schemeGiven ? o.rk2 : euler::chamber::ChamberSetup{}.scheme.stages == 2;
     const auto start = Clock::now();
     const std::clock_t cpuStart = std::clock();
     const euler::chamber::ChamberRunResult result = euler::chamber::runChamberCase(w.root, options);
@@ -243,8 +253,8 @@ void runRevolution(int threads)
         std::exit(1);
     }
     // CPU time, of all threads, says how much a busy machine stretched the wall time.
-    std::printf("revolution_seconds=%.1f threads=%d steps=%lld cpu_seconds=%.1f\n", seconds, options.threads,
-                result.timeSteps, cpu);
+    std::printf("revolution_seconds=%.1f threads=%d steps=%lld cpu_seconds=%.1f scheme=%s\n", seconds,
+                options.threads, result.timeSteps, cpu, rk2 ? "rk2" : "rk3");
     std::fflush(stdout);
 }
 
@@ -252,8 +262,8 @@ void runRevolution(int threads)
 {
     std::fprintf(stderr, "usage: bench_solver3d [--box N [--threads T] [--steps S] [--moving | --stretch] "
                          "[--scheme rk3|rk2]]\n"
-                         "       bench_solver3d --sample [--threads T] [--steps S]\n"
-                         "       bench_solver3d --revolution [--threads T]\n");
+                         "       bench_solver3d --sample [--threads T] [--steps S] [--scheme rk3|rk2]\n"
+                         "       bench_solver3d --revolution [--threads T] [--scheme rk3|rk2]\n");
     std::exit(2);
 }
 
@@ -286,7 +296,8 @@ int main(int argc, char **argv)
         o.threads = all;
         const double sampleMany = print(runSample(o), "sample");
         std::printf("sample_speed_up=%.2f threads=%d\n", sampleMany / sampleOne, all);
-        runRevolution(all);
+        o.threads = all;
+        runRevolution(o);
         return 0;
     }
     Options o;
@@ -308,16 +319,16 @@ int main(int argc, char **argv)
         else if (!std::strcmp(argv[i], "--stretch"))
             o.motion = Motion::Stretch;
         else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk2"))
-            o.rk2 = true, ++i;
+            o.rk2 = o.schemeGiven = true, ++i;
         else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk3"))
-            ++i;
+            o.rk2 = false, o.schemeGiven = true, ++i;
         else
             usage();
     }
     if (box + sample + revolution != 1 || o.cells <= 0 || o.threads < 0 || o.steps < 0)
         usage();
     if (revolution)
-        runRevolution(o.threads);
+        runRevolution(o);
     else if (sample)
         print(runSample(o), "sample");
     else

@@ -24,8 +24,8 @@
 namespace euler::chamber {
 namespace {
 
-// The 3D scheme (SSP-RK3 with limited reconstruction) is stable up to
-// Courant numbers of about 1.
+// The 3D scheme (SSP-RK2 or SSP-RK3 with limited reconstruction, both of
+// SSP coefficient 1) is stable up to Courant numbers of about 1.
 constexpr double largestCourantNumber = 1.0;
 // Progress lines in euler.log, deg.
 constexpr int progressIntervalDeg = 5;
@@ -160,6 +160,8 @@ void runChamber(const CaseInputs &inputs, const std::filesystem::path &caseDir, 
 {
     const CylinderInput &cyl = inputs.cylinder;
     ChamberSetup setup = chamberSetup(cyl, inputs.valves, &inputs.pocket, options.holdValvesShut);
+    if (options.scheme)
+        setup.scheme = *options.scheme;
     logInputs(log, inputs, "radius of the mesh's inner rings", "not used: the gas is inviscid");
     logDerived(log, setup.compressor);
     checkPocketMesh(log, inputs.pocketMesh, inputs.valves);

@@ -15,6 +15,7 @@ struct ChamberRunOptions : CaseRunOptions
     int paraViewIntervalDeg = 5; // vtk/chamber_NNN.vtu spacing, 0: none
     int threads = 0;             // solver threads, 0: by the mesh's size (fv::threadsForCells)
     double memoryBytes = 0;      // what a mesh may need, 0: the machine's memory
+    const fv::SspScheme *scheme = nullptr; // the time scheme, null: ChamberSetup's
     std::function<void(const ChamberSimulation &)> afterStep;
 };
 

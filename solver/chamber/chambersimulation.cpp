@@ -53,7 +53,7 @@ ChamberSimulation::ChamberSimulation(const ChamberSetup &setup)
       mesh_(setup.mesh, setup.compressor.crank.gap(0)),
       all_(pocketedMesh(mesh_.hex(), setup.pocket.get(), pocketAngles(setup.compressor))),
       motion_(mesh_, setup.compressor.crank),
-      solver_(std::make_unique<fv::Solver>(all_.hex, fv::IdealGasEos(setup.compressor.gas))),
+      solver_(std::make_unique<fv::Solver>(all_.hex, fv::IdealGasEos(setup.compressor.gas), setup.scheme)),
       headFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstHeadQuad(), mesh_.cellsPerLayer())),
       pistonFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstPistonQuad(), mesh_.cellsPerLayer())),
       sideFaces_(quadFaces(solver_->mesh(), mesh_.hex(), mesh_.firstSideQuad(),

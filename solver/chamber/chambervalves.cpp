@@ -13,9 +13,6 @@
 namespace euler::chamber {
 namespace {
 
-// SSP-RK3 damps a decaying mode e^(-lambda t) for lambda dt up to 2.51; the
-// valve flow's feedback on the cells it feeds is such a mode.
-constexpr double exchangeStability = 2.0;
 
 // The step follows each seat face's feedback with the slope of its flow
 // taken no closer to the plenum's pressure than this fraction of it: a cell
@@ -25,6 +22,14 @@ constexpr double exchangeStability = 2.0;
 constexpr double settledBand = 0.01;
 
 } // namespace
+
+// SSP-RK3: R(-z) = 1 - z + z^2/2 - z^3/6, -1/3 at z = 2 (stable up to
+// 2.51). SSP-RK2: R(-z) = 1 - z + z^2/2, at its least, 1/2, at z = 1; at
+// z = 2 it no longer damps at all.
+double exchangeDampingLimit(const fv::SspScheme &scheme)
+{
+    return scheme.stages >= 3 ? 2.0 : 1.0;
+}
 
 ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards)
 {
@@ -129,8 +134,9 @@ void ChamberValves::shareFlow(const Valve &valve, ValveOpening &o, const fv::Sol
         // resolves: its flow limited to what the step damps.
         if (dt > 0) {
             const double lambdaDt = feedbackRate(valve, o, k, solver, 0) * dt;
-            if (lambdaDt > exchangeStability)
-                m *= exchangeStability / lambdaDt;
+            const double damped = exchangeDampingLimit(solver.scheme());
+            if (lambdaDt > damped)
+                m *= damped / lambdaDt;
         }
         const double u = w[fv::VelocityX][c], v = w[fv::VelocityY][c], wz = w[fv::VelocityZ][c];
         const double towards = (u * g.areaX[f] + v * g.areaY[f] + wz * g.areaZ[f]) / g.area[f];
@@ -213,7 +219,7 @@ double ChamberValves::stableTimeStep(const fv::Solver &solver, double courant) c
         for (size_t k = 0; k < o.faces.size(); ++k) {
             const double lambda = feedbackRate(valve, o, k, solver, settledBand);
             if (lambda > 0)
-                tau = std::min(tau, exchangeStability / lambda);
+                tau = std::min(tau, exchangeDampingLimit(solver.scheme()) / lambda);
         }
     }
     return tau;

@@ -55,6 +55,12 @@ struct ValveOpening
 // state (p0, T0).
 ValveSide approachState(const IdealGas &gas, const fv::PointState &cell, double towards);
 
+// The valve flow's feedback on the cells it feeds is a decaying mode
+// e^(-lambda t); a step of the scheme multiplies it by R(-lambda dt). The
+// largest lambda dt up to which R damps it well, by half or more per step:
+// 2 for SSP-RK3, 1 for SSP-RK2.
+double exchangeDampingLimit(const fv::SspScheme &scheme);
+
 // The valves of a chamber run: each sits on the valve_seat patch of its
 // pocket. Its plate follows the mass-spring model and its mass flow is the
 // isentropic valve flow. The plate is driven by the area mean of the approach
@@ -93,11 +99,12 @@ public:
     void rates(const double *y, double *rates) const;
     // The longest step the valves allow at the last evaluation: the Courant
     // number times every free plate's time scale (ValvePlate::timeScale),
-    // and 2 / lambda_f for the gas exchange of every seat face, with
+    // and z / lambda_f for the gas exchange of every seat face, with
     //     lambda_f = |d mdot_f / d p0_f| a^2 / V_f
     // the rate at which the face's flow drives its cell's pressure back onto
-    // itself (SSP-RK3 damps such a mode for lambda dt < 2.5), its slope taken
-    // at least 1 % of the plenum's pressure away from it.
+    // itself, its slope taken at least 1 % of the plenum's pressure away
+    // from it, and z where the solver's scheme damps such a mode well (2
+    // for SSP-RK3, 1 for SSP-RK2).
     double stableTimeStep(const fv::Solver &solver, double courant) const;
     // Puts plates that passed a stop back onto it and records the impact.
     void resolveStops(std::vector<double> &y);
@@ -105,7 +112,7 @@ public:
 private:
     // Each seat face's flow and exchange from its own approach state; with a
     // step dt > 0 a face whose cell settles faster than dt resolves passes
-    // only what the step damps (2 / (lambda_f dt) of its flow).
+    // only what the step damps (z / (lambda_f dt) of its flow).
     void shareFlow(const Valve &valve, ValveOpening &o, const fv::Solver &solver, double dt) const;
     // lambda_f of seat face k of o, the slope of its flow taken no closer to
     // the plenum's pressure than the fraction band of it.

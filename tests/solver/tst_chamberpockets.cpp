@@ -59,7 +59,7 @@ struct InnerPlanesWithPockets : fv::StepHooks
     InnerPlanesWithPockets(const ChamberSetup &setup, const SliderCrank &c)
         : mesh(setup.mesh, c.gap(0)),
           all(pocketedMesh(mesh.hex(), setup.pocket.get(), {M_PI / 6, 5 * M_PI / 6, 7 * M_PI / 6, 11 * M_PI / 6})),
-          solver(all.hex, fv::IdealGasEos(setup.compressor.gas)), crank(c), s0(c.gap(0))
+          solver(all.hex, fv::IdealGasEos(setup.compressor.gas), setup.scheme), crank(c), s0(c.gap(0))
     {
         const std::vector<Index> side = quadFaces(solver.mesh(), mesh.hex(), mesh.firstSideQuad(),
                                                   mesh.section().circumferential * mesh.layers());
@@ -118,10 +118,12 @@ void TstChamberPockets::restingGasStaysAtRestAcrossTheJoin_data()
     QTest::addColumn<int>("n1");
     QTest::addColumn<int>("n2");
     QTest::addColumn<int>("n3");
+    QTest::addColumn<int>("stages");
     // The sample's gap z_min is 4 mm: a tall pocket opening meets one layer
     // at first, then many as the planes spread.
-    QTest::newRow("n1 3, n2 1, n3 4") << 3 << 1 << 4;
-    QTest::newRow("n1 2, n2 0, n3 7, columns finer than the pocket's") << 2 << 0 << 7;
+    QTest::newRow("n1 3, n2 1, n3 4, SSP-RK2") << 3 << 1 << 4 << 2;
+    QTest::newRow("n1 3, n2 1, n3 4, SSP-RK3") << 3 << 1 << 4 << 3;
+    QTest::newRow("n1 2, n2 0, n3 7, columns finer than the pocket's") << 2 << 0 << 7 << 2;
 }
 
 // The join adds no spurious flux: every cell's faces, overlap and wall
@@ -131,7 +133,9 @@ void TstChamberPockets::restingGasStaysAtRestAcrossTheJoin()
     QFETCH(int, n1);
     QFETCH(int, n2);
     QFETCH(int, n3);
-    const ChamberSetup setup = sampleSetup(n1, n2, n3, true);
+    QFETCH(int, stages);
+    ChamberSetup setup = sampleSetup(n1, n2, n3, true);
+    setup.scheme = stages == 2 ? fv::sspRk2 : fv::sspRk3;
     InnerPlanesWithPockets run(setup, sampleCrank(3300));
     const fv::PointState rest{30, 0, 0, 0, 4.5e6};
     run.solver.setUniformState(rest);

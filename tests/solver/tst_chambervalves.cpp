@@ -26,6 +26,8 @@ private slots:
     void approachStateCountsMotionTowardsTheWall_data();
     void approachStateCountsMotionTowardsTheWall();
     void eachSeatFacePassesWhatItsPressureDrives();
+    void exchangeLimitDampsItsMode_data();
+    void exchangeLimitDampsItsMode();
 };
 
 namespace {
@@ -46,6 +48,16 @@ double seatArea()
         sum += 0.5 * std::sqrt(dot(cross(at(2) - at(0), at(3) - at(1)), cross(at(2) - at(0), at(3) - at(1))));
     }
     return sum;
+}
+
+// What one step of the scheme multiplies a mode y' = -lambda y by, for
+// z = lambda dt, from its Shu-Osher stages.
+double amplification(const fv::SspScheme &scheme, double z)
+{
+    double y = 1;
+    for (int k = 0; k < scheme.stages; ++k)
+        y = scheme.stage[k].a + scheme.stage[k].b * (y - z * y);
+    return y;
 }
 
 } // namespace
@@ -155,6 +167,28 @@ void TstChamberValves::eachSeatFacePassesWhatItsPressureDrives()
     QCOMPARE(rates[scalar::mass(0)], mass);
     QCOMPARE(rates[scalar::mass(2)], 0.0);
     QCOMPARE(rates[scalar::lift(0)], y[scalar::velocity(0)]);
+}
+
+
+void TstChamberValves::exchangeLimitDampsItsMode_data()
+{
+    QTest::addColumn<int>("stages");
+    QTest::newRow("SSP-RK2") << 2;
+    QTest::newRow("SSP-RK3") << 3;
+}
+
+// The step and the flow limit keep lambda dt of every seat face's feedback
+// at most the scheme's limit: there, and everywhere below it, the step must
+// damp the mode, at the limit by half or more.
+void TstChamberValves::exchangeLimitDampsItsMode()
+{
+    QFETCH(int, stages);
+    const fv::SspScheme &scheme = stages == 2 ? fv::sspRk2 : fv::sspRk3;
+    const double limit = exchangeDampingLimit(scheme);
+    QVERIFY(limit > 0);
+    QVERIFY2(std::fabs(amplification(scheme, limit)) <= 0.5, qPrintable(QString::number(amplification(scheme, limit))));
+    for (int i = 1; i < 100; ++i)
+        QVERIFY(std::fabs(amplification(scheme, limit * i / 100)) < 1);
 }
 
 QTEST_GUILESS_MAIN(TstChamberValves)
