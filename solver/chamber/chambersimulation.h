@@ -29,7 +29,7 @@ struct ChamberSetup
     double courantNumber = 0.5;
     bool valvesHeldShut = false;
     // Two stages instead of three: on the sample case the cycle's figures
-    // move by 0.02 % against SSP-RK3, well below what the mesh moves them
+    // move by 0.06 % against SSP-RK3, well below what the mesh moves them
     // (docs/solver-model.md, "SSP-RK2 or SSP-RK3"), for 0.66 times the time.
     fv::SspScheme scheme = fv::sspRk2;
 };
