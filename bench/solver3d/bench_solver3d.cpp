@@ -61,9 +61,13 @@ struct Options
     int threads = 0; // 0: all
     long steps = 0;  // 0: a few seconds' worth
     Motion motion = Motion::Static;
-    bool rk2 = false;
-    bool schemeGiven = false; // else each path's default scheme
+    const SspScheme *scheme = nullptr; // null: the path's default
 };
+
+const char *schemeName(const SspScheme &scheme)
+{
+    return scheme.stages == 2 ? "rk2" : "rk3";
+}
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -115,6 +119,7 @@ BoxSpec boxOf(long cells)
 struct Figures
 {
     Options options;
+    const char *scheme; // the one the solver ran
     long cells, steps;
     int threads;
     double seconds, cpuSeconds;
@@ -126,7 +131,7 @@ Figures run(const Options &o)
     setThreadCount(o.threads > 0 ? o.threads : threadCount());
     const BoxSpec box = boxOf(o.cells);
     const HexMesh hex = boxMesh(box);
-    Solver solver(hex, IdealGasEos(1.4, 287), o.rk2 ? sspRk2 : sspRk3);
+    Solver solver(hex, IdealGasEos(1.4, 287), o.scheme ? *o.scheme : sspRk3);
     const Geometry &g = solver.geometry();
     for (Index c = 0; c < solver.mesh().cellCount(); ++c) {
         const double r2 = std::pow(g.cellX[c] - 0.06, 2) + std::pow(g.cellY[c] - 0.04, 2) + std::pow(g.cellZ[c] - 0.05, 2);
@@ -156,7 +161,7 @@ Figures run(const Options &o)
         steps = std::max(5L, static_cast<long>(3.0 / one));
     }
     const double seconds = advance(steps);
-    return {o, solver.mesh().cellCount(), steps, threadCount(), seconds, cpu};
+    return {o, schemeName(solver.scheme()), solver.mesh().cellCount(), steps, threadCount(), seconds, cpu};
 }
 
 double print(const Figures &f, const char *mesh = "box")
@@ -164,8 +169,7 @@ double print(const Figures &f, const char *mesh = "box")
     const double rate = double(f.cells) * f.steps / f.seconds;
     std::printf("%s_cells=%ld threads=%d steps=%ld seconds=%.3f cell_updates_per_second=%.0f cpu_seconds=%.3f "
                 "scheme=%s motion=%s",
-                mesh, f.cells, f.threads, f.steps, f.seconds, rate, f.cpuSeconds, f.options.rk2 ? "rk2" : "rk3",
-                motionNames[static_cast<int>(f.options.motion)]);
+                mesh, f.cells, f.threads, f.steps, f.seconds, rate, f.cpuSeconds, f.scheme, motionNames[static_cast<int>(f.options.motion)]);
     if (f.joinShare >= 0)
         std::printf(" join_share=%.3f", f.joinShare);
     std::printf("\n");
@@ -208,8 +212,8 @@ Figures runSample(const Options &o)
     const SampleWorkspace w("360.00000");
     const euler::CaseInputs in = euler::readCaseInputs(w.root);
     euler::chamber::ChamberSetup setup = euler::chamber::chamberSetup(in.cylinder, in.valves, &in.pocket, false);
-    if (o.schemeGiven)
-        setup.scheme = o.rk2 ? sspRk2 : sspRk3;
+    if (o.scheme)
+        setup.scheme = *o.scheme;
     euler::chamber::ChamberSimulation sim(setup);
     const double degree = M_PI / 180 / sim.compressor().crank.omega();
     auto advance = [&](long steps) {
@@ -229,8 +233,7 @@ Figures runSample(const Options &o)
     const auto [seconds, done] = advance(steps);
     Options shown = o;
     shown.motion = Motion::Stretch; // the chamber's piston
-    shown.rk2 = setup.scheme.stages == 2;
-    return {shown, sim.solver().mesh().cellCount(), done, threadCount(), seconds, cpuSecondsSince(cpuStart),
+    return {shown, schemeName(sim.solver().scheme()), sim.solver().mesh().cellCount(), done, threadCount(), seconds, cpuSecondsSince(cpuStart),
             (sim.joinSeconds() - joinBefore) / seconds};
 }
 
@@ -240,9 +243,8 @@ void runRevolution(const Options &o)
     euler::chamber::ChamberRunOptions options;
     options.echo = false;
     options.threads = o.threads > 0 ? o.threads : threadCount();
-    if (o.schemeGiven)
-        options.scheme = o.rk2 ? &sspRk2 : &sspRk3;
-    const bool rk2 = o.schemeGiven ? o.rk2 : euler::chamber::ChamberSetup{}.scheme.stages == 2;
+    options.scheme = o.scheme;
+    const SspScheme used = o.scheme ? *o.scheme : euler::chamber::ChamberSetup{}.scheme;
     const auto start = Clock::now();
     const std::clock_t cpuStart = std::clock();
     const euler::chamber::ChamberRunResult result = euler::chamber::runChamberCase(w.root, options);
@@ -254,7 +256,7 @@ void runRevolution(const Options &o)
     }
     // CPU time, of all threads, says how much a busy machine stretched the wall time.
     std::printf("revolution_seconds=%.1f threads=%d steps=%lld cpu_seconds=%.1f scheme=%s\n", seconds,
-                options.threads, result.timeSteps, cpu, rk2 ? "rk2" : "rk3");
+                options.threads, result.timeSteps, cpu, schemeName(used));
     std::fflush(stdout);
 }
 
@@ -285,7 +287,7 @@ int main(int argc, char **argv)
             o.motion = m;
             print(run(o));
         }
-        o.rk2 = true;
+        o.scheme = &sspRk2;
         for (Motion m : {Motion::Static, Motion::Stretch}) {
             o.motion = m;
             print(run(o));
@@ -319,9 +321,9 @@ int main(int argc, char **argv)
         else if (!std::strcmp(argv[i], "--stretch"))
             o.motion = Motion::Stretch;
         else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk2"))
-            o.rk2 = o.schemeGiven = true, ++i;
+            o.scheme = &sspRk2, ++i;
         else if (!std::strcmp(argv[i], "--scheme") && more && !std::strcmp(argv[i + 1], "rk3"))
-            o.rk2 = false, o.schemeGiven = true, ++i;
+            o.scheme = &sspRk3, ++i;
         else
             usage();
     }

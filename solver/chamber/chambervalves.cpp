@@ -13,7 +13,6 @@
 namespace euler::chamber {
 namespace {
 
-
 // The step follows each seat face's feedback with the slope of its flow
 // taken no closer to the plenum's pressure than this fraction of it: a cell
 // about to settle at the plenum's pressure (slope unbounded but for the
@@ -125,6 +124,7 @@ void ChamberValves::shareFlow(const Valve &valve, ValveOpening &o, const fv::Sol
     const Plenum &plenum = compressor_.plenumOf(valve);
     const double plenumDensity = gas.density(plenum.pressure, plenum.temperature);
     o.massRate = o.enthalpyRate = 0;
+    const double damped = exchangeDampingLimit(solver.scheme());
     for (size_t k = 0; k < o.faces.size(); ++k) {
         const size_t f = static_cast<size_t>(o.faces[k]);
         const size_t c = static_cast<size_t>(owner[f]);
@@ -134,7 +134,6 @@ void ChamberValves::shareFlow(const Valve &valve, ValveOpening &o, const fv::Sol
         // resolves: its flow limited to what the step damps.
         if (dt > 0) {
             const double lambdaDt = feedbackRate(valve, o, k, solver, 0) * dt;
-            const double damped = exchangeDampingLimit(solver.scheme());
             if (lambdaDt > damped)
                 m *= damped / lambdaDt;
         }
@@ -207,6 +206,7 @@ void ChamberValves::rates(const double *y, double *rates) const
 double ChamberValves::stableTimeStep(const fv::Solver &solver, double courant) const
 {
     double tau = std::numeric_limits<double>::infinity();
+    const double damped = exchangeDampingLimit(solver.scheme());
     for (size_t j = 0; j < openings_.size(); ++j) {
         const ValveOpening &o = openings_[j];
         const Valve &valve = compressor_.valves[j];
@@ -219,7 +219,7 @@ double ChamberValves::stableTimeStep(const fv::Solver &solver, double courant) c
         for (size_t k = 0; k < o.faces.size(); ++k) {
             const double lambda = feedbackRate(valve, o, k, solver, settledBand);
             if (lambda > 0)
-                tau = std::min(tau, exchangeDampingLimit(solver.scheme()) / lambda);
+                tau = std::min(tau, damped / lambda);
         }
     }
     return tau;

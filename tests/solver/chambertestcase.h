@@ -41,6 +41,12 @@ inline euler::chamber::ChamberSetup sampleSetup(int n1, int n2, int n3, bool val
     return setup;
 }
 
+// The time scheme of a data row's stage count: SSP-RK2 or SSP-RK3.
+inline const euler::fv::SspScheme &sspScheme(int stages)
+{
+    return stages == 2 ? euler::fv::sspRk2 : euler::fv::sspRk3;
+}
+
 // Time of crank angle deg.
 inline double timeAt(const euler::chamber::ChamberSimulation &sim, double deg)
 {

@@ -192,7 +192,7 @@ void TstChamberPhysics::balancesCloseWhileTheValvesFlow()
 {
     QFETCH(int, stages);
     ChamberSetup setup = sampleSetup(3, 1, 2);
-    setup.scheme = stages == 2 ? fv::sspRk2 : fv::sspRk3;
+    setup.scheme = sspScheme(stages);
     ChamberSimulation sim(setup);
     Balances worst;
     for (int deg = 5; deg <= 45; deg += 5) {

@@ -135,7 +135,7 @@ void TstChamberPockets::restingGasStaysAtRestAcrossTheJoin()
     QFETCH(int, n3);
     QFETCH(int, stages);
     ChamberSetup setup = sampleSetup(n1, n2, n3, true);
-    setup.scheme = stages == 2 ? fv::sspRk2 : fv::sspRk3;
+    setup.scheme = sspScheme(stages);
     InnerPlanesWithPockets run(setup, sampleCrank(3300));
     const fv::PointState rest{30, 0, 0, 0, 4.5e6};
     run.solver.setUniformState(rest);

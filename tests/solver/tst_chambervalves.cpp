@@ -183,7 +183,7 @@ void TstChamberValves::exchangeLimitDampsItsMode_data()
 void TstChamberValves::exchangeLimitDampsItsMode()
 {
     QFETCH(int, stages);
-    const fv::SspScheme &scheme = stages == 2 ? fv::sspRk2 : fv::sspRk3;
+    const fv::SspScheme &scheme = sspScheme(stages);
     const double limit = exchangeDampingLimit(scheme);
     QVERIFY(limit > 0);
     QVERIFY2(std::fabs(amplification(scheme, limit)) <= 0.5, qPrintable(QString::number(amplification(scheme, limit))));
